@@ -1,0 +1,30 @@
+# Compile settings shared by every target of the tree. Targets link
+# msgdesk_settings instead of setting flags of their own.
+add_library(msgdesk_settings INTERFACE)
+target_compile_features(msgdesk_settings INTERFACE cxx_std_17)
+target_compile_definitions(msgdesk_settings INTERFACE
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_DISABLE_DEPRECATED_UP_TO=0x060000
+    QT_NO_FOREACH
+)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(msgdesk_settings INTERFACE -Wall -Wextra -Wpedantic -Wno-reserved-identifier)
+    if(MSGDESK_WERROR)
+        target_compile_options(msgdesk_settings INTERFACE -Werror)
+    endif()
+elseif(MSVC)
+    target_compile_options(msgdesk_settings INTERFACE /W4 /utf-8)
+endif()
+
+# Registers one QtTest program with CTest. Tests run offscreen, in a fixed
+# time zone and locale, with a throw-away HOME so no user folder is touched.
+function(msgdesk_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE msgdesk_settings Qt6::Test ${ARG_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        TIMEOUT 300)
+endfunction()

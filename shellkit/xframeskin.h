@@ -1,0 +1,52 @@
+#pragma once
+
+// A skinned top-level frame: its own title bar (icon, title, minimise,
+// maximise, close), moved by dragging the title bar and resized at its
+// edges. The hosted window becomes its content; the title follows the
+// hosted window's title, and closing either closes both.
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+class QVBoxLayout;
+
+class xframeskin : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit xframeskin(QWidget* parent = nullptr);
+    ~xframeskin() override;
+
+    void setChild(QWidget* child);
+    QWidget* child() const { return m_child; }
+
+    void setWindowIcon(const QString& iconFile);
+    QString iconFile() const { return m_iconFile; }
+
+    QWidget* titleBar() const { return m_titleBar; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    Qt::Edges edgesAt(const QPoint& pos) const;
+    void updateMaximiseButton();
+
+    QPointer<QWidget> m_child;
+    QWidget* m_titleBar = nullptr;
+    QLabel* m_iconLabel = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QToolButton* m_minButton = nullptr;
+    QToolButton* m_maxButton = nullptr;
+    QToolButton* m_closeButton = nullptr;
+    QVBoxLayout* m_layout = nullptr;
+    QString m_iconFile;
+    bool m_closing = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+// Skins and languages. A skin is an application style sheet found in the
+// resource bundle at ":/skins/<name>.qss" and laid over shellkit's own frame
+// rules; a language is a Qt translation at ":/i18n/<name>.qm", "en_US" being
+// the source texts (no translator).
+
+#include <QObject>
+#include <QStringList>
+
+class QTranslator;
+
+class xresourceMgr : public QObject
+{
+    Q_OBJECT
+public:
+    static xresourceMgr* m_instance;
+
+    explicit xresourceMgr(QObject* parent = nullptr);
+    ~xresourceMgr() override;
+
+    // Both take a list of C strings closed by a null entry.
+    bool registerSkin(const char* const* names);
+    bool registerLang(const char* const* names);
+
+    bool setSkin(const QString& name);
+    bool setLang(const QString& name);
+
+    QStringList skins() const { return m_skins; }
+    QStringList languages() const { return m_languages; }
+    QString currentSkin() const { return m_currentSkin; }
+    QString currentLang() const { return m_currentLang; }
+
+private:
+    QStringList m_skins;
+    QStringList m_languages;
+    QString m_currentSkin;
+    QString m_currentLang;
+    QTranslator* m_translator = nullptr;
+};
