@@ -1,0 +1,55 @@
+#pragma once
+
+// Builds the databases the tests read: message databases and address books on
+// the phone's own schema statements (tests/data/*.sql, triggers included),
+// and backup files (a message database plus the table "AddressBook111").
+// A QVariant that is null (QVariant()) becomes a NULL cell.
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace fixtures {
+
+// Folder of the schema files; taken from MSGDESK_TEST_DATA, which CTest sets.
+QString dataDir();
+
+enum class SmsSchema { Ios4, Ios5 };
+
+struct Msg
+{
+    QVariant rowId;   // null: let SQLite choose
+    QVariant address; // text, or null
+    QVariant date;    // seconds since 1970 (UTC), or null
+    QVariant text;    // text, or null
+    QVariant flags;   // 2 received, 3 sent, or null
+};
+
+struct Person
+{
+    QVariant first;
+    QVariant last;
+    // ABMultiValue rows of this person, in order: property (3 phone, 4 e-mail) and value.
+    QList<QPair<int, QVariant>> values;
+};
+
+// Each returns the path it wrote (an existing file is replaced). The message
+// database is written with a "read" function registered only while filling it,
+// so a later delete on a plain connection fails as on the phone's own file.
+QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema = SmsSchema::Ios4);
+QString makeAddressBook(const QString& path, const QList<Person>& people);
+// A backup file: the message database and "AddressBook111" holding (name, tel) pairs.
+QString makeBackupFile(const QString& path, const QList<Msg>& messages, const QList<QPair<QVariant, QVariant>>& contacts);
+
+// A varied sample: non-ASCII texts (Chinese, accents, emoji, U+FFFC), NULL
+// cells, dashed, bracketed and prefixed numbers; the matching address book has
+// a person whose first multi-value is an e-mail address.
+QList<Msg> sampleMessages();
+QList<Person> samplePeople();
+
+// Runs one SQL statement on a file through a plain connection; returns the SQLite result code.
+int exec(const QString& path, const QString& sql);
+// First column of every row of a query, as text ("NULL" for NULL cells).
+QStringList column(const QString& path, const QString& sql);
+
+} // namespace fixtures
