@@ -39,11 +39,24 @@ struct Person
 QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema = SmsSchema::Ios4);
 QString makeAddressBook(const QString& path, const QList<Person>& people);
 // A backup file: the message database and "AddressBook111" holding (name, tel) pairs.
-QString makeBackupFile(const QString& path, const QList<Msg>& messages, const QList<QPair<QVariant, QVariant>>& contacts);
+QString makeBackupFile(const QString& path, const QList<Msg>& messages,
+                       const QList<QPair<QVariant, QVariant>>& contacts);
 
 // A varied sample: non-ASCII texts (Chinese, accents, emoji, U+FFFC), NULL
 // cells, dashed, bracketed and prefixed numbers; the matching address book has
 // a person whose first multi-value is an e-mail address.
+//
+// sampleMessages(): rows 1-12, dates rising from 1262304000 (2010-01-01 UTC).
+//   "13800138000" rows 1, 10, 12 and "138-0013-8000" row 2 (one conversation
+//   once dashes are removed); "+8613800138000" row 8; "(209) 598-1933" row 3;
+//   "+12095981933" row 4; short numbers "10086" row 5 and "95555" row 6; row 7
+//   has NULL address and text (outgoing MMS); row 9 "13900139000" has NULL date
+//   and flags; row 11 "+447700900123". Incoming (flags 2): 1, 3, 5, 6, 8, 11, 12.
+// samplePeople(): 李明 "138-0013-8000"; Amélie Dupont (e-mail first, then
+//   "(209) 598-1933"); China Mobile "10086"; Nobody Without (no value); Shannon
+//   O'Neil "+447700900123"; Bank (NULL last name) "95555" then "95566".
+//   fillContactNames on the two gives "李 明" to rows 1, 2, 8, 10, 12, "Mobile
+//   China" to 5, " Bank" to 6, "O'Neil Shannon" to 11 and "NULL" to the rest.
 QList<Msg> sampleMessages();
 QList<Person> samplePeople();
 

@@ -1,0 +1,136 @@
+#include "SqliteAccess.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+#include <ctime>
+
+#include <sqlite3.h>
+
+namespace sqliteaccess {
+
+namespace {
+
+bool isReadOnlyMediumError(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY;
+}
+
+void reportOpenFailure()
+{
+    std::printf("%s\n", "数据库打开失败");
+    std::fflush(stdout);
+}
+
+// The one place where the platforms differ: the C library's reentrant local
+// time. The time zone is read once, as the C library would on its first call.
+bool toLocalTime(qint64 seconds, std::tm* out)
+{
+#ifdef _WIN32
+    static const bool zoneRead = (_tzset(), true);
+    Q_UNUSED(zoneRead);
+    const __time64_t t = seconds;
+    return _localtime64_s(out, &t) == 0;
+#else
+    static const bool zoneRead = (tzset(), true);
+    Q_UNUSED(zoneRead);
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    return localtime_r(&t, out) != nullptr;
+#endif
+}
+
+} // namespace
+
+sqlite3* openExisting(const QByteArray& path, OpenMode mode)
+{
+    sqlite3* db = nullptr;
+    const int flags = mode == OpenMode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        reportOpenFailure();
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+
+    // Opening is lazy; touching the schema shows whether the file can be read
+    // at all where it lies. A WAL database in a folder we may not write to
+    // cannot get its shared-memory file, so it is read as an immutable file.
+    sqlite3_stmt* probe = nullptr;
+    rc = sqlite3_prepare_v2(db, "select count(*) from sqlite_master", -1, &probe, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(probe);
+    sqlite3_finalize(probe);
+    if (rc == SQLITE_ROW || !isReadOnlyMediumError(rc))
+        return db;
+
+    sqlite3_close(db);
+    db = nullptr;
+    const QByteArray absolute = QFileInfo(QString::fromUtf8(path)).absoluteFilePath().toUtf8();
+    QByteArray uri = "file:";
+    if (!absolute.startsWith('/'))
+        uri += '/'; // a drive letter path on Windows
+    uri += absolute.toPercentEncoding("/:") + "?immutable=1";
+    rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        reportOpenFailure();
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    return db;
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const char* sql)
+{
+    if (!db)
+        return nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    return stmt;
+}
+
+QByteArray text(sqlite3_stmt* stmt, int column, int columnCount)
+{
+    if (column >= columnCount || sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return QByteArray();
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    if (!bytes)
+        return QByteArray();
+    // Bytes are kept as stored, invalid UTF-8 included; the GUI converts them.
+    return QByteArray(bytes, sqlite3_column_bytes(stmt, column));
+}
+
+qint64 integer(sqlite3_stmt* stmt, int column, int columnCount)
+{
+    if (column >= columnCount || sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return 0;
+    return sqlite3_column_int64(stmt, column);
+}
+
+QByteArray timeText(qint64 secondsSinceEpoch)
+{
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm tm{};
+    if (!toLocalTime(secondsSinceEpoch, &tm)) {
+        tm = std::tm{};
+        tm.tm_mday = 1;
+        tm.tm_year = 70;
+        tm.tm_wday = 4;
+    }
+    // Written out by hand rather than with asctime(): same layout on every
+    // platform (two-digit day), no shared static buffer, and English names
+    // whatever the locale.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "time:%s %s %02d %02d:%02d:%02d %d\n", days[(tm.tm_wday % 7 + 7) % 7],
+                  months[(tm.tm_mon % 12 + 12) % 12], tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_year + 1900);
+    return QByteArray(buffer);
+}
+
+} // namespace sqliteaccess

@@ -1,0 +1,253 @@
+#include "Fixtures.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace fixtures {
+
+namespace {
+
+// The builder answers read() like the phone does for a message that has been
+// read; only this connection knows the function.
+void readFunction(sqlite3_context* context, int, sqlite3_value**)
+{
+    sqlite3_result_int(context, 1);
+}
+
+void fail(const char* what, sqlite3* db)
+{
+    qFatal("fixtures: %s: %s", what, db ? sqlite3_errmsg(db) : "no connection");
+}
+
+QByteArray schemaStatements(const QString& fileName)
+{
+    QFile file(dataDir() + QLatin1Char('/') + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("fixtures: cannot read schema %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+void removeDatabaseFiles(const QString& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+sqlite3* createDatabase(const QString& path, const QString& schemaFile)
+{
+    removeDatabaseFiles(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        fail("open", db);
+    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
+    if (!schemaFile.isEmpty() &&
+        sqlite3_exec(db, schemaStatements(schemaFile).constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("schema", db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    return db;
+}
+
+void finish(sqlite3* db)
+{
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("commit", db);
+    sqlite3_close(db);
+}
+
+// QByteArray values are bound as TEXT byte for byte, so tests can store
+// invalid UTF-8; QString values are bound as their UTF-8.
+void bind(sqlite3_stmt* stmt, int index, const QVariant& value)
+{
+    if (value.isNull()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(stmt, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(sql, db);
+    return stmt;
+}
+
+void run(sqlite3* db, sqlite3_stmt* stmt)
+{
+    if (sqlite3_step(stmt) != SQLITE_DONE)
+        fail("insert", db);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+}
+
+void insertMessages(sqlite3* db, const QList<Msg>& messages)
+{
+    sqlite3_stmt* stmt = prepare(db, "insert into message (ROWID, address, date, text, flags) values (?, ?, ?, ?, ?)");
+    for (const Msg& m : messages) {
+        bind(stmt, 1, m.rowId);
+        bind(stmt, 2, m.address);
+        bind(stmt, 3, m.date);
+        bind(stmt, 4, m.text);
+        bind(stmt, 5, m.flags);
+        run(db, stmt);
+    }
+    sqlite3_finalize(stmt);
+}
+
+QString smsSchemaFile(SmsSchema schema)
+{
+    return schema == SmsSchema::Ios5 ? QStringLiteral("legacy-sms-ios5.sql") : QStringLiteral("legacy-sms-ios4.sql");
+}
+
+} // namespace
+
+QString dataDir()
+{
+    const QByteArray fromEnv = qgetenv("MSGDESK_TEST_DATA");
+    if (!fromEnv.isEmpty())
+        return QString::fromLocal8Bit(fromEnv);
+    return QStringLiteral(MSGDESK_SOURCE_DIR "/tests/data");
+}
+
+QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema)
+{
+    sqlite3* db = createDatabase(path, smsSchemaFile(schema));
+    insertMessages(db, messages);
+    finish(db);
+    return path;
+}
+
+QString makeAddressBook(const QString& path, const QList<Person>& people)
+{
+    sqlite3* db = createDatabase(path, QStringLiteral("addressbook-ios5.sql"));
+    sqlite3_stmt* person = prepare(db, "insert into ABPerson (First, Last) values (?, ?)");
+    sqlite3_stmt* value = prepare(db, "insert into ABMultiValue (record_id, property, value) values (?, ?, ?)");
+    for (const Person& p : people) {
+        bind(person, 1, p.first);
+        bind(person, 2, p.last);
+        run(db, person);
+        const sqlite3_int64 personId = sqlite3_last_insert_rowid(db);
+        for (const auto& v : p.values) {
+            sqlite3_bind_int64(value, 1, personId);
+            sqlite3_bind_int(value, 2, v.first);
+            bind(value, 3, v.second);
+            run(db, value);
+        }
+    }
+    sqlite3_finalize(person);
+    sqlite3_finalize(value);
+    finish(db);
+    return path;
+}
+
+QString makeBackupFile(const QString& path, const QList<Msg>& messages,
+                       const QList<QPair<QVariant, QVariant>>& contacts)
+{
+    sqlite3* db = createDatabase(path, smsSchemaFile(SmsSchema::Ios4));
+    insertMessages(db, messages);
+    if (sqlite3_exec(db, "create table AddressBook111(name varchar(100), tel varchar(100));", nullptr, nullptr,
+                     nullptr) != SQLITE_OK)
+        fail("AddressBook111", db);
+    sqlite3_stmt* stmt = prepare(db, "insert into AddressBook111 values (?, ?)");
+    for (const auto& c : contacts) {
+        bind(stmt, 1, c.first);
+        bind(stmt, 2, c.second);
+        run(db, stmt);
+    }
+    sqlite3_finalize(stmt);
+    finish(db);
+    return path;
+}
+
+QList<Msg> sampleMessages()
+{
+    // Rows 1-12; times rise with the row id. Flags: 2 received, 3 sent.
+    return {
+        {1, QStringLiteral("13800138000"), 1262304000, QStringLiteral("新年快乐！"), 2},
+        {2, QStringLiteral("138-0013-8000"), 1262304060, QStringLiteral("谢谢，你也是"), 3},
+        {3, QStringLiteral("(209) 598-1933"), 1262304120, QStringLiteral("Café at 5? Ça va."), 2},
+        {4, QStringLiteral("+12095981933"), 1262304180, QStringLiteral("See you there 😀👍"), 3},
+        {5, QStringLiteral("10086"), 1262304240, QStringLiteral("您的话费余额为 12.50 元。"), 2},
+        {6, QStringLiteral("95555"), 1262304300, QStringLiteral("Your code is 4711"), 2},
+        {7, QVariant(), 1262304360, QVariant(), 3}, // outgoing MMS: no address, no text
+        {8, QStringLiteral("+8613800138000"), 1262304420, QStringLiteral("图片\u00A0\uFFFC"), 2},
+        {9, QStringLiteral("13900139000"), QVariant(), QStringLiteral("no date"), QVariant()},
+        {10, QStringLiteral("13800138000"), 1262304540, QStringLiteral("Straße, naïve, señor"), 3},
+        {11, QStringLiteral("+447700900123"), 1262304600, QStringLiteral("O'Neil here"), 2},
+        {12, QStringLiteral("13800138000"), 1262304660, QStringLiteral("晚安 🌙"), 2},
+    };
+}
+
+QList<Person> samplePeople()
+{
+    return {
+        {QStringLiteral("明"), QStringLiteral("李"), {{3, QStringLiteral("138-0013-8000")}}},
+        {QStringLiteral("Amélie"),
+         QStringLiteral("Dupont"),
+         {{4, QStringLiteral("amelie@example.org")}, {3, QStringLiteral("(209) 598-1933")}}},
+        {QStringLiteral("China"), QStringLiteral("Mobile"), {{3, QStringLiteral("10086")}}},
+        {QStringLiteral("Nobody"), QStringLiteral("Without"), {}},
+        {QStringLiteral("Shannon"), QStringLiteral("O'Neil"), {{3, QStringLiteral("+447700900123")}}},
+        {QStringLiteral("Bank"), QVariant(), {{3, QStringLiteral("95555")}, {3, QStringLiteral("95566")}}},
+    };
+}
+
+int exec(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc;
+}
+
+QStringList column(const QString& path, const QString& sql)
+{
+    QStringList result;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+                if (sqlite3_column_type(stmt, 0) == SQLITE_NULL)
+                    result.append(QStringLiteral("NULL"));
+                else
+                    result.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+} // namespace fixtures
