@@ -21,6 +21,8 @@ public:
     void setWindowIcon(const QString& iconFile);
 
     static int titleBarHeight();
+    // The title bar's area in the frame's coordinates.
+    QRect titleBarRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,5 +34,7 @@ private:
     QPixmap m_icon;
     bool m_active = true;
     QPoint m_dragOffset;
+    QPoint m_pressGlobal;
+    bool m_pressed = false;
     bool m_dragging = false;
 };

@@ -27,6 +27,12 @@ public:
 
     QWidget* titleBar() const { return m_titleBar; }
 
+    // Width of the band along the edges in which the frame is resized.
+    static int resizeBorder();
+
+public slots:
+    void toggleMaximised();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -34,10 +40,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     Qt::Edges edgesAt(const QPoint& pos) const;
     void updateMaximiseButton();
+    void updateButtonsFromChild();
+    void updateCursor(const QPoint& pos);
+    void followChildTitle();
+    void repolish();
+    bool handleTitleBarEvent(QEvent* event);
+    bool closeChildFirst();
 
     QPointer<QWidget> m_child;
     QWidget* m_titleBar = nullptr;
@@ -49,4 +62,12 @@ private:
     QVBoxLayout* m_layout = nullptr;
     QString m_iconFile;
     bool m_closing = false;
+
+    // Manual move and resize, used where the window system cannot do it.
+    bool m_movePending = false;
+    bool m_moving = false;
+    QPoint m_moveOffset;
+    Qt::Edges m_resizeEdges;
+    QPoint m_pressGlobal;
+    QRect m_startGeometry;
 };

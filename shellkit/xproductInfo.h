@@ -34,6 +34,9 @@ public:
     static xproductInfo* m_instance;
 
     xproductInfo() = default;
+    ~xproductInfo();
+    xproductInfo(const xproductInfo&) = delete;
+    xproductInfo& operator=(const xproductInfo&) = delete;
 
     void setCurAppInfo(_AppInfo info);
     const _AppInfo& curAppInfo() const { return m_info; }

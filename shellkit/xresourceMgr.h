@@ -1,9 +1,10 @@
 #pragma once
 
-// Skins and languages. A skin is an application style sheet found in the
-// resource bundle at ":/skins/<name>.qss" and laid over shellkit's own frame
-// rules; a language is a Qt translation at ":/i18n/<name>.qm", "en_US" being
-// the source texts (no translator).
+// Skins and languages. A skin is a folder of style sheets in the resource
+// bundle, ":/skins/<name>/*.qss", read in file-name order and laid over
+// shellkit's own frame rules; several files let several parts of a program
+// each bring their own rules. A language is a Qt translation at
+// ":/i18n/<name>.qm", "en_US" being the source texts (no translator).
 
 #include <QObject>
 #include <QStringList>
@@ -30,6 +31,10 @@ public:
     QStringList languages() const { return m_languages; }
     QString currentSkin() const { return m_currentSkin; }
     QString currentLang() const { return m_currentLang; }
+
+    // The style sheet a skin stands for: shellkit's base rules followed by
+    // the skin's files. Empty for a name that is not registered.
+    QString styleSheetFor(const QString& name) const;
 
 private:
     QStringList m_skins;

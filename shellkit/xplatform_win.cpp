@@ -1,0 +1,30 @@
+// Windows side of the platform layer.
+#include "xplatform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+
+bool openInTextEditor(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    if (const shellkit::Launcher* launcher = shellkit::detail::testLauncher())
+        return (*launcher)(QStringLiteral("editor"), path);
+    return QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(path)});
+}
+
+QString deviceToolsFolder()
+{
+    const QSettings key(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Apple Inc.\\Apple Mobile Device Support"),
+                        QSettings::NativeFormat);
+    QString folder = key.value(QStringLiteral("InstallDir")).toString();
+    if (folder.isEmpty())
+        return {};
+    // Callers append "bin/..." directly, so the separator must be there.
+    folder = QDir::fromNativeSeparators(folder);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
