@@ -1,0 +1,107 @@
+#include "Frame.h"
+
+#include "repolish.h"
+
+#include "ui_Frame.h"
+
+#include <QEvent>
+#include <QLabel>
+
+Frame::Frame(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame>())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("itemFrame2222"));
+    ui->toolButton->setObjectName(QStringLiteral("itemFrame2222"));
+    ui->toolButton->hide();
+    ui->pushButton_copyOne->hide();
+    ui->specialButton->installEventFilter(this);
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    ui->specialButton->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // Bubbles are never edited in place; plain text keeps markup in a
+    // message from being rendered.
+    ui->specialButton->setTextFormat(Qt::PlainText);
+}
+
+Frame::~Frame() = default;
+
+void Frame::setMessageText(const QString& text)
+{
+    ui->specialButton->setText(text);
+}
+
+QString Frame::messageText() const
+{
+    return ui->specialButton->text();
+}
+
+void Frame::toggleSelected()
+{
+    selected = !selected;
+    setSelectLook(selected);
+}
+
+void Frame::setEditMode(bool on)
+{
+    selected = false;
+    setSelectLook(false);
+    ui->toolButton->setVisible(on);
+}
+
+void Frame::setCopyButtonVisible(bool visible)
+{
+    ui->pushButton_copyOne->setVisible(visible);
+}
+
+void Frame::setSelectLook(bool selectedLook)
+{
+    const QString name = selectedLook ? QStringLiteral("itemFrame1111") : QStringLiteral("itemFrame2222");
+    if (ui->toolButton->objectName() != name) {
+        ui->toolButton->setObjectName(name);
+        views::repolish(ui->toolButton);
+    }
+}
+
+void Frame::on_toolButton_released()
+{
+    emit sendIsclick(this, ui->specialButton);
+}
+
+void Frame::on_pushButton_copyOne_clicked()
+{
+    emit sendCopyOneMessage(this);
+}
+
+bool Frame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->specialButton && event->type() == QEvent::MouseButtonPress) {
+        m_textPressReported = true;
+        emit sendIsclick(this, ui->specialButton);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+bool Frame::event(QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonRelease) {
+        // One click on the text is one report: the press was reported by the
+        // filter, and a second report would undo the selection it made.
+        if (m_textPressReported)
+            m_textPressReported = false;
+        else
+            emit sendIsclick(this, ui->specialButton);
+    } else if (e->type() == QEvent::MouseButtonPress) {
+        m_textPressReported = false;
+    }
+    return QFrame::event(e);
+}
+
+void Frame::changeEvent(QEvent* e)
+{
+    QFrame::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange) {
+        // retranslateUi would put the designer's sample text over the message.
+        const QString text = ui->specialButton->text();
+        ui->retranslateUi(this);
+        ui->specialButton->setText(text);
+    }
+}

@@ -1,0 +1,107 @@
+#include "Frame1.h"
+
+#include "repolish.h"
+
+#include "ui_Frame1.h"
+
+#include <QEvent>
+#include <QLabel>
+
+Frame1::Frame1(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame1>())
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("itemFrame2222"));
+    ui->toolButton->setObjectName(QStringLiteral("itemFrame2222"));
+    ui->toolButton->hide();
+    ui->pushButton_copyOne->hide();
+    ui->specialButton1->installEventFilter(this);
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    ui->specialButton1->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // Bubbles are never edited in place; plain text keeps markup in a
+    // message from being rendered.
+    ui->specialButton1->setTextFormat(Qt::PlainText);
+}
+
+Frame1::~Frame1() = default;
+
+void Frame1::setMessageText(const QString& text)
+{
+    ui->specialButton1->setText(text);
+}
+
+QString Frame1::messageText() const
+{
+    return ui->specialButton1->text();
+}
+
+void Frame1::toggleSelected()
+{
+    selected = !selected;
+    setSelectLook(selected);
+}
+
+void Frame1::setEditMode(bool on)
+{
+    selected = false;
+    setSelectLook(false);
+    ui->toolButton->setVisible(on);
+}
+
+void Frame1::setCopyButtonVisible(bool visible)
+{
+    ui->pushButton_copyOne->setVisible(visible);
+}
+
+void Frame1::setSelectLook(bool selectedLook)
+{
+    const QString name = selectedLook ? QStringLiteral("itemFrame1111") : QStringLiteral("itemFrame2222");
+    if (ui->toolButton->objectName() != name) {
+        ui->toolButton->setObjectName(name);
+        views::repolish(ui->toolButton);
+    }
+}
+
+void Frame1::on_toolButton_clicked()
+{
+    emit sendIsclick(this, ui->specialButton1);
+}
+
+void Frame1::on_pushButton_copyOne_clicked()
+{
+    emit sendCopyOneMessage(this);
+}
+
+bool Frame1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->specialButton1 && event->type() == QEvent::MouseButtonPress) {
+        m_textPressReported = true;
+        emit sendIsclick(this, ui->specialButton1);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+bool Frame1::event(QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonRelease) {
+        // One click on the text is one report: the press was reported by the
+        // filter, and a second report would undo the selection it made.
+        if (m_textPressReported)
+            m_textPressReported = false;
+        else
+            emit sendIsclick(this, ui->specialButton1);
+    } else if (e->type() == QEvent::MouseButtonPress) {
+        m_textPressReported = false;
+    }
+    return QFrame::event(e);
+}
+
+void Frame1::changeEvent(QEvent* e)
+{
+    QFrame::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange) {
+        // retranslateUi would put the designer's sample text over the message.
+        const QString text = ui->specialButton1->text();
+        ui->retranslateUi(this);
+        ui->specialButton1->setText(text);
+    }
+}
