@@ -9,13 +9,10 @@
 #include <QString>
 #include <QWidget>
 
-template <class Window, class FrameT>
-class xframeContainer : public Window
+template <class Window, class FrameT> class xframeContainer : public Window
 {
 public:
-    explicit xframeContainer(QWidget* parent = nullptr)
-        : Window(parent)
-        , m_frame(new FrameT(parent))
+    explicit xframeContainer(QWidget* parent = nullptr) : Window(parent), m_frame(new FrameT(parent))
     {
         QWidget::setParent(m_frame);
         m_frame->setChild(this);
