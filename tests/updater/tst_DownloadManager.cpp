@@ -1,0 +1,494 @@
+// The download engine against a loopback server: order, file contents,
+// naming, failures, the console lines and the speed text.
+
+#include "DownloadManager.h"
+#include "TestHttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using Line = QPair<DownloadManager::Stream, QByteArray>;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+Line out(const QByteArray& text)
+{
+    return {DownloadManager::Stream::Out, text};
+}
+
+Line err(const QByteArray& text)
+{
+    return {DownloadManager::Stream::Err, text};
+}
+
+} // namespace
+
+class tst_DownloadManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A manager writing into the test's folder, its console lines captured.
+    std::unique_ptr<DownloadManager> makeManager()
+    {
+        auto manager = std::make_unique<DownloadManager>();
+        manager->setDownloadFolder(m_dir->path());
+        manager->setConsoleSink(
+            [this](DownloadManager::Stream stream, const QByteArray& line) { m_lines << Line(stream, line); });
+        return manager;
+    }
+
+    QString target(const QString& name) const { return m_dir->path() + QLatin1Char('/') + name; }
+
+    QByteArray enc(const QString& path) const { return m_server->url(path).toEncoded(); }
+
+    std::unique_ptr<TestHttpServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QList<Line> m_lines;
+    QByteArray m_a = TestHttpServer::patternBody(70000, 1);
+    QByteArray m_b = TestHttpServer::patternBody(1, 2);
+    QByteArray m_c = TestHttpServer::patternBody(4096, 3);
+    QByteArray m_slow = TestHttpServer::patternBody(40000, 4);
+
+private slots:
+    void initTestCase()
+    {
+        // Loopback only, whatever proxy the environment names.
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    }
+
+    void init()
+    {
+        m_lines.clear();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_server = std::make_unique<TestHttpServer>();
+        QVERIFY(m_server->listen());
+        m_server->setFile("/a", m_a);
+        m_server->setFile("/b", m_b);
+        m_server->setFile("/c", m_c);
+        m_server->setFile("/empty", QByteArray());
+        TestHttpServer::Route slow;
+        slow.body = m_slow;
+        // Long enough for several reports: the network layer sends at most
+        // one about every tenth of a second.
+        slow.pieceSize = 4000;
+        slow.pieceIntervalMs = 60;
+        m_server->setRoute("/slow", slow);
+        TestHttpServer::Route unsized;
+        unsized.body = m_slow;
+        unsized.sendLength = false;
+        unsized.pieceSize = 5000;
+        unsized.pieceIntervalMs = 60;
+        m_server->setRoute("/unsized", unsized);
+        TestHttpServer::Route redirect;
+        redirect.status = 302;
+        redirect.reason = "Found";
+        redirect.body = "<html>moved to /a</html>\n";
+        redirect.headers << qMakePair(QByteArray("Location"), QByteArray("/a"));
+        m_server->setRoute("/redirect", redirect);
+    }
+
+    void speedText_data()
+    {
+        QTest::addColumn<double>("bytesPerSecond");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << 0.0 << "0.0 bytes/sec";
+        QTest::newRow("half a byte") << 0.5 << "0.5 bytes/sec";
+        QTest::newRow("bytes") << 512.0 << "512.0 bytes/sec";
+        QTest::newRow("just below a kB") << 1023.9 << "1023.9 bytes/sec";
+        QTest::newRow("one kB") << 1024.0 << "1.0 kB/s";
+        QTest::newRow("kB") << 1536.0 << "1.5 kB/s";
+        QTest::newRow("just below a MB") << 1048575.0 << "1024.0 kB/s";
+        QTest::newRow("one MB") << 1048576.0 << "1.0 MB/s";
+        QTest::newRow("MB") << 2.3 * 1048576.0 << "2.3 MB/s";
+        QTest::newRow("huge") << 5000.0 * 1048576.0 << "5000.0 MB/s";
+        QTest::newRow("negative") << -20.0 << "0.0 bytes/sec";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "0.0 bytes/sec";
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "0.0 bytes/sec";
+    }
+
+    void speedText()
+    {
+        QFETCH(double, bytesPerSecond);
+        QFETCH(QString, text);
+        QCOMPARE(DownloadManager::speedText(bytesPerSecond), text);
+    }
+
+    void speedBeforeTheFirstMillisecond()
+    {
+        // No time has passed yet: a finite figure, not a division by zero.
+        QCOMPARE(DownloadManager::speedOf(1000, 0), 1000000.0);
+        QCOMPARE(DownloadManager::speedOf(0, 0), 0.0);
+        QCOMPARE(DownloadManager::speedOf(2048, 1000), 2048.0);
+        QCOMPARE(DownloadManager::speedOf(3000, 1500), 2000.0);
+        QCOMPARE(DownloadManager::speedOf(-1, 10), 0.0);
+        QCOMPARE(DownloadManager::speedText(DownloadManager::speedOf(1500, 0)), QStringLiteral("1.4 MB/s"));
+    }
+
+    void fileNameForUrl_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "http://h/files/setup.exe"
+                               << "setup.exe";
+        QTest::newRow("query ignored") << "http://h/files/setup.exe?x=1#y"
+                                       << "setup.exe";
+        QTest::newRow("trailing slash") << "http://h/files/"
+                                        << "download";
+        QTest::newRow("no path") << "http://h"
+                                 << "download";
+        QTest::newRow("root") << "http://h/"
+                              << "download";
+        QTest::newRow("dot dot") << "http://h/a/%2E%2E"
+                                 << "download";
+        QTest::newRow("dot") << "http://h/a/%2E"
+                             << "download";
+        QTest::newRow("encoded slashes") << "http://h/..%2F..%2Fetc%2Fpasswd"
+                                         << "passwd";
+        QTest::newRow("backslashes") << "http://h/x%5C..%5C..%5Cevil.exe"
+                                     << "evil.exe";
+        QTest::newRow("trailing backslash") << "http://h/x%5C"
+                                            << "download";
+        QTest::newRow("nul byte") << "http://h/a%00b"
+                                  << "a_b";
+        QTest::newRow("drive letter") << "http://h/C:evil"
+                                      << "C_evil";
+        QTest::newRow("spaces") << "http://h/my%20file.zip"
+                                << "my file.zip";
+        QTest::newRow("unicode") << "http://h/%E6%9B%B4%E6%96%B0.exe" << QString::fromUtf8("更新.exe");
+    }
+
+    void fileNameForUrl()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, name);
+        const QUrl address = QUrl::fromEncoded(url.toLatin1());
+        QCOMPARE(DownloadManager::fileNameForUrl(address), name);
+
+        // Whatever the name, the target sits directly in the download folder.
+        auto manager = makeManager();
+        const QFileInfo saved(manager->saveFileName(address));
+        QCOMPARE(saved.absolutePath(), QFileInfo(m_dir->path()).absoluteFilePath());
+        QCOMPARE(saved.fileName(), name);
+    }
+
+    void existingTargetsGetNumbers()
+    {
+        auto manager = makeManager();
+        const QUrl url(QStringLiteral("http://h/setup.exe"));
+        QCOMPARE(manager->saveFileName(url), target(QStringLiteral("setup.exe")));
+
+        QFile(target(QStringLiteral("setup.exe"))).open(QIODevice::WriteOnly);
+        QCOMPARE(manager->saveFileName(url), target(QStringLiteral("setup.exe.0")));
+
+        QFile(target(QStringLiteral("setup.exe.0"))).open(QIODevice::WriteOnly);
+        QCOMPARE(manager->saveFileName(url), target(QStringLiteral("setup.exe.1")));
+
+        // A gap is filled before higher numbers.
+        QFile(target(QStringLiteral("setup.exe.2"))).open(QIODevice::WriteOnly);
+        QCOMPARE(manager->saveFileName(url), target(QStringLiteral("setup.exe.1")));
+
+        QDir().mkdir(target(QStringLiteral("download")));
+        QCOMPARE(manager->saveFileName(QUrl(QStringLiteral("http://h/"))), target(QStringLiteral("download.0")));
+    }
+
+    void downloadsOneAfterAnotherInOrder()
+    {
+        auto manager = makeManager();
+        QSignalSpy tasks(manager.get(), &DownloadManager::startNextTask);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+
+        manager->append(m_server->url(QStringLiteral("/slow")));
+        manager->append(m_server->url(QStringLiteral("/b")));
+        manager->append(m_server->url(QStringLiteral("/c")));
+        // Nothing starts before the event loop runs.
+        QCOMPARE(tasks.count(), 0);
+        QCOMPARE(manager->total(), 3);
+
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QCOMPARE(done.at(0).at(0).toInt(), 3);
+        QCOMPARE(done.at(0).at(1).toInt(), 3);
+
+        QCOMPARE(tasks.count(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(tasks.at(i).at(0).toInt(), i + 1);
+            QCOMPARE(tasks.at(i).at(1).toInt(), 3);
+        }
+
+        // Each request only after the previous answer was complete.
+        QCOMPARE(m_server->log(), QStringList({"GET /slow", "done /slow", "GET /b", "done /b", "GET /c", "done /c"}));
+
+        QCOMPARE(m_lines, QList<Line>({out("Downloading " + enc("/slow") + "...\n"), out("Succeeded.\n"),
+                                       out("Downloading " + enc("/b") + "...\n"), out("Succeeded.\n"),
+                                       out("Downloading " + enc("/c") + "...\n"), out("Succeeded.\n"),
+                                       out("3/3 files downloaded successfully\n")}));
+
+        QCOMPARE(readFile(target(QStringLiteral("slow"))), m_slow);
+        QCOMPARE(readFile(target(QStringLiteral("b"))), m_b);
+        QCOMPARE(readFile(target(QStringLiteral("c"))), m_c);
+        QCOMPARE(manager->currentFileName(), target(QStringLiteral("c")));
+        QCOMPARE(manager->downloaded(), 3);
+    }
+
+    void progressOfASlowBody()
+    {
+        auto manager = makeManager();
+        QSignalSpy progress(manager.get(), &DownloadManager::progress);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/slow")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QVERIFY2(progress.count() >= 3, "a body in ten pieces over 0.6 s reports progress several times");
+        const QRegularExpression speed(QStringLiteral("^ ?\\d+\\.\\d (bytes/sec|kB/s|MB/s)$"));
+        qint64 previous = -1;
+        for (const QList<QVariant>& report : std::as_const(progress)) {
+            const qint64 received = report.at(0).toLongLong();
+            QVERIFY(received >= previous);
+            previous = received;
+            QCOMPARE(report.at(1).toLongLong(), qint64(m_slow.size()));
+            QVERIFY2(speed.match(report.at(2).toString()).hasMatch(), qPrintable(report.at(2).toString()));
+        }
+        QCOMPARE(previous, qint64(m_slow.size()));
+    }
+
+    void unannouncedSizeAndEmptyBody()
+    {
+        auto manager = makeManager();
+        QSignalSpy progress(manager.get(), &DownloadManager::progress);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/unsized")));
+        manager->append(m_server->url(QStringLiteral("/empty")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(done.at(0).at(0).toInt(), 2);
+        QCOMPARE(readFile(target(QStringLiteral("unsized"))), m_slow);
+        QVERIFY(QFileInfo::exists(target(QStringLiteral("empty"))));
+        QCOMPARE(readFile(target(QStringLiteral("empty"))), QByteArray());
+
+        bool sawUnknownTotal = false;
+        for (const QList<QVariant>& report : std::as_const(progress)) {
+            if (report.at(1).toLongLong() == -1)
+                sawUnknownTotal = true;
+            QVERIFY(!report.at(2).toString().contains(QLatin1String("inf")));
+            QVERIFY(!report.at(2).toString().contains(QLatin1String("nan")));
+        }
+        QVERIFY(sawUnknownTotal);
+    }
+
+    void existingFilesAreNotOverwritten()
+    {
+        QFile old(target(QStringLiteral("a")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+        old.close();
+
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/a")));
+        manager->append(m_server->url(QStringLiteral("/a")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(readFile(target(QStringLiteral("a"))), QByteArray("keep me"));
+        QCOMPARE(readFile(target(QStringLiteral("a.0"))), m_a);
+        QCOMPARE(readFile(target(QStringLiteral("a.1"))), m_a);
+        QCOMPARE(manager->currentFileName(), target(QStringLiteral("a.1")));
+    }
+
+    void failedTransferIsNotCounted()
+    {
+        auto manager = makeManager();
+        QSignalSpy tasks(manager.get(), &DownloadManager::startNextTask);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/a")));
+        manager->append(m_server->url(QStringLiteral("/missing")));
+        manager->append(m_server->url(QStringLiteral("/c")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(done.at(0).at(0).toInt(), 2);
+        QCOMPARE(done.at(0).at(1).toInt(), 3);
+        QCOMPARE(tasks.count(), 3);
+        QCOMPARE(m_lines,
+                 QList<Line>({out("Downloading " + enc("/a") + "...\n"), out("Succeeded.\n"),
+                              out("Downloading " + enc("/missing") + "...\n"),
+                              err("Failed: Error transferring " + enc("/missing") + " - server replied: Not Found\n"),
+                              out("Downloading " + enc("/c") + "...\n"), out("Succeeded.\n"),
+                              out("2/3 files downloaded successfully\n")}));
+        // The failed answer's body stays on disk as it came.
+        QCOMPARE(readFile(target(QStringLiteral("missing"))), QByteArray("no such file\n"));
+        QCOMPARE(readFile(target(QStringLiteral("c"))), m_c);
+    }
+
+    void lastFileNameEvenWhenItFailed()
+    {
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/b")));
+        manager->append(m_server->url(QStringLiteral("/missing")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+        QCOMPARE(manager->currentFileName(), target(QStringLiteral("missing")));
+    }
+
+    void unopenableTargetSkipsAtOnce()
+    {
+        // Too long a name for any file system: the open fails even for root.
+        const QString longName(300, QLatin1Char('x'));
+        auto manager = makeManager();
+        QSignalSpy tasks(manager.get(), &DownloadManager::startNextTask);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QLatin1Char('/') + longName));
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+        QCOMPARE(done.at(0).at(1).toInt(), 2);
+        // The skipped address got no task of its own; the next one is number 2.
+        QCOMPARE(tasks.count(), 1);
+        QCOMPARE(tasks.at(0).at(0).toInt(), 2);
+        QCOMPARE(m_server->requestedPaths(), QStringList({"/b"}));
+        QCOMPARE(m_lines,
+                 QList<Line>({err("Problem opening save file '" + target(longName).toLocal8Bit() + "' for download '" +
+                                  enc(QLatin1Char('/') + longName) + "': File name too long\n"),
+                              out("Downloading " + enc("/b") + "...\n"), out("Succeeded.\n"),
+                              out("1/2 files downloaded successfully\n")}));
+    }
+
+    void onlyUnopenableTargets()
+    {
+        // The download folder is taken by a plain file.
+        QFile blocker(target(QStringLiteral("blocked")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto manager = makeManager();
+        manager->setDownloadFolder(blocker.fileName());
+        QSignalSpy tasks(manager.get(), &DownloadManager::startNextTask);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/a")));
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(0).toInt(), 0);
+        QCOMPARE(done.at(0).at(1).toInt(), 2);
+        QCOMPARE(tasks.count(), 0);
+        QVERIFY(m_server->log().isEmpty());
+        QCOMPARE(m_lines.size(), 3);
+        QCOMPARE(m_lines.at(0).first, DownloadManager::Stream::Err);
+        QVERIFY(m_lines.at(0).second.endsWith("': Not a directory\n"));
+        QCOMPARE(m_lines.at(2), out("0/2 files downloaded successfully\n"));
+    }
+
+    void missingDownloadFolderIsCreated()
+    {
+        auto manager = makeManager();
+        const QString folder = m_dir->path() + QStringLiteral("/new/Downloads");
+        manager->setDownloadFolder(folder);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/c")));
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+        QCOMPARE(readFile(folder + QStringLiteral("/c")), m_c);
+    }
+
+    void redirectBodyIsSaved()
+    {
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/redirect")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(m_server->requestedPaths(), QStringList({"/redirect"}));
+        QCOMPARE(readFile(target(QStringLiteral("redirect"))), QByteArray("<html>moved to /a</html>\n"));
+        QCOMPARE(m_lines.value(1), out("Succeeded.\n"));
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+    }
+
+    void listAppendDecodesEachText()
+    {
+        TestHttpServer::Route spaced;
+        spaced.body = "spaced";
+        m_server->setRoute("/my%20file.txt", spaced);
+
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(QStringList({m_server->url(QStringLiteral("/b")).toString(),
+                                     QStringLiteral("http://127.0.0.1:%1/my%20file.txt").arg(m_server->port()),
+                                     QStringLiteral("not a web address")}));
+        QCOMPARE(manager->total(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+
+        QCOMPARE(m_server->requestedPaths(), QStringList({"/b", "/my%20file.txt"}));
+        QCOMPARE(readFile(target(QStringLiteral("my file.txt"))), QByteArray("spaced"));
+        // The third text is no address at all: reported, not counted, no crash.
+        QCOMPARE(done.at(0).at(0).toInt(), 2);
+        QCOMPARE(done.at(0).at(1).toInt(), 3);
+        QVERIFY(m_lines.contains(out("Downloading not%20a%20web%20address...\n")));
+    }
+
+    void finishedEachTimeTheQueueRunsEmpty()
+    {
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE(done.count(), 1);
+        manager->append(m_server->url(QStringLiteral("/missing")));
+        QTRY_COMPARE(done.count(), 2);
+        // Counters carry on over both rounds.
+        QCOMPARE(done.at(1).at(0).toInt(), 1);
+        QCOMPARE(done.at(1).at(1).toInt(), 2);
+        QCOMPARE(m_lines.last(), out("1/2 files downloaded successfully\n"));
+    }
+
+    void fullDiskIsAFailure()
+    {
+#ifdef Q_OS_UNIX
+        // A file size limit stands in for a full disk.
+        struct rlimit saved
+        {
+        };
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 16 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/a")));
+        manager->append(m_server->url(QStringLiteral("/c")));
+        const bool ended = QTest::qWaitFor([&] { return done.count() == 1; }, 20000);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(ended);
+
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+        QCOMPARE(done.at(0).at(1).toInt(), 2);
+        QCOMPARE(m_lines.value(1), err("Failed: File too large\n"));
+        QCOMPARE(readFile(target(QStringLiteral("c"))), m_c);
+#else
+        QSKIP("needs a file size limit");
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DownloadManager)
+#include "tst_DownloadManager.moc"

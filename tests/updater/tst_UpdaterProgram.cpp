@@ -1,0 +1,90 @@
+// The `update` program as a user starts it: the usage text without
+// addresses, and a real download into the download folder of a fresh home.
+
+#include "TestHttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_UpdaterProgram : public QObject
+{
+    Q_OBJECT
+
+private:
+    QProcessEnvironment environment(const QString& home) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // Qt complains on stderr without a private runtime folder.
+        const QString runtime = home + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        for (const char* proxy : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+            env.remove(QString::fromLatin1(proxy));
+        return env;
+    }
+
+private slots:
+    void usageWithoutAddresses()
+    {
+        QTemporaryDir home;
+        QProcess update;
+        update.setProcessEnvironment(environment(home.path()));
+        update.start(QStringLiteral(UPDATE_PROGRAM), QStringList());
+        QVERIFY(update.waitForFinished(30000));
+
+        QCOMPARE(update.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(update.exitCode(), 0);
+        QCOMPARE(update.readAllStandardOutput(),
+                 QByteArray("Usage: downloadmanager url1 [url2... urlN]\n"
+                            "\n"
+                            "Downloads the URLs passed in the command-line to the local directory\n"
+                            "If the target file already exists, a .0, .1, .2, etc. is appended to\n"
+                            "differentiate.\n"));
+        QCOMPARE(update.readAllStandardError(), QByteArray());
+        // Nothing was set up: no download folder appeared.
+        QVERIFY(!QFile::exists(home.path() + QStringLiteral("/Downloads")));
+    }
+
+    void downloadsIntoTheUsersFolder()
+    {
+        TestHttpServer server;
+        QVERIFY(server.listen());
+        const QByteArray first = TestHttpServer::patternBody(20000, 1);
+        const QByteArray second = TestHttpServer::patternBody(333, 2);
+        server.setFile("/setup.bin", first);
+        server.setFile("/notes.txt", second);
+
+        QTemporaryDir home;
+        QProcess update;
+        update.setProcessEnvironment(environment(home.path()));
+        const QString a = server.url(QStringLiteral("/setup.bin")).toString();
+        const QString b = server.url(QStringLiteral("/notes.txt")).toString();
+        update.start(QStringLiteral(UPDATE_PROGRAM), {a, b});
+        QVERIFY(update.waitForStarted(30000));
+
+        // The program stops at its "Success" box; the console tells when.
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += update.readAllStandardOutput()).contains("files downloaded"), 30000);
+        update.kill();
+        update.waitForFinished(30000);
+
+        QCOMPARE(out, "Downloading " + a.toLatin1() + "...\nSucceeded.\nDownloading " + b.toLatin1() +
+                          "...\nSucceeded.\n2/2 files downloaded successfully\n");
+        QFile saved(home.path() + QStringLiteral("/Downloads/setup.bin"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), first);
+        QFile notes(home.path() + QStringLiteral("/Downloads/notes.txt"));
+        QVERIFY(notes.open(QIODevice::ReadOnly));
+        QCOMPARE(notes.readAll(), second);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_UpdaterProgram)
+#include "tst_UpdaterProgram.moc"

@@ -1,0 +1,90 @@
+#pragma once
+
+// The updater's download engine: fetches a queue of web addresses one after
+// another into a download folder, reports progress and speed of the running
+// transfer and, once the queue has run empty, how many files arrived. Every
+// event also becomes one console line; the lines go through a replaceable
+// sink so that they can be captured.
+//
+// Only Qt Core and Network are used here, so the engine can be driven
+// without any window.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QQueue>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class QNetworkReply;
+
+class DownloadManager : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Stream { Out, Err };
+    using ConsoleSink = std::function<void(Stream stream, const QByteArray& line)>;
+
+    explicit DownloadManager(QObject* parent = nullptr);
+    ~DownloadManager() override;
+
+    void append(const QUrl& url);
+    void append(const QStringList& urlList);
+
+    // Full path the address would be saved to now; nothing is reserved.
+    QString saveFileName(const QUrl& url) const;
+    // Path chosen for the address taken last from the queue.
+    QString currentFileName() const { return m_currentFileName; }
+
+    // Defaults to the user's download folder.
+    void setDownloadFolder(const QString& folder);
+    QString downloadFolder() const { return m_downloadFolder; }
+
+    // The default sink writes to the C standard streams and flushes them.
+    void setConsoleSink(ConsoleSink sink);
+
+    int downloaded() const { return downloadedCount; }
+    int total() const { return totalCount; }
+
+    // The last path component of the address, made safe to use as a plain
+    // file name inside the download folder; "download" when nothing usable
+    // is left.
+    static QString fileNameForUrl(const QUrl& url);
+    // "512.0 bytes/sec", "1.5 kB/s", "2.3 MB/s".
+    static QString speedText(double bytesPerSecond);
+    // Bytes per second for a transfer; a report before the first
+    // millisecond counts as one millisecond.
+    static double speedOf(qint64 bytesReceived, qint64 elapsedMs);
+
+signals:
+    void finished(int downloadedCount, int totalCount);
+    void progress(qint64 bytesReceived, qint64 bytesTotal, const QString& speed);
+    void startNextTask(int current, int total);
+
+private slots:
+    void startNextDownload();
+    void downloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    void downloadFinished();
+    void downloadReadyRead();
+
+private:
+    void print(Stream stream, const QByteArray& line);
+    // False when the file refused the data; the reason is kept.
+    bool writeChunk(const QByteArray& data);
+
+    QNetworkAccessManager manager;
+    QQueue<QUrl> downloadQueue;
+    QNetworkReply* currentDownload = nullptr;
+    QFile output;
+    QElapsedTimer downloadTime;
+    int downloadedCount = 0;
+    int totalCount = 0;
+    int currentIndex = 0;
+    QString m_currentFileName;
+    QString m_downloadFolder;
+    QString m_writeError;
+    ConsoleSink m_sink;
+};
