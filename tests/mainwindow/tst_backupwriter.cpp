@@ -3,6 +3,7 @@
 // that must neither report success nor leave a file behind.
 
 #include "BackupWriter.h"
+#include "ContactStore.h"
 #include "Fixtures.h"
 
 #include <QFile>
@@ -109,6 +110,13 @@ void BackupWriterTest::contactsReadBackUnchanged()
              QStringList({QStringLiteral("111"), QString::fromUtf8(number), QStringLiteral("333")}));
     QCOMPARE(fixtures::column(target(), QStringLiteral("select count(*) from message")),
              QStringList{QStringLiteral("2")});
+
+    // The program's own reader gets the same bytes back.
+    ContactStore store(target().toUtf8());
+    QCOMPARE(store.readBackupAddressBook(target().toUtf8()), 0);
+    QCOMPARE(store.contacts.size(), 3);
+    QCOMPARE(store.contacts.at(1).firstName, storedName.toUtf8());
+    QCOMPARE(store.contacts.at(1).number, number);
 }
 
 void BackupWriterTest::readOnlySourceGivesWritableBackup()
