@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
 
 Frame::Frame(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame>())
 {
@@ -73,24 +74,20 @@ void Frame::on_pushButton_copyOne_clicked()
 
 bool Frame::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->specialButton && event->type() == QEvent::MouseButtonPress) {
-        m_textPressReported = true;
+    if (watched == ui->specialButton && event->type() == QEvent::MouseButtonPress)
         emit sendIsclick(this, ui->specialButton);
-    }
     return QFrame::eventFilter(watched, event);
 }
 
 bool Frame::event(QEvent* e)
 {
     if (e->type() == QEvent::MouseButtonRelease) {
-        // One click on the text is one report: the press was reported by the
-        // filter, and a second report would undo the selection it made.
-        if (m_textPressReported)
-            m_textPressReported = false;
-        else
+        // The press on the text was reported by the filter; should the text
+        // pass its release on, one click must still be one report, or a
+        // second toggle would undo the selection the first one made.
+        const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
+        if (!ui->specialButton->geometry().contains(at))
             emit sendIsclick(this, ui->specialButton);
-    } else if (e->type() == QEvent::MouseButtonPress) {
-        m_textPressReported = false;
     }
     return QFrame::event(e);
 }

@@ -54,7 +54,4 @@ private:
     bool selected = false;
     int m_rowId = 0;
     QLabel* m_dateLabel = nullptr;
-    // Set while a press on the text was already reported, so that the
-    // release the text passes on to the bubble does not report it again.
-    bool m_textPressReported = false;
 };
