@@ -1,6 +1,8 @@
 #include "SqliteAccess.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <ctime>
@@ -17,10 +19,33 @@ bool isReadOnlyMediumError(int rc)
     return primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY;
 }
 
-void reportOpenFailure()
+sqlite3* reportOpenFailure()
 {
     std::printf("%s\n", "数据库打开失败");
     std::fflush(stdout);
+    return nullptr;
+}
+
+// Opens with the given flags and touches the schema, since opening alone is
+// lazy. Returns the probe's result; *db is null when the open itself failed.
+int openAndProbe(const QByteArray& name, int flags, sqlite3** db)
+{
+    if (*db)
+        sqlite3_close(*db);
+    *db = nullptr;
+    int rc = sqlite3_open_v2(name.constData(), db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(*db);
+        *db = nullptr;
+        return rc;
+    }
+    sqlite3_extended_result_codes(*db, 1);
+    sqlite3_stmt* probe = nullptr;
+    rc = sqlite3_prepare_v2(*db, "select count(*) from sqlite_master", -1, &probe, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(probe);
+    sqlite3_finalize(probe);
+    return rc == SQLITE_ROW ? SQLITE_OK : rc;
 }
 
 // The one place where the platforms differ: the C library's reentrant local
@@ -40,45 +65,67 @@ bool toLocalTime(qint64 seconds, std::tm* out)
 #endif
 }
 
+void deleteCopyFolder(void* folder)
+{
+    delete static_cast<QTemporaryDir*>(folder);
+}
+
+void unusedFunction(sqlite3_context* context, int, sqlite3_value**)
+{
+    sqlite3_result_null(context);
+}
+
+bool openPrivateCopy(const QByteArray& path, sqlite3** db)
+{
+    const QString source = QString::fromUtf8(path);
+    const QString wal = source + QStringLiteral("-wal");
+    if (QFileInfo(wal).size() <= 0)
+        return false;
+    auto* folder = new QTemporaryDir;
+    const QString copy = folder->filePath(QStringLiteral("copy.db"));
+    if (!folder->isValid() || !QFile::copy(source, copy) || !QFile::copy(wal, copy + QStringLiteral("-wal")) ||
+        openAndProbe(copy.toUtf8(), SQLITE_OPEN_READONLY, db) != SQLITE_OK) {
+        delete folder;
+        return false;
+    }
+    // The folder lives exactly as long as the connection: SQLite calls the
+    // destructor of a function's user data when the connection closes.
+    sqlite3_create_function_v2(*db, "msgdesk_private_copy", 0, SQLITE_UTF8, folder, &unusedFunction, nullptr, nullptr,
+                               &deleteCopyFolder);
+    return true;
+}
+
 } // namespace
 
 sqlite3* openExisting(const QByteArray& path, OpenMode mode)
 {
     sqlite3* db = nullptr;
-    const int flags = mode == OpenMode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-    int rc = sqlite3_open_v2(path.constData(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        reportOpenFailure();
-        return nullptr;
-    }
-    sqlite3_extended_result_codes(db, 1);
-
-    // Opening is lazy; touching the schema shows whether the file can be read
-    // at all where it lies. A WAL database in a folder we may not write to
-    // cannot get its shared-memory file, so it is read as an immutable file.
-    sqlite3_stmt* probe = nullptr;
-    rc = sqlite3_prepare_v2(db, "select count(*) from sqlite_master", -1, &probe, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(probe);
-    sqlite3_finalize(probe);
-    if (rc == SQLITE_ROW || !isReadOnlyMediumError(rc))
+    int rc = openAndProbe(path, mode == OpenMode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, &db);
+    if (!db)
+        return reportOpenFailure();
+    if (!isReadOnlyMediumError(rc))
         return db;
 
-    sqlite3_close(db);
-    db = nullptr;
+    // A WAL database in a folder we may not write to (a read-only medium)
+    // cannot get its shared-memory file, and SQLite refuses to read it. Its
+    // content, -wal included, is then read from a private copy; deletes fail
+    // there as on the medium itself, since the copy is opened read-only.
+    if (openPrivateCopy(path, &db))
+        return db;
+    if (mode == OpenMode::ReadWrite) {
+        rc = openAndProbe(path, SQLITE_OPEN_READONLY, &db);
+        if (!isReadOnlyMediumError(rc))
+            return db;
+    }
+    // Last resort: the main file alone, as a file nobody changes.
     const QByteArray absolute = QFileInfo(QString::fromUtf8(path)).absoluteFilePath().toUtf8();
     QByteArray uri = "file:";
     if (!absolute.startsWith('/'))
         uri += '/'; // a drive letter path on Windows
     uri += absolute.toPercentEncoding("/:") + "?immutable=1";
-    rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        reportOpenFailure();
-        return nullptr;
-    }
-    sqlite3_extended_result_codes(db, 1);
+    rc = openAndProbe(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
+    if (!db)
+        return reportOpenFailure();
     return db;
 }
 
