@@ -1,0 +1,403 @@
+// The conversation list page against stores read from fixture backup files:
+// what the rows show, edit mode, deleting conversations, reuse of rows and
+// rows made as the list scrolls.
+
+#include "ViewsTestSource.h"
+#include "frame_page1.h"
+#include "messageframe.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using viewstest::msg;
+using viewstest::Source;
+
+namespace {
+
+// Three conversations: A has the latest message, then B, then C.
+QList<fixtures::Msg> threeConversations()
+{
+    return {
+        msg(1, QStringLiteral("10010"), 1000, QStringLiteral("C first"), true),
+        msg(2, QStringLiteral("13900000002"), 1100, QStringLiteral("B first"), true),
+        msg(3, QStringLiteral("10010"), 1200, QStringLiteral("C last"), false),
+        msg(4, QStringLiteral("13900000001"), 1300, QStringLiteral("A only"), true),
+        msg(5, QStringLiteral("13900000002"), 1400, QStringLiteral("B last"), false),
+        msg(6, QStringLiteral("13900000001"), 1500, QStringLiteral("A last"), true),
+    };
+}
+
+QList<QPair<QVariant, QVariant>> threeContacts()
+{
+    return {{QStringLiteral("Alice"), QStringLiteral("13900000001")},
+            {QStringLiteral("Bob"), QStringLiteral("13900000002")}};
+}
+
+QString numberOf(int i)
+{
+    return QStringLiteral("1500000%1").arg(i, 4, 10, QLatin1Char('0'));
+}
+
+QList<fixtures::Msg> manyConversations(int n)
+{
+    QList<fixtures::Msg> list;
+    for (int i = 1; i <= n; ++i)
+        list.append(msg(i, numberOf(i), 1000 + i, QStringLiteral("message %1").arg(i), i % 2 == 0));
+    return list;
+}
+
+QList<messageframe*> visibleRows(frame_page1& page)
+{
+    return viewstest::visibleTopDown<messageframe>(&page);
+}
+
+QString nameOf(messageframe* row)
+{
+    return row->findChild<QLabel*>(QStringLiteral("label"))->text();
+}
+
+QString textOf(messageframe* row)
+{
+    return row->findChild<QLabel*>(QStringLiteral("label_2"))->text();
+}
+
+QToolButton* minusOf(messageframe* row)
+{
+    auto* b = row->findChild<QToolButton*>(QStringLiteral("toolButtonV"));
+    return b ? b : row->findChild<QToolButton*>(QStringLiteral("toolButtonH"));
+}
+
+QToolButton* deleteOf(messageframe* row)
+{
+    return row->findChild<QToolButton*>(QStringLiteral("toolButton_2"));
+}
+
+QLabel* chevronOf(messageframe* row)
+{
+    return row->findChild<QLabel*>(QStringLiteral("label_4"));
+}
+
+void clickRow(messageframe* row)
+{
+    QTest::mouseClick(row->findChild<QLabel*>(QStringLiteral("label_2")), Qt::LeftButton);
+}
+
+// Scrolls to the end until no more rows come; returns the visible rows.
+QList<messageframe*> scrollToEnd(frame_page1& page)
+{
+    QScrollBar* bar = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->verticalScrollBar();
+    for (int guard = 0; guard < 1000 && page.filledRowCount() < page.conversationCount(); ++guard) {
+        bar->setValue(bar->maximum());
+        QCoreApplication::processEvents();
+    }
+    return visibleRows(page);
+}
+
+} // namespace
+
+class ListPageTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { viewstest::applySkin(); }
+
+    void emptyOrMissingStoreShowsNothing();
+    void rowsShowConversationsLatestFirst();
+    void clickOpensOnlyWhileBrowsing();
+    void editModeTransitions();
+    void deleteConversationFromTheFile();
+    void rowsAreReusedNotPiledUp();
+    void rowsComeAsTheListScrolls();
+    void forgottenStoreIsNeverUsed();
+};
+
+void ListPageTest::emptyOrMissingStoreShowsNothing()
+{
+    Source empty({});
+    frame_page1 page(empty.store.get());
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto* edit = page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"));
+    QVERIFY(visibleRows(page).isEmpty());
+    QVERIFY(!edit->isVisible());
+
+    frame_page1 none(nullptr);
+    none.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&none));
+    QVERIFY(visibleRows(none).isEmpty());
+    QVERIFY(!none.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->isVisible());
+    // Still usable afterwards.
+    Source three(threeConversations(), threeContacts());
+    none.showConversations(three.store.get());
+    QCOMPARE(visibleRows(none).size(), 3);
+    none.showConversations(nullptr);
+    QVERIFY(visibleRows(none).isEmpty());
+    QVERIFY(!none.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->isVisible());
+}
+
+void ListPageTest::rowsShowConversationsLatestFirst()
+{
+    Source src(threeConversations(), threeContacts());
+    frame_page1 page(src.store.get());
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+
+    const QList<messageframe*> rows = visibleRows(page);
+    QCOMPARE(rows.size(), 3);
+    // Backup contacts have no last name; the name is shown without the blank before it.
+    QCOMPARE(nameOf(rows[0]), QStringLiteral("Alice"));
+    QCOMPARE(textOf(rows[0]), QStringLiteral("A last"));
+    QCOMPARE(nameOf(rows[1]), QStringLiteral("Bob"));
+    QCOMPARE(textOf(rows[1]), QStringLiteral("B last"));
+    // No contact: the number stands for the name.
+    QCOMPARE(nameOf(rows[2]), QStringLiteral("10010"));
+    QCOMPARE(textOf(rows[2]), QStringLiteral("C last"));
+    const QString time = rows[0]->findChild<QLabel*>(QStringLiteral("label_3"))->text();
+    QVERIFY2(time.startsWith(QStringLiteral("time:")) && !time.endsWith(QLatin1Char('\n')), qPrintable(time));
+    QVERIFY(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->isVisible());
+    for (messageframe* row : rows) {
+        QVERIFY(chevronOf(row)->isVisible());
+        QVERIFY(!minusOf(row)->isVisible());
+        QVERIFY(!deleteOf(row)->isVisible());
+    }
+}
+
+void ListPageTest::clickOpensOnlyWhileBrowsing()
+{
+    Source src(threeConversations(), threeContacts());
+    frame_page1 page(src.store.get());
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QSignalSpy opened(&page, &frame_page1::sendMessageClick);
+
+    src.store->selectConversation("10010");
+    QVERIFY(!src.store->conversation.isEmpty());
+    clickRow(visibleRows(page)[1]);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.at(0).at(0).toString(), QStringLiteral("13900000002"));
+    QVERIFY(src.store->conversation.isEmpty());
+
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    QVERIFY(page.isEditing());
+    src.store->selectConversation("10010");
+    clickRow(visibleRows(page)[0]);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(src.store->conversation.size(), 2);
+}
+
+void ListPageTest::editModeTransitions()
+{
+    Source src(threeConversations(), threeContacts());
+    frame_page1 page(src.store.get());
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto* edit = page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"));
+    QSignalSpy modes(&page, &frame_page1::sendIsEdit);
+    messageframe* row = visibleRows(page)[0];
+
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(edit->text(), QStringLiteral("&Done"));
+    QCOMPARE(modes.count(), 1);
+    QCOMPARE(modes.at(0).at(0).toBool(), true);
+    for (messageframe* r : visibleRows(page)) {
+        QVERIFY(minusOf(r)->isVisible());
+        QCOMPARE(minusOf(r)->objectName(), QStringLiteral("toolButtonV"));
+        QVERIFY(!chevronOf(r)->isVisible());
+        QVERIFY(!deleteOf(r)->isVisible());
+    }
+
+    const QImage upright = minusOf(row)->grab().toImage();
+    QTest::mouseClick(minusOf(row), Qt::LeftButton);
+    QCOMPARE(minusOf(row)->objectName(), QStringLiteral("toolButtonH"));
+    QVERIFY(deleteOf(row)->isVisible());
+    // The turned look is really drawn, not only named.
+    QVERIFY(minusOf(row)->grab().toImage() != upright);
+    QTest::mouseClick(minusOf(row), Qt::LeftButton);
+    QCOMPARE(minusOf(row)->objectName(), QStringLiteral("toolButtonV"));
+    QVERIFY(!deleteOf(row)->isVisible());
+    QCOMPARE(minusOf(row)->grab().toImage(), upright);
+
+    // Minus pressed, Done, Edit again: upright, no Delete, and one press offers it.
+    QTest::mouseClick(minusOf(row), Qt::LeftButton);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(edit->text(), QStringLiteral("&Edit"));
+    QVERIFY(!minusOf(row)->isVisible());
+    QVERIFY(!deleteOf(row)->isVisible());
+    QVERIFY(chevronOf(row)->isVisible());
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(minusOf(row)->objectName(), QStringLiteral("toolButtonV"));
+    QVERIFY(!deleteOf(row)->isVisible());
+    QTest::mouseClick(minusOf(row), Qt::LeftButton);
+    QVERIFY(deleteOf(row)->isVisible());
+
+    // resetEditMode only relabels the button and lets row clicks through again.
+    page.resetEditMode();
+    QCOMPARE(edit->text(), QStringLiteral("Edit"));
+    QVERIFY(!page.isEditing());
+    page.setEditButtonVisible(false);
+    QVERIFY(!edit->isVisible());
+}
+
+void ListPageTest::deleteConversationFromTheFile()
+{
+    Source src(threeConversations(), threeContacts());
+    frame_page1 page(src.store.get());
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+
+    messageframe* bob = visibleRows(page)[1];
+    QCOMPARE(nameOf(bob), QStringLiteral("Bob"));
+    QTest::mouseClick(minusOf(bob), Qt::LeftButton);
+    QTest::mouseClick(deleteOf(bob), Qt::LeftButton);
+
+    QCOMPARE(src.rowsFor(QStringLiteral("13900000002")), 0);
+    QCOMPARE(src.rowsFor(QStringLiteral("13900000001")), 2);
+    QCOMPARE(src.rowsFor(QStringLiteral("10010")), 2);
+    QVERIFY(!bob->isVisible());
+    QCOMPARE(visibleRows(page).size(), 2);
+    QVERIFY(page.isEditing());
+
+    // Open the last one and come back the way the main window does.
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    QSignalSpy opened(&page, &frame_page1::sendMessageClick);
+    clickRow(visibleRows(page)[1]);
+    QCOMPARE(opened.takeFirst().at(0).toString(), QStringLiteral("10010"));
+    src.store->buildConversationList();
+    page.refreshRows();
+
+    const QList<messageframe*> rows = visibleRows(page);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(nameOf(rows[0]), QStringLiteral("Alice"));
+    QCOMPARE(nameOf(rows[1]), QStringLiteral("10010"));
+    QVERIFY(chevronOf(rows[1])->isVisible());
+    QVERIFY(!deleteOf(rows[1])->isVisible());
+    clickRow(rows[0]);
+    clickRow(rows[1]);
+    QCOMPARE(opened.count(), 2);
+    QCOMPARE(opened.at(0).at(0).toString(), QStringLiteral("13900000001"));
+    QCOMPARE(opened.at(1).at(0).toString(), QStringLiteral("10010"));
+
+    // The file holds what the page shows, also for a fresh reader.
+    src.open();
+    QCOMPARE(src.store->conversationHeads.size(), 2);
+}
+
+void ListPageTest::rowsAreReusedNotPiledUp()
+{
+    Source three(threeConversations(), threeContacts(), QStringLiteral("a.sms"));
+    Source two({msg(1, QStringLiteral("20001"), 10, QStringLiteral("x"), true),
+                msg(2, QStringLiteral("20002"), 20, QStringLiteral("y"), false)},
+               {}, QStringLiteral("b.sms"));
+    frame_page1 page(nullptr);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+
+    page.showConversations(three.store.get());
+    page.showConversations(two.store.get());
+    QList<messageframe*> rows = visibleRows(page);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(nameOf(rows[0]), QStringLiteral("20002"));
+    QCOMPARE(nameOf(rows[1]), QStringLiteral("20001"));
+
+    // Switching sources back and forth keeps the number of row widgets bounded.
+    for (int i = 0; i < 20; ++i) {
+        page.showConversations(three.store.get());
+        page.showConversations(two.store.get());
+    }
+    QCOMPARE(page.findChildren<messageframe*>().size(), 3);
+
+    page.showConversations(three.store.get());
+    page.refreshRows();
+    rows = visibleRows(page);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(nameOf(rows[0]), QStringLiteral("Alice"));
+    QCOMPARE(nameOf(rows[2]), QStringLiteral("10010"));
+
+    // A row reused while editing joins edit mode; Done puts every row back.
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    page.refreshRows();
+    for (messageframe* r : visibleRows(page))
+        QVERIFY(minusOf(r)->isVisible());
+    // Showing a source again starts in browsing mode with the button saying so.
+    page.showConversations(two.store.get());
+    QVERIFY(!page.isEditing());
+    QCOMPARE(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->text(), QStringLiteral("&Edit"));
+    for (messageframe* r : visibleRows(page)) {
+        QVERIFY(!minusOf(r)->isVisible());
+        QVERIFY(chevronOf(r)->isVisible());
+    }
+
+    page.removeAll();
+    QVERIFY(visibleRows(page).isEmpty());
+}
+
+void ListPageTest::rowsComeAsTheListScrolls()
+{
+    const int n = 400;
+    Source src(manyConversations(n));
+    frame_page1 page(nullptr);
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.showConversations(src.store.get());
+    QCoreApplication::processEvents();
+
+    QCOMPARE(page.conversationCount(), n);
+    QVERIFY2(page.filledRowCount() < n / 2, qPrintable(QString::number(page.filledRowCount())));
+    QCOMPARE(nameOf(visibleRows(page).first()), numberOf(n));
+
+    // Rows made while editing show the minus button.
+    QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    const QList<messageframe*> rows = scrollToEnd(page);
+    QCOMPARE(rows.size(), n);
+    for (int i = 0; i < n; ++i)
+        QCOMPARE(nameOf(rows[i]), numberOf(n - i));
+    QVERIFY(minusOf(rows.last())->isVisible());
+    QVERIFY(!chevronOf(rows.last())->isVisible());
+
+    // Deleting the oldest conversation, made last, acts on the file.
+    QTest::mouseClick(minusOf(rows.last()), Qt::LeftButton);
+    QTest::mouseClick(deleteOf(rows.last()), Qt::LeftButton);
+    QCOMPARE(src.rowsFor(numberOf(1)), 0);
+    QCOMPARE(src.allRows(), n - 1);
+}
+
+void ListPageTest::forgottenStoreIsNeverUsed()
+{
+    frame_page1 page(nullptr);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    {
+        Source src(threeConversations(), threeContacts());
+        page.showConversations(src.store.get());
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+        page.showConversations(nullptr);
+    }
+    // The store is gone; nothing on the page may reach for it.
+    page.refreshRows();
+    QVERIFY(visibleRows(page).isEmpty());
+    QSignalSpy opened(&page, &frame_page1::sendMessageClick);
+    for (messageframe* row : page.findChildren<messageframe*>())
+        emit row->selClicked(QStringLiteral("10010"));
+    QCOMPARE(opened.count(), 3);
+
+    {
+        Source src(threeConversations(), threeContacts());
+        page.showConversations(src.store.get());
+        page.removeAll();
+    }
+    page.refreshRows();
+    QVERIFY(visibleRows(page).isEmpty());
+}
+
+QTEST_MAIN(ListPageTest)
+#include "tst_listpage.moc"
