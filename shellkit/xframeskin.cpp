@@ -501,7 +501,7 @@ void xframeskin::updateMaximiseButton()
     const bool maximised = isMaximized() || isFullScreen();
     static_cast<FrameButton*>(m_maxButton)->setGlyph(maximised ? FrameButton::Restore : FrameButton::Maximise);
     m_maxButton->setToolTip(maximised ? tr("Restore") : tr("Maximize"));
-    m_maxButton->setProperty("maximized", maximised);
+    m_maxButton->setProperty("frameMaximized", maximised);
     // No border to grab when the window fills the screen.
     const int border = maximised ? 0 : kBorder;
     m_layout->setContentsMargins(border, border, border, border);
