@@ -1,0 +1,140 @@
+// AppleMobileBackup for Linux: "--backup --target UDID" has libimobiledevice's
+// idevicebackup2 back the phone up into the backup root, where it lands in
+// the folder UDID. An existing backup there is brought up to date, never
+// removed first. The exit status is 0 only when the tool succeeded and the
+// backup's Status.plist says the snapshot is finished.
+//
+//   MSGDESK_BACKUP_ROOT      the backup root (default: the user's data folder
+//                            + "/Apple Computer/MobileSync/Backup")
+//   MSGDESK_IDEVICEBACKUP2   the backup program (default: idevicebackup2 on PATH)
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <plist/plist.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t g_child = 0;
+
+// A cancelled backup ends the tool: the backup program must end with it.
+void forwardSignal(int signal)
+{
+    if (g_child > 0)
+        ::kill(static_cast<pid_t>(g_child), signal);
+}
+
+QString backupRoot()
+{
+    QString root = qEnvironmentVariable("MSGDESK_BACKUP_ROOT");
+    if (root.isEmpty()) {
+        root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               QStringLiteral("/Apple Computer/MobileSync/Backup");
+    }
+    return QDir::cleanPath(root);
+}
+
+// "finished", or what the state is instead; empty when there is no status file.
+QByteArray snapshotState(const QString& folder)
+{
+    QFile file(folder + QStringLiteral("/Status.plist"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), static_cast<uint32_t>(data.size()), &root);
+    QByteArray state("unreadable");
+    if (root && plist_get_node_type(root) == PLIST_DICT) {
+        plist_t node = plist_dict_get_item(root, "SnapshotState");
+        char* text = nullptr;
+        if (node && plist_get_node_type(node) == PLIST_STRING)
+            plist_get_string_val(node, &text);
+        if (text) {
+            state = text;
+            std::free(text);
+        }
+    }
+    if (root)
+        plist_free(root);
+    return state;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const int target = static_cast<int>(args.indexOf(QStringLiteral("--target")));
+    if (!args.contains(QStringLiteral("--backup")) || target < 0 || target + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: AppleMobileBackup --backup --target DEVICE-ID\n");
+        return 2;
+    }
+    const QByteArray udid = args.at(target + 1).toUtf8();
+    if (udid.isEmpty() || udid.contains('/') || udid.startsWith('.')) {
+        std::fprintf(stderr, "AppleMobileBackup: not a device identifier: %s\n", udid.constData());
+        return 2;
+    }
+    QString program = qEnvironmentVariable("MSGDESK_IDEVICEBACKUP2");
+    if (program.isEmpty())
+        program = QStandardPaths::findExecutable(QStringLiteral("idevicebackup2"));
+    if (program.isEmpty() || !QFile::exists(program)) {
+        std::printf("ERROR: idevicebackup2 was not found. Install the Debian packages "
+                    "libimobiledevice-utils and usbmuxd.\n");
+        return 127;
+    }
+    const QString root = backupRoot();
+    if (!QDir().mkpath(root)) {
+        std::printf("ERROR: cannot create the backup folder %s\n", root.toUtf8().constData());
+        return 1;
+    }
+    std::fflush(stdout);
+
+    const QByteArray programBytes = QFile::encodeName(program);
+    const QByteArray rootBytes = QFile::encodeName(root);
+    std::signal(SIGTERM, forwardSignal);
+    std::signal(SIGINT, forwardSignal);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        std::printf("ERROR: cannot start %s\n", programBytes.constData());
+        return 1;
+    }
+    if (child == 0) {
+        // The child writes straight into our output, which the caller shows.
+        const char* argvChild[] = {programBytes.constData(), "-u",   udid.constData(), "backup",
+                                   rootBytes.constData(),    nullptr};
+        ::execv(programBytes.constData(), const_cast<char* const*>(argvChild));
+        std::_Exit(127);
+    }
+    g_child = child;
+    int waitStatus = 0;
+    while (::waitpid(child, &waitStatus, 0) < 0) {
+        if (errno != EINTR) {
+            std::printf("ERROR: lost the backup program\n");
+            return 1;
+        }
+    }
+    if (!WIFEXITED(waitStatus) || WEXITSTATUS(waitStatus) != 0) {
+        std::printf("ERROR: the backup program ended with status %d\n",
+                    WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus));
+        return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) != 0 ? WEXITSTATUS(waitStatus) : 1;
+    }
+    const QByteArray state = snapshotState(root + QLatin1Char('/') + QString::fromUtf8(udid));
+    if (state != "finished") {
+        std::printf("ERROR: the backup is not complete (snapshot state: %s)\n",
+                    state.isEmpty() ? "missing" : state.constData());
+        return 3;
+    }
+    std::printf("Backup finished\n");
+    return 0;
+}
