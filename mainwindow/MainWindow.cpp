@@ -1,10 +1,464 @@
 #include "MainWindow.h"
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+#include "BackupWriter.h"
+#include "ContactStore.h"
+#include "Frame.h"
+#include "Frame1.h"
+#include "FrameCopy.h"
+#include "MessageStore.h"
+#include "TextExport.h"
+#include "frame_page1.h"
+#include "frame_page2.h"
+#include "xbackgroundFrame.h"
+#include "xdialogContainer.h"
+#include "xdialogs.h"
+#include "xplatform.h"
+#include "xpublicPath.h"
+
+#include "ui_mainwindow.h"
+
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidgetItem>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace {
+
+const int HeaderRow = 1;
+const int FirstBackupRow = 2;
+
+QIcon backupIcon()
 {
-    setObjectName(QStringLiteral("MainWindow"));
-    setMinimumSize(677, 471);
-    setWindowTitle(tr("MainWindow"));
+    return QIcon(QStringLiteral(":/icon/backup.png"));
 }
 
-MainWindow::~MainWindow() = default;
+// Two rows may name one file by different spellings (opened from elsewhere,
+// through a link); compare what they resolve to.
+QString fileKey(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+void showDeleteError(const QString& title, const QString& text)
+{
+    infoDialogOK(nullptr, title, text);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+{
+    // Device support goes here, before the form: allocate the device link,
+    // create the link notifier, connect its validlink(bool) to
+    // detectIphone(bool) and subscribe to device notifications. The notifier
+    // must exist and be connected before the subscription is made.
+
+    ui = std::make_unique<Ui::MainWindow>();
+    ui->setupUi(this);
+    setDeleteErrorHandler(&showDeleteError);
+
+    ui->listWidget->item(0)->setIcon(QIcon(QStringLiteral(":/icon/iphone.png")));
+
+    databasePaths << QString() << QString();
+    listBackups();
+
+    removeAction = new QAction(tr("Remove"), this);
+    openAction = new QAction(tr("Open"), this);
+    connect(removeAction, &QAction::triggered, this, &MainWindow::removelistOne);
+    connect(openAction, &QAction::triggered, this, &MainWindow::OpenOneData);
+    connect(ui->actionOpne, &QAction::triggered, this, &MainWindow::Open_A_BackUp);
+    connect(ui->actionExit, &QAction::triggered, this, &MainWindow::close);
+    connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::Delete_A_BackUp);
+    connect(ui->actionBackUp, &QAction::triggered, this, &MainWindow::on_pushButtonBACKUP_clicked);
+    connect(ui->actionCopy, &QAction::triggered, this, &MainWindow::on_Btn_Back_clicked);
+    connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::setIngWhichDB);
+
+    listPage = new frame_page1(nullptr, ui->verticalStackedWidget);
+    chatPage = new frame_page2(nullptr, ui->verticalStackedWidget);
+    ui->verticalStackedWidget->insertWidget(ListPage, listPage);
+    ui->verticalStackedWidget->insertWidget(ChatPage, chatPage);
+    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    connect(listPage, &frame_page1::sendMessageClick, this, &MainWindow::ChangePageToNext);
+    connect(chatPage, &frame_page2::sendToPage1, this, &MainWindow::reBackToPage1);
+    connect(chatPage, &frame_page2::sendOneMessage, this, &MainWindow::CopyOneMessage);
+    ui->verticalStackedWidget->setCurrentIndex(StartPage);
+
+    ui->listWidget->installEventFilter(this);
+    QListWidgetItem* header = ui->listWidget->item(HeaderRow);
+    header->setFlags(header->flags() & ~Qt::ItemIsSelectable);
+    // The header reads as a caption, not as one more source.
+    QFont captionFont = header->font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.85);
+    header->setFont(captionFont);
+    header->setForeground(QColor(0x9a, 0xa1, 0xab));
+    // Long backup names are cut in the middle, where the time of day stands,
+    // rather than pushing a scroll bar under the list.
+    ui->listWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->listWidget->setTextElideMode(Qt::ElideMiddle);
+
+    QDir().mkpath(backupFolder());
+
+    ui->pushButtonBACKUP->setToolTip(tr("BackUp iPhone SMS to Computer"));
+    ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
+    setStartPicture(QStringLiteral("startNoDevice"));
+}
+
+MainWindow::~MainWindow()
+{
+    // The pages go first: they point into the stores, which go next.
+    delete listPage;
+    delete chatPage;
+    messageStore.reset();
+    contactStore.reset();
+    setDeleteErrorHandler(nullptr);
+}
+
+QString MainWindow::backupFolder()
+{
+    return xpublicPath::documentPath() + QStringLiteral("/smsbackup");
+}
+
+void MainWindow::setStartPicture(const QString& name)
+{
+    ui->startPage->setObjectName(name);
+    // The skin picks the picture by object name; a renamed widget keeps its
+    // old rules until the style is applied to it again.
+    ui->startPage->style()->unpolish(ui->startPage);
+    ui->startPage->style()->polish(ui->startPage);
+    ui->startPage->update();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        removeAction->setText(tr("Remove"));
+        openAction->setText(tr("Open"));
+        ui->pushButtonBACKUP->setToolTip(tr("BackUp iPhone SMS to Computer"));
+    }
+}
+
+// ---------------------------------------------------------------- navigation
+
+void MainWindow::ChangePageToNext(QString sss)
+{
+    if (!messageStore)
+        return;
+    ui->verticalStackedWidget->setCurrentIndex(ChatPage);
+    messageStore->selectConversation(sss.toUtf8());
+    chatPage->loadConversation(messageStore.get());
+    // The phone's own database is never edited from here.
+    if (currentSourceRow == 0)
+        chatPage->setEditButtonVisible(false);
+}
+
+void MainWindow::reBackToPage1(QString sss)
+{
+    Q_UNUSED(sss)
+    if (messageStore) {
+        messageStore->buildConversationList();
+        listPage->refreshRows();
+    }
+    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+}
+
+void MainWindow::setIngWhichDB(int r)
+{
+    if (r < 0 || r >= databasePaths.size())
+        return;
+    if (r == HeaderRow) {
+        // The header is no source: the selection goes back to the row on
+        // display, and the loaded data stays as it is.
+        if (currentSourceRow >= 0) {
+            ui->listWidget->setCurrentRow(currentSourceRow);
+        } else {
+            ui->listWidget->setCurrentRow(-1);
+            ui->listWidget->clearSelection();
+        }
+        return;
+    }
+    if (r == currentSourceRow)
+        return;
+
+    if (ui->verticalStackedWidget->currentIndex() == ChatPage) {
+        chatPage->resetEditMode();
+        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    }
+    if (r == 0) {
+        currentSourceRow = 0;
+        if (!phoneLinked) {
+            ui->verticalStackedWidget->setCurrentIndex(StartPage);
+            ui->listWidget->setCurrentRow(0);
+            return;
+        }
+        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+        // Device support: re-read the phone's located databases here
+        // (detectIphone(true)), fetching them again when an earlier fetch failed.
+        return;
+    }
+    showBackup(r);
+}
+
+void MainWindow::showBackup(int r)
+{
+    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    const QString path = databasePaths.at(r);
+    // SQLite takes UTF-8 file names on every system.
+    const QByteArray file = path.toUtf8();
+    if (!QFileInfo(path).isFile()) {
+        infoDialogOK(nullptr, tr("Warning"), tr("The backup file does not exist any more:\n%1").arg(path));
+    }
+    if (messageStore) {
+        messageStore->close();
+        messageStore->reload(file);
+    } else {
+        messageStore = std::make_unique<MessageStore>(file);
+        contactStore = std::make_unique<ContactStore>(file);
+    }
+    // Backups are the user's own files: deleting from them is allowed.
+    messageStore->setDeletesAllowed(true);
+    contactStore->readBackupAddressBook(file);
+    fillContactNames(*messageStore, *contactStore);
+    messageStore->buildConversationList();
+    chatPage->setDeleteButtonShown(false);
+    listPage->resetEditMode();
+    listPage->showConversations(messageStore.get());
+    currentSourceRow = r;
+}
+
+void MainWindow::removelistOne()
+{
+    Delete_A_BackUp();
+}
+
+void MainWindow::OpenOneData()
+{
+    Open_A_BackUp();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->listWidget && event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        if (ui->listWidget->rect().contains(menuEvent->pos())) {
+            QMenu menu(this);
+            menu.addAction(openAction);
+            menu.addAction(removeAction);
+            menu.exec(menuEvent->globalPos());
+        }
+    }
+    // The event goes on as it came.
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- backups
+
+void MainWindow::listBackups()
+{
+    const QDir folder(backupFolder());
+    const QStringList names = folder.entryList({QStringLiteral("*.sms")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names)
+        appendBackupRow(folder.filePath(name));
+}
+
+void MainWindow::appendBackupRow(const QString& path)
+{
+    // The entry first: the new row may become current at once, and its
+    // source must then be known.
+    databasePaths.append(path);
+    auto* item = new QListWidgetItem(backupIcon(), QFileInfo(path).fileName());
+    item->setToolTip(QDir::toNativeSeparators(path));
+    const QSignalBlocker blocker(ui->listWidget);
+    ui->listWidget->addItem(item);
+}
+
+void MainWindow::on_pushButtonBACKUP_clicked()
+{
+    if (!phoneLinked) {
+        infoDialogOK(nullptr, tr("Information"), tr("Please make sure that iPhone has been connected."));
+        return;
+    }
+    if (!messageStore || messageStore->messages.isEmpty()) {
+        infoDialogOK(nullptr, tr("Information"), tr("No message in your device!!!"));
+        return;
+    }
+    const QString folder = backupFolder();
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + backupwriter::backupFileName(QDateTime::currentDateTime());
+
+    QVector<ContactRecord> contacts;
+    if (contactStore) {
+        contactStore->readPhoneAddressBook(addressBookPath);
+        contacts = contactStore->contacts;
+    }
+    const auto result = backupwriter::writeBackup(QString::fromUtf8(messageDbPath), path, contacts);
+    if (result != backupwriter::Result::Written) {
+        infoDialogOK(nullptr, tr("Warning"), tr("Backup databace failed!!!"));
+        return;
+    }
+    appendBackupRow(path);
+    ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+}
+
+void MainWindow::Open_A_BackUp()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open a BackUp"), backupFolder(), tr("sms(*.sms)"),
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    appendBackupRow(path);
+    ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+}
+
+void MainWindow::dropSourceOnDisplay()
+{
+    listPage->showConversations(nullptr);
+    chatPage->loadConversation(nullptr);
+    // The stores stay, empty and closed, so that the phone's data can be read
+    // into them again later.
+    if (messageStore) {
+        messageStore->close();
+        messageStore->messages.clear();
+        messageStore->conversation.clear();
+        messageStore->conversationHeads.clear();
+        messageStore->messageCount = 0;
+    }
+    if (contactStore)
+        contactStore->contacts.clear();
+    currentSourceRow = -1;
+    ui->verticalStackedWidget->setCurrentIndex(StartPage);
+}
+
+void MainWindow::Delete_A_BackUp()
+{
+    if (infoDialogOKCancel(nullptr, tr("Warning"), tr("Are you sure to do this?")) == 1)
+        return;
+    const int r = ui->listWidget->currentRow();
+    if (r < 0)
+        return;
+    if (r == 0) {
+        phoneLinked = false;
+        ui->listWidget->item(0)->setText(tr("iPhone Lost"));
+        return;
+    }
+    if (r < FirstBackupRow || r >= databasePaths.size())
+        return;
+
+    const QString path = databasePaths.at(r);
+    const QString key = fileKey(path);
+    // Every row naming this file goes with it, so no row is left pointing
+    // at a file that is gone.
+    QVector<int> rows;
+    for (int i = FirstBackupRow; i < databasePaths.size(); ++i) {
+        if (fileKey(databasePaths.at(i)) == key)
+            rows.append(i);
+    }
+    // The only connection that can hold the file open is the store's, when
+    // the file is on display; a store showing another backup stays usable.
+    if (currentSourceRow >= 0 && rows.contains(currentSourceRow))
+        dropSourceOnDisplay();
+
+    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+        infoDialogOK(nullptr, tr("Warning"), tr("The backup file could not be deleted:\n%1").arg(path));
+        return;
+    }
+
+    {
+        // Rows and entries leave together; the list must not switch sources
+        // half way through.
+        const QSignalBlocker blocker(ui->listWidget);
+        for (int i = int(rows.size()) - 1; i >= 0; --i) {
+            const int row = rows.at(i);
+            delete ui->listWidget->takeItem(row);
+            databasePaths.removeAt(row);
+            if (currentSourceRow > row)
+                --currentSourceRow;
+        }
+        ui->listWidget->setCurrentRow(currentSourceRow);
+        if (currentSourceRow < 0)
+            ui->listWidget->clearSelection();
+    }
+}
+
+// ---------------------------------------------------------------- text export
+
+void MainWindow::runSaveDialog(void (MainWindow::*writer)(QString))
+{
+    xdialogContainer<FrameCopy, xbackgroundFrame> dialog;
+    QString confirmed;
+    m_exportWritten = false;
+    connect(&dialog, &FrameCopy::sendSaveToText, this, [this, writer, &confirmed](const QString& path) {
+        confirmed = path;
+        (this->*writer)(path);
+    });
+    dialog.setPath(textexport::defaultExportPath(backupFolder(), QDateTime::currentDateTime()));
+    dialog.exec();
+    if (!dialog.accepted)
+        return;
+    if (!m_exportWritten) {
+        infoDialogOK(nullptr, tr("Warning"), tr("The text file could not be written:\n%1").arg(confirmed));
+        return;
+    }
+    if (dialog.openOutputFile)
+        openInTextEditor(confirmed);
+}
+
+void MainWindow::on_Btn_Back_clicked()
+{
+    if (!messageStore || !(ui->listWidget->count() > FirstBackupRow || phoneLinked)) {
+        infoDialogOK(nullptr, tr("Information"), tr("No data sorce!!!Please check one!!!"));
+        return;
+    }
+    runSaveDialog(&MainWindow::saveToTxt);
+}
+
+void MainWindow::saveToTxt(QString path)
+{
+    QStringList lines;
+    if (messageStore) {
+        const int page = ui->verticalStackedWidget->currentIndex();
+        if (page == ListPage) {
+            // selectConversation refills conversation, never the heads.
+            const QVector<MessageRecord> heads = messageStore->conversationHeads;
+            for (const MessageRecord& head : heads) {
+                messageStore->selectConversation(head.address);
+                lines += textexport::conversationBlock(messageStore->conversation);
+            }
+        } else if (page == ChatPage) {
+            lines = textexport::chatPageLines(messageStore->conversation);
+        }
+    }
+    m_exportWritten = textexport::writeLines(path, lines);
+}
+
+void MainWindow::CopyOneMessage(QFrame* f, int t)
+{
+    Q_UNUSED(t)
+    exportLines.clear();
+    int rowId = 0;
+    bool known = false;
+    if (auto* in = qobject_cast<Frame*>(f)) {
+        rowId = in->rowId();
+        known = true;
+    } else if (auto* out = qobject_cast<Frame1*>(f)) {
+        rowId = out->rowId();
+        known = true;
+    }
+    if (known && messageStore)
+        exportLines = textexport::singleMessageLines(messageStore->conversation, rowId);
+    runSaveDialog(&MainWindow::saveToTxt1);
+}
+
+void MainWindow::saveToTxt1(QString path)
+{
+    m_exportWritten = textexport::writeLines(path, exportLines);
+}
