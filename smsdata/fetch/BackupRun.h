@@ -1,0 +1,63 @@
+#pragma once
+
+// One run of the backup tool for the linked phone, without blocking the
+// event loop: the tool's output arrives line by line through output(), and
+// finished() tells once how it ended. backupDone is set only when the tool
+// ended with status 0. The phone's existing backup is never removed first:
+// the tool brings it up to date, and a failed or cancelled run leaves the
+// previous backup as it was.
+//
+// The tool is "<tools folder>bin/AppleMobileBackup", started with
+// "--backup --target <identifier>" in "<tools folder>bin", with the backup
+// root handed over in MSGDESK_BACKUP_ROOT.
+
+#include <QByteArray>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+
+struct DeviceLink;
+
+class BackupRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BackupRun(QObject* parent = nullptr);
+    ~BackupRun() override;
+
+    // The folder of the device tools, with or without a trailing "/".
+    void setToolsFolder(const QString& folder);
+    void setBackupRoot(const QString& root);
+    QString toolPath() const;
+
+    // Starts the tool for the device; false when a run is going on or the
+    // identifier is unusable. A tool that cannot be started is reported
+    // through finished(), after this returns.
+    bool start(const QByteArray& identifier);
+    // Stops a running tool; finished() follows with the reason.
+    void cancel();
+    bool isRunning() const;
+
+signals:
+    void output(const QString& line);
+    // `message` tells the user why the backup failed; empty on success.
+    void finished(bool ok, const QString& message);
+
+private:
+    void readOutput();
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onError(QProcess::ProcessError error);
+    void finish(bool ok, const QString& message);
+
+    QProcess* m_process = nullptr;
+    QString m_toolsFolder;
+    QString m_backupRoot;
+    QString m_lastLine;
+    QByteArray m_pending;
+    bool m_cancelled = false;
+    bool m_running = false;
+};
+
+// Starts `run` for the phone of `link`: false at once when no phone is linked.
+bool runDeviceBackup(DeviceLink* link, BackupRun* run);
