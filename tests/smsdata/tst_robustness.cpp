@@ -224,8 +224,8 @@ private slots:
 
     void invalidUtf8BytesAreKeptAsStored()
     {
-        const QByteArray address("\xff\xfe-13\xc3(", 7);
-        const QByteArray text("ok \xe4\xb8 \xf0\x9f\x98 \xed\xa0\x80 end", 20);
+        const QByteArray address("\xff\xfe-13\xc3(");
+        const QByteArray text("ok \xe4\xb8 \xf0\x9f\x98 \xed\xa0\x80 end");
         const QString file = fixtures::makeMessageDb(
             path(QStringLiteral("bytes.db")), {{1, address, 5, text, 2}, {2, address, 6, QByteArray("\x80"), 3}});
         QCOMPARE(fixtures::exec(file, QStringLiteral("create table AddressBook111(name varchar(100), tel "
