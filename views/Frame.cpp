@@ -92,6 +92,14 @@ bool Frame::event(QEvent* e)
     return QFrame::event(e);
 }
 
+void Frame::mousePressEvent(QMouseEvent* e)
+{
+    // A press on a bubble (or on its text, which passes presses on) ends
+    // here. Passed further, it would reach the chat page, whose press
+    // handler hides the Copy button that this very press has just shown.
+    e->accept();
+}
+
 void Frame::changeEvent(QEvent* e)
 {
     QFrame::changeEvent(e);

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QLabel;
+class QMouseEvent;
 
 namespace Ui {
 class Frame1;
@@ -45,6 +46,7 @@ private slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
