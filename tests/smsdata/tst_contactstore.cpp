@@ -140,6 +140,27 @@ private slots:
         QCOMPARE(fixtures::exec(db, QStringLiteral("delete from AddressBook111")), SQLITE_OK);
     }
 
+    void readOnlyOpenSeesWriteAheadLog()
+    {
+        const QString db = book({{QStringLiteral("Main"), QStringLiteral("File"), {{3, QStringLiteral("10010")}}}});
+        // The newest person only in the -wal file, and no -shm file beside it.
+        sqlite3* writer = nullptr;
+        QCOMPARE(sqlite3_open(db.toUtf8().constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer,
+                              "PRAGMA journal_mode=WAL; insert into ABPerson (ROWID, First, Last) values (9, 'Wal', "
+                              "'Only'); insert into ABMultiValue (record_id, property, value) values (9, 3, '1-2');",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_db_config(writer, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_close(writer);
+        QFile::remove(db + QStringLiteral("-shm"));
+        QVERIFY(QFileInfo(db + QStringLiteral("-wal")).size() > 0);
+
+        ContactStore store(db.toUtf8());
+        QCOMPARE(numbers(store), QList<QByteArray>({"10010", "12"}));
+        QCOMPARE(store.contacts.at(1).firstName, QByteArray("Wal"));
+    }
+
     void missingAddressBookIsNotCreated()
     {
         const QString missing = path(QStringLiteral("gone.sqlitedb"));
