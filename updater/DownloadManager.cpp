@@ -124,40 +124,44 @@ QString DownloadManager::speedText(double bytesPerSecond)
 
 void DownloadManager::startNextDownload()
 {
-    if (downloadQueue.isEmpty()) {
-        print(Stream::Out, QByteArray::number(downloadedCount) + '/' + QByteArray::number(totalCount) +
-                               " files downloaded successfully\n");
-        emit finished(downloadedCount, totalCount);
+    // An address whose file cannot be opened is skipped at once; a loop
+    // rather than a call per address keeps a long list of them off the stack.
+    for (;;) {
+        if (downloadQueue.isEmpty()) {
+            print(Stream::Out, QByteArray::number(downloadedCount) + '/' + QByteArray::number(totalCount) +
+                                   " files downloaded successfully\n");
+            emit finished(downloadedCount, totalCount);
+            return;
+        }
+
+        ++currentIndex;
+        const QUrl url = downloadQueue.dequeue();
+        m_currentFileName = saveFileName(url);
+        m_writeError.clear();
+
+        // A fresh account may not have a download folder yet.
+        if (!m_downloadFolder.isEmpty())
+            QDir().mkpath(m_downloadFolder);
+        output.setFileName(m_currentFileName);
+        if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            print(Stream::Err, "Problem opening save file '" + m_currentFileName.toLocal8Bit() + "' for download '" +
+                                   url.toEncoded() + "': " + output.errorString().toLocal8Bit() + '\n');
+            continue;
+        }
+
+        QNetworkRequest request(url);
+        // A redirect answer is saved as it is, never followed.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        currentDownload = manager.get(request);
+        connect(currentDownload, &QNetworkReply::downloadProgress, this, &DownloadManager::downloadProgress);
+        connect(currentDownload, &QNetworkReply::finished, this, &DownloadManager::downloadFinished);
+        connect(currentDownload, &QNetworkReply::readyRead, this, &DownloadManager::downloadReadyRead);
+
+        print(Stream::Out, "Downloading " + url.toEncoded() + "...\n");
+        downloadTime.start();
+        emit startNextTask(currentIndex, totalCount);
         return;
     }
-
-    ++currentIndex;
-    const QUrl url = downloadQueue.dequeue();
-    m_currentFileName = saveFileName(url);
-    m_writeError.clear();
-
-    // A fresh account may not have a download folder yet.
-    if (!m_downloadFolder.isEmpty())
-        QDir().mkpath(m_downloadFolder);
-    output.setFileName(m_currentFileName);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        print(Stream::Err, "Problem opening save file '" + m_currentFileName.toLocal8Bit() + "' for download '" +
-                               url.toEncoded() + "': " + output.errorString().toLocal8Bit() + '\n');
-        startNextDownload();
-        return;
-    }
-
-    QNetworkRequest request(url);
-    // A redirect answer is saved as it is, never followed.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    currentDownload = manager.get(request);
-    connect(currentDownload, &QNetworkReply::downloadProgress, this, &DownloadManager::downloadProgress);
-    connect(currentDownload, &QNetworkReply::finished, this, &DownloadManager::downloadFinished);
-    connect(currentDownload, &QNetworkReply::readyRead, this, &DownloadManager::downloadReadyRead);
-
-    print(Stream::Out, "Downloading " + url.toEncoded() + "...\n");
-    downloadTime.start();
-    emit startNextTask(currentIndex, totalCount);
 }
 
 void DownloadManager::downloadProgress(qint64 bytesReceived, qint64 bytesTotal)

@@ -398,6 +398,28 @@ private slots:
         QCOMPARE(m_lines.at(2), out("0/2 files downloaded successfully\n"));
     }
 
+    void longListOfUnopenableTargets()
+    {
+        QFile blocker(target(QStringLiteral("blocked")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto manager = makeManager();
+        manager->setDownloadFolder(blocker.fileName());
+        int failures = 0;
+        manager->setConsoleSink([&failures](DownloadManager::Stream stream, const QByteArray&) {
+            failures += stream == DownloadManager::Stream::Err;
+        });
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        const int count = 100000;
+        for (int i = 0; i < count; ++i)
+            manager->append(QUrl(QStringLiteral("http://127.0.0.1:1/f%1").arg(i)));
+        // All skipped one after another within one start, stack or no stack.
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 60000);
+        QCOMPARE(done.at(0).at(0).toInt(), 0);
+        QCOMPARE(done.at(0).at(1).toInt(), count);
+        QCOMPARE(failures, count);
+    }
+
     void missingDownloadFolderIsCreated()
     {
         auto manager = makeManager();
