@@ -193,16 +193,16 @@ void MessageStore::deleteConversation(const QByteArray& address)
     sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "delete from message where rowid=?");
     if (!stmt || sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        // Every message would have failed one by one.
-        for (int i = 0; i < targets.size(); ++i)
-            reportDeleteError();
+        reportDeleteError();
         return;
     }
 
     // One transaction for the whole conversation; records leave messages only
-    // for the statements that succeeded, the others stay where they are.
+    // for the statements that succeeded, the others stay where they are. The
+    // user hears of a failure once, not once per message of the conversation.
     QVector<bool> removed(messages.size(), false);
     int removedCount = 0;
+    bool failed = false;
     bool rolledBack = false;
     for (int index : targets) {
         const MessageRecord& record = messages.at(index);
@@ -211,7 +211,7 @@ void MessageStore::deleteConversation(const QByteArray& address)
             ++removedCount;
             continue;
         }
-        reportDeleteError();
+        failed = true;
         // Some errors (disk full, I/O) roll back the whole transaction, and
         // with it the deletes that had succeeded: those records stay.
         if (sqlite3_get_autocommit(m_db)) {
@@ -223,9 +223,11 @@ void MessageStore::deleteConversation(const QByteArray& address)
 
     if (!rolledBack && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        reportDeleteError();
+        failed = true;
         rolledBack = true;
     }
+    if (failed)
+        reportDeleteError();
     if (rolledBack || removedCount == 0)
         return;
 

@@ -290,13 +290,24 @@ private slots:
         QCOMPARE(g_deleteErrors.at(0).first, QStringLiteral("Error"));
         QCOMPARE(g_deleteErrors.at(0).second, QStringLiteral("Delete Error"));
 
-        // The conversation goes except the message that cannot be deleted.
+        // The conversation goes except the messages that cannot be deleted,
+        // and the failure is reported once.
+        QCOMPARE(fixtures::exec(db, QStringLiteral("create trigger keep2 before delete on message when old.ROWID = 2 "
+                                                   "begin select raise(abort, 'kept'); end;")),
+                 SQLITE_OK);
         g_deleteErrors.clear();
         store.deleteConversation("13800138000");
         QCOMPARE(g_deleteErrors.size(), 1);
-        QCOMPARE(rowIds(store.messages), QList<int>({3, 4, 5, 6, 7, 8, 9, 10, 11}));
-        QCOMPARE(store.messageCount, 9);
-        QCOMPARE(fileRowIds(db), QStringList({"3", "4", "5", "6", "7", "8", "9", "10", "11"}));
+        QCOMPARE(rowIds(store.messages), QList<int>({2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(store.messageCount, 10);
+        QCOMPARE(fileRowIds(db), QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}));
+
+        // A closed store cannot delete anything: one report, nothing removed.
+        store.close();
+        g_deleteErrors.clear();
+        store.deleteConversation("13800138000");
+        QCOMPARE(g_deleteErrors.size(), 1);
+        QCOMPARE(store.messageCount, 10);
     }
 
     void deleteConversationIsOneTransaction()
