@@ -15,18 +15,32 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+int printUsage()
+{
+    std::fputs(updater::usageText().toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Nothing to fetch: say how to call the program, before any window and
+    // before the GUI is set up, which would abort on a machine without a
+    // display.
+    if (argc <= 1)
+        return printUsage();
+
     auto app = std::make_unique<QApplication>(argc, argv);
 
     auto args = std::make_unique<QStringList>(QCoreApplication::arguments());
     args->removeFirst();
-    if (args->isEmpty()) {
-        // Nothing to fetch: say how to call the program, before any window.
-        std::fputs(updater::usageText().toLocal8Bit().constData(), stdout);
-        std::fflush(stdout);
-        return 0;
-    }
+    // Only options of Qt's own, such as "-platform", were given.
+    if (args->isEmpty())
+        return printUsage();
 
     auto info = std::make_unique<_AppInfo>(updater::appInfo());
     auto product = std::make_unique<xproductInfo>();

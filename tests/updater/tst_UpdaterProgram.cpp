@@ -52,6 +52,34 @@ private slots:
         QVERIFY(!QFile::exists(home.path() + QStringLiteral("/Downloads")));
     }
 
+    void usageWithoutADisplay()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment env = environment(home.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess update;
+        update.setProcessEnvironment(env);
+        update.start(QStringLiteral(UPDATE_PROGRAM), QStringList());
+        QVERIFY(update.waitForFinished(30000));
+        QCOMPARE(update.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(update.exitCode(), 0);
+        QVERIFY(update.readAllStandardOutput().startsWith("Usage: downloadmanager url1 [url2... urlN]\n"));
+    }
+
+    void onlyQtOptionsIsNoAddress()
+    {
+        QTemporaryDir home;
+        QProcess update;
+        update.setProcessEnvironment(environment(home.path()));
+        update.start(QStringLiteral(UPDATE_PROGRAM), {QStringLiteral("-platform"), QStringLiteral("offscreen")});
+        QVERIFY(update.waitForFinished(30000));
+        QCOMPARE(update.exitCode(), 0);
+        QVERIFY(update.readAllStandardOutput().startsWith("Usage: downloadmanager url1 [url2... urlN]\n"));
+        QVERIFY(!QFile::exists(home.path() + QStringLiteral("/Downloads")));
+    }
+
     void downloadsIntoTheUsersFolder()
     {
         TestHttpServer server;
