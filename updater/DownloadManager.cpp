@@ -86,15 +86,26 @@ QString DownloadManager::fileNameForUrl(const QUrl& url)
     return name;
 }
 
+namespace {
+
+// A link whose target is gone does not "exist", yet opening it would write
+// wherever it points; it counts as taken.
+bool taken(const QString& path)
+{
+    return QFile::exists(path) || QFileInfo(path).isSymLink();
+}
+
+} // namespace
+
 QString DownloadManager::saveFileName(const QUrl& url) const
 {
     QString basename = fileNameForUrl(url);
     const QString prefix = m_downloadFolder + QLatin1Char('/');
 
-    if (QFile::exists(prefix + basename)) {
+    if (taken(prefix + basename)) {
         basename += QLatin1Char('.');
         int i = 0;
-        while (QFile::exists(prefix + basename + QString::number(i)))
+        while (taken(prefix + basename + QString::number(i)))
             ++i;
         basename += QString::number(i);
     }

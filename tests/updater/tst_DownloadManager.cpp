@@ -210,6 +210,14 @@ private slots:
         QFile(target(QStringLiteral("setup.exe.2"))).open(QIODevice::WriteOnly);
         QCOMPARE(manager->saveFileName(url), target(QStringLiteral("setup.exe.1")));
 
+#ifdef Q_OS_UNIX
+        // A dangling link is taken too: writing through it would leave the folder.
+        const QString outside = m_dir->path() + QStringLiteral("/elsewhere-not-created");
+        QVERIFY(QFile::link(outside, target(QStringLiteral("tool.bin"))));
+        QCOMPARE(manager->saveFileName(QUrl(QStringLiteral("http://h/tool.bin"))),
+                 target(QStringLiteral("tool.bin.0")));
+#endif
+
         QDir().mkdir(target(QStringLiteral("download")));
         QCOMPARE(manager->saveFileName(QUrl(QStringLiteral("http://h/"))), target(QStringLiteral("download.0")));
     }
