@@ -3,9 +3,11 @@
 #include "ui_updater_mainwindow.h"
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
+#include "xdialogs.h"
 #include "xplatform.h"
 #include "xpublicPath.h"
 
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -66,8 +68,13 @@ void MainWindow::finished(int downloadedCount, int totalCount)
 
     if (box.clickedButton() == install) {
         // Not executable here (no execute permission, not a program): the
-        // platform layer hands it to the desktop's opener instead.
-        shellkit::startInstaller(downloads.currentFileName());
+        // platform layer hands it to the desktop's opener instead. When even
+        // that fails, the user learns where the file is rather than nothing.
+        const QString installer = downloads.currentFileName();
+        if (!shellkit::startInstaller(installer)) {
+            infoDialogOK(nullptr, tr("Error"),
+                         tr("The downloaded file could not be started:\n%1").arg(QDir::toNativeSeparators(installer)));
+        }
         close();
     } else if (box.clickedButton() == cancel) {
         close();

@@ -5,6 +5,7 @@
 #include "TestHttpServer.h"
 #include "UpdaterSetup.h"
 #include "xframeContainer.h"
+#include "xdialogs.h"
 #include "xframeskin.h"
 #include "xplatform.h"
 #include "xpublicPath.h"
@@ -85,6 +86,7 @@ private:
     QTemporaryDir m_home;
     std::unique_ptr<TestHttpServer> m_server;
     QList<Launch> m_launches;
+    bool m_launchWorks = true;
     QByteArray m_c = TestHttpServer::patternBody(3000, 9);
 
     // The window inside its frame, as the program shows it; the frame is
@@ -118,15 +120,22 @@ private slots:
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         shellkit::setLauncherForTests([this](const QString& kind, const QString& path) {
             m_launches << Launch{kind, path};
-            return true;
+            return m_launchWorks;
         });
+        shellkit::DialogSeam::activate();
     }
 
-    void cleanupTestCase() { shellkit::setLauncherForTests({}); }
+    void cleanupTestCase()
+    {
+        shellkit::setLauncherForTests({});
+        shellkit::DialogSeam::deactivate();
+    }
 
     void init()
     {
         m_launches.clear();
+        m_launchWorks = true;
+        shellkit::DialogSeam::reset();
         m_server = std::make_unique<TestHttpServer>();
         QVERIFY(m_server->listen());
         m_server->setFile("/a", TestHttpServer::patternBody(5000, 7));
@@ -298,6 +307,8 @@ private slots:
         QCOMPARE(m_launches.size(), 1);
         QCOMPARE(m_launches.at(0).kind, QStringLiteral("opener"));
         QCOMPARE(m_launches.at(0).path, last);
+        // A start that worked needs no word.
+        QVERIFY(shellkit::DialogSeam::shown().isEmpty());
     }
 
     void installRunsAnExecutableDirectly()
@@ -319,6 +330,28 @@ private slots:
         QCOMPARE(m_launches.at(0).kind, QStringLiteral("installer"));
 #endif
         QCOMPARE(m_launches.at(0).path, downloads.currentFileName());
+    }
+
+    void installThatCannotStartIsReported()
+    {
+        Shown shown;
+        show(shown);
+        m_launchWorks = false;
+        shellkit::DialogSeam::pushAnswer(0);
+        DownloadManager& downloads = shown.window->downloadManager();
+        onNextBox(
+            [&](QMessageBox* box) { QTest::mouseClick(buttonNamed(box, QStringLiteral("&Install")), Qt::LeftButton); });
+        downloads.append(m_server->url(QStringLiteral("/b")));
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.frame->isVisible(), 20000);
+
+        QCOMPARE(m_launches.size(), 1);
+        const QList<shellkit::ShownDialog> shownBoxes = shellkit::DialogSeam::shown();
+        QCOMPARE(shownBoxes.size(), 1);
+        QCOMPARE(shownBoxes.at(0).kind, shellkit::ShownDialog::OK);
+        QCOMPARE(shownBoxes.at(0).title, QStringLiteral("Error"));
+        QCOMPARE(shownBoxes.at(0).text, QStringLiteral("The downloaded file could not be started:\n") +
+                                            QDir::toNativeSeparators(downloads.currentFileName()));
+        QCOMPARE(shellkit::DialogSeam::pendingAnswers(), 0);
     }
 
     void failedDownloadInstallsNothing()
