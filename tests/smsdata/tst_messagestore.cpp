@@ -310,6 +310,35 @@ private slots:
         QCOMPARE(store.messageCount, 10);
     }
 
+    void fullDiskDuringConversationDeleteKeepsStoreAndFileAlike()
+    {
+        const QString db = sampleDb();
+        // Each delete writes a large row, so the file soon reaches its limit.
+        QCOMPARE(fixtures::exec(db, QStringLiteral("create table bloat (b); create trigger grow after delete on "
+                                                   "message begin insert into bloat values (randomblob(6000)); end;")),
+                 SQLITE_OK);
+        MessageStore store(db.toUtf8());
+        sqlite3_stmt* stmt = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(lastMessageDatabase(), "PRAGMA page_count", -1, &stmt, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
+        const int pages = sqlite3_column_int(stmt, 0);
+        sqlite3_finalize(stmt);
+        QCOMPARE(sqlite3_exec(lastMessageDatabase(),
+                              qPrintable(QStringLiteral("PRAGMA max_page_count=%1").arg(pages + 4)), nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+
+        store.deleteConversation("13800138000");
+        QCOMPARE(g_deleteErrors.size(), 1);
+        QStringList inMemory;
+        for (const MessageRecord& r : std::as_const(store.messages))
+            inMemory.append(QString::number(r.rowId));
+        QCOMPARE(store.messageCount, int(store.messages.size()));
+        QVERIFY(store.messages.size() > 8); // not all of the conversation could go
+        store.close();
+        QCOMPARE(fileRowIds(db), inMemory);
+    }
+
     void deleteConversationIsOneTransaction()
     {
         const QString db = sampleDb();
