@@ -3,8 +3,10 @@
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QPainter>
+#include <QPixmap>
 
 namespace {
 
@@ -55,6 +57,47 @@ QMessageBox::Icon iconFor(shellkit::ShownDialog::Kind kind, const QString& title
     return kind == shellkit::ShownDialog::YesNo ? QMessageBox::Question : QMessageBox::Information;
 }
 
+// The style's own box icons clash with the flat frame; a painted badge in
+// the frame's colours takes their place.
+QPixmap badgeFor(QMessageBox::Icon icon, qreal ratio)
+{
+    const int size = 32;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+
+    QColor colour(0x0e, 0x74, 0x90);
+    QString mark = QStringLiteral("i");
+    switch (icon) {
+    case QMessageBox::Critical:
+        colour = QColor(0xd9, 0x3a, 0x3a);
+        mark = QStringLiteral("\u00d7");
+        break;
+    case QMessageBox::Warning:
+        colour = QColor(0xe0, 0x8a, 0x0b);
+        mark = QStringLiteral("!");
+        break;
+    case QMessageBox::Question:
+        mark = QStringLiteral("?");
+        break;
+    default:
+        break;
+    }
+
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+    QFont font = painter.font();
+    font.setPixelSize(icon == QMessageBox::Critical ? 26 : 20);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(0, icon == QMessageBox::Critical ? -1 : 0, size, size), Qt::AlignCenter, mark);
+    return pixmap;
+}
+
 int showBox(QWidget* parent, shellkit::ShownDialog::Kind kind, const QString& title, const QString& text)
 {
     if (seam().active)
@@ -64,7 +107,7 @@ int showBox(QWidget* parent, shellkit::ShownDialog::Kind kind, const QString& ti
     box.setObjectName(QStringLiteral("xdialogBox"));
     box.setWindowTitle(title);
     box.setText(text);
-    box.setIcon(iconFor(kind, title));
+    box.setIconPixmap(badgeFor(iconFor(kind, title), box.devicePixelRatioF()));
     // A frameless box has no close button, so every box needs an Escape answer.
     switch (kind) {
     case shellkit::ShownDialog::OK:
@@ -82,6 +125,9 @@ int showBox(QWidget* parent, shellkit::ShownDialog::Kind kind, const QString& ti
         box.setEscapeButton(QMessageBox::No);
         break;
     }
+    const QList<QAbstractButton*> buttons = box.buttons();
+    for (QAbstractButton* button : buttons)
+        button->setIcon(QIcon());
     const int pressed = box.exec();
     switch (kind) {
     case shellkit::ShownDialog::OK:
