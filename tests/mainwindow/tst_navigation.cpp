@@ -38,6 +38,7 @@ private slots:
     void removePhoneRow();
     void backUpWithoutPhone();
     void vanishedBackupIsReported();
+    void failedDeleteIsShown();
 };
 
 void NavigationTest::init()
@@ -372,6 +373,27 @@ void NavigationTest::vanishedBackupIsReported()
     QCOMPARE(win.conversationRows().size(), 0);
     // Reading it did not bring an empty file into being.
     QVERIFY(!QFile::exists(harness::backupPath(2)));
+}
+
+void NavigationTest::failedDeleteIsShown()
+{
+    // A backup whose message table refuses deletes.
+    QCOMPARE(fixtures::exec(harness::backupPath(2), QStringLiteral("create trigger keep before delete on message "
+                                                                   "begin select raise(abort, 'kept'); end")),
+             0);
+    Window win;
+    win.list()->setCurrentRow(4);
+    QTRY_COMPARE(win.conversationRows().size(), 1);
+    win.openConversation(0);
+    QWidget* chat = win.chatPage();
+    QTRY_COMPARE(win.bubbleTexts(), QStringList{QStringLiteral("Welcome")});
+    QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    shellkit::DialogSeam::pushAnswer(0); // yes, clear all
+    shellkit::DialogSeam::pushAnswer(0); // the error box
+    QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("toolButtonMessageAndClear")), Qt::LeftButton);
+    QCOMPARE(harness::shownTexts().last(), QStringLiteral("Error: Delete Error"));
+    QCOMPARE(fixtures::column(harness::backupPath(2), QStringLiteral("select text from message")),
+             QStringList{QStringLiteral("Welcome")});
 }
 
 int main(int argc, char** argv)
