@@ -97,7 +97,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     // The header reads as a caption, not as one more source.
     QFont captionFont = header->font();
     captionFont.setBold(true);
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.85);
+    if (captionFont.pointSizeF() > 0)
+        captionFont.setPointSizeF(captionFont.pointSizeF() * 0.85);
     header->setFont(captionFont);
     header->setForeground(QColor(0x9a, 0xa1, 0xab));
     // Long backup names are cut in the middle, where the time of day stands,

@@ -39,6 +39,7 @@ private slots:
     void backUpWithoutPhone();
     void vanishedBackupIsReported();
     void failedDeleteIsShown();
+    void damagedBackupShowsNothingAndStaysAsItIs();
 };
 
 void NavigationTest::init()
@@ -394,6 +395,26 @@ void NavigationTest::failedDeleteIsShown()
     QCOMPARE(harness::shownTexts().last(), QStringLiteral("Error: Delete Error"));
     QCOMPARE(fixtures::column(harness::backupPath(2), QStringLiteral("select text from message")),
              QStringList{QStringLiteral("Welcome")});
+}
+
+void NavigationTest::damagedBackupShowsNothingAndStaysAsItIs()
+{
+    const QByteArray garbage = QByteArray("SQLite format 3") + QByteArray(600, '\xff');
+    {
+        QFile f(harness::backupPath(3));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(garbage);
+    }
+    Window win;
+    win.list()->setCurrentRow(5);
+    QCOMPARE(win.page(), 1);
+    QCOMPARE(win.conversationRows().size(), 0);
+    QFile f(harness::backupPath(3));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), garbage);
+    // The other sources still work.
+    win.list()->setCurrentRow(2);
+    QTRY_COMPARE(win.conversationRows().size(), 2);
 }
 
 int main(int argc, char** argv)
