@@ -124,11 +124,13 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    if (!WIFEXITED(waitStatus) || WEXITSTATUS(waitStatus) != 0) {
-        std::printf("ERROR: the backup program ended with status %d\n",
-                    WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus));
-        return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) != 0 ? WEXITSTATUS(waitStatus) : 1;
+    // The program's own last words tell the user more than a status number.
+    if (!WIFEXITED(waitStatus)) {
+        std::printf("ERROR: the backup program stopped (signal %d)\n", WTERMSIG(waitStatus));
+        return 1;
     }
+    if (WEXITSTATUS(waitStatus) != 0)
+        return WEXITSTATUS(waitStatus);
     const QByteArray state = snapshotState(root + QLatin1Char('/') + QString::fromUtf8(udid));
     if (state != "finished") {
         std::printf("ERROR: the backup is not complete (snapshot state: %s)\n",
