@@ -1,6 +1,6 @@
 // Skins and languages of the resource manager. The test bundle brings two
 // skins: "layered" with two style sheets (and a file that is not one) and
-// "plain" with one, plus two language files that cannot be used as such.
+// "plain" with one, a translation "fr_FR" and a language file that is not one.
 #include "xresourceMgr.h"
 
 #include <QApplication>
@@ -130,6 +130,31 @@ private slots:
         QVERIFY(!mgr.setLang(QStringLiteral("fr")));     // registered, no file
         QVERIFY(!mgr.setLang(QStringLiteral("broken"))); // a file, but not a translation
         QCOMPARE(mgr.currentLang(), QStringLiteral("en_US"));
+    }
+
+    void translationIsInstalledAndRemoved()
+    {
+        const QString copy = QStringLiteral("Copy");
+        {
+            xresourceMgr mgr;
+            const char* const langs[] = {"en_US", "fr_FR", "broken", nullptr};
+            mgr.registerLang(langs);
+            QVERIFY(mgr.setLang(QStringLiteral("fr_FR")));
+            QCOMPARE(mgr.currentLang(), QStringLiteral("fr_FR"));
+            QCOMPARE(QCoreApplication::translate("MainWindow", "Copy"), QStringLiteral("Copier"));
+
+            // A failed switch keeps the translation in force.
+            QVERIFY(!mgr.setLang(QStringLiteral("broken")));
+            QCOMPARE(QCoreApplication::translate("MainWindow", "Copy"), QStringLiteral("Copier"));
+
+            QVERIFY(mgr.setLang(QStringLiteral("en_US")));
+            QCOMPARE(QCoreApplication::translate("MainWindow", "Copy"), copy);
+
+            QVERIFY(mgr.setLang(QStringLiteral("fr_FR")));
+            QCOMPARE(QCoreApplication::translate("MainWindow", "Copy"), QStringLiteral("Copier"));
+        }
+        // The manager takes its translator along when it goes.
+        QCOMPARE(QCoreApplication::translate("MainWindow", "Copy"), copy);
     }
 
     void instanceIsClearedWithItsObject()
