@@ -91,7 +91,20 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 
+private:
+    QTemporaryDir m_home;
+
 private slots:
+    void initTestCase()
+    {
+        // The main window makes its backup folder under the user's
+        // documents at start; keep that inside a throw-away home.
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DOCUMENTS_DIR", "XDG_DOWNLOAD_DIR"})
+            qunsetenv(name);
+    }
+
     void productRecord()
     {
         const _AppInfo info = ProductSetup::msgdeskAppInfo();
