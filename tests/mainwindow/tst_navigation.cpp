@@ -35,6 +35,7 @@ private slots:
     void removeAsksFirst();
     void removeSourceOnDisplayLeavesNothingBehind();
     void removeFileListedTwice();
+    void nonAsciiFileNameIsListedAndRemoved();
     void removePhoneRow();
     void backUpWithoutPhone();
     void vanishedBackupIsReported();
@@ -326,6 +327,23 @@ void NavigationTest::removeFileListedTwice()
         win.list()->setCurrentRow(row);
         QTRY_COMPARE(win.conversationRows().size(), 1);
     }
+}
+
+void NavigationTest::nonAsciiFileNameIsListedAndRemoved()
+{
+    QTemporaryDir elsewhere;
+    const QString outside = elsewhere.filePath(QStringLiteral("短信 Zoë.sms"));
+    fixtures::makeBackupFile(outside, {{1, QStringLiteral("4321"), 100, QStringLiteral("from afar"), 2}}, {});
+    Window win;
+    driver::answerFileDialog(outside);
+    win.w->findChild<QAction*>(QStringLiteral("actionOpne"))->trigger();
+    QCOMPARE(win.list()->item(6)->text(), QStringLiteral("短信 Zoë.sms"));
+    QTRY_COMPARE(win.conversationNames(), QStringList{QStringLiteral("4321")});
+
+    shellkit::DialogSeam::pushAnswer(0);
+    win.w->findChild<QAction*>(QStringLiteral("actionDelete"))->trigger();
+    QVERIFY(!QFile::exists(outside));
+    QCOMPARE(win.list()->count(), 6);
 }
 
 void NavigationTest::removePhoneRow()
