@@ -21,29 +21,32 @@ class TestDialogs : public QObject
     Q_OBJECT
 
 private:
-    // Waits for the box that the next call opens and acts on it, once it is
-    // the active modal widget.
+    // Acts on the box that the next call opens, once it is the active modal
+    // widget. A box that never comes is given up on after a few seconds, so
+    // that a failing test does not hang.
     void whenBoxOpens(std::function<void(QMessageBox*)> act)
     {
-        auto attempts = std::make_shared<int>(0);
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [this, act, attempts, poll]() {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box && box->isVisible()) {
-                m_seenBox = true;
-                act(box);
-                return;
-            }
-            // Give up after a while and close whatever is modal, so that a
-            // failing test does not hang.
-            if (++*attempts > 500) {
-                if (QWidget* w = QApplication::activeModalWidget())
-                    w->close();
-                return;
-            }
-            QTimer::singleShot(10, *poll);
-        };
-        QTimer::singleShot(0, *poll);
+        m_act = std::move(act);
+        m_attempts = 0;
+        m_poll.start(10);
+    }
+
+    void poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->isVisible()) {
+            m_poll.stop();
+            m_seenBox = true;
+            const auto act = std::move(m_act);
+            m_act = nullptr;
+            act(box);
+            return;
+        }
+        if (++m_attempts > 500) {
+            m_poll.stop();
+            if (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        }
     }
 
     static QAbstractButton* buttonWithText(QMessageBox* box, const QString& text)
@@ -57,8 +60,13 @@ private:
     }
 
     bool m_seenBox = false;
+    QTimer m_poll;
+    std::function<void(QMessageBox*)> m_act;
+    int m_attempts = 0;
 
 private slots:
+    void initTestCase() { connect(&m_poll, &QTimer::timeout, this, &TestDialogs::poll); }
+
     void init()
     {
         DialogSeam::reset();
