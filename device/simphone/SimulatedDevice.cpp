@@ -25,19 +25,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
-
-struct AMDeviceOpaque
-{
-    int connectAttempts = 0;
-    int notifyStarts = 0;
-    bool connected = false;
-    bool sessionStarted = false;
-};
 
 struct AMServiceOpaque
 {
@@ -47,6 +40,18 @@ struct AMServiceOpaque
 struct AFCConnectionOpaque
 {
     int unused = 0;
+};
+
+// The device owns the connections it hands out: they stay valid until its
+// next connect, as the caller never closes them.
+struct AMDeviceOpaque
+{
+    int connectAttempts = 0;
+    int notifyStarts = 0;
+    bool connected = false;
+    bool sessionStarted = false;
+    std::vector<std::unique_ptr<AMServiceOpaque>> services;
+    std::vector<std::unique_ptr<AFCConnectionOpaque>> afcConnections;
 };
 
 struct AFCDictionaryOpaque
@@ -206,6 +211,8 @@ MSGDESK_EXPORT int AMDeviceConnect(AMDeviceRef device)
 {
     if (!isOurDevice(device) || flag("MSGDESK_SIM_CONNECT_FAIL"))
         return kErrorGeneric;
+    device->services.clear();
+    device->afcConnections.clear();
     device->connected = true;
     device->sessionStarted = false;
     device->notifyStarts = 0;
@@ -249,7 +256,8 @@ MSGDESK_EXPORT int AMDeviceStartService(AMDeviceRef device, CFStringRef service,
     } else if (serviceName != "com.apple.afc") {
         return kErrorGeneric;
     }
-    *connection = new AMServiceOpaque{serviceName};
+    device->services.push_back(std::make_unique<AMServiceOpaque>(AMServiceOpaque{serviceName}));
+    *connection = device->services.back().get();
     return 0;
 }
 
@@ -257,7 +265,9 @@ MSGDESK_EXPORT int AFCConnectionOpen(AMServiceConnectionRef service, unsigned in
 {
     if (!service || service->name != "com.apple.afc" || !connection)
         return kErrorGeneric;
-    *connection = new AFCConnectionOpaque;
+    AMDeviceOpaque& device = notifier().device;
+    device.afcConnections.push_back(std::make_unique<AFCConnectionOpaque>());
+    *connection = device.afcConnections.back().get();
     return 0;
 }
 

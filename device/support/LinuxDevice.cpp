@@ -20,15 +20,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
-struct AMDeviceOpaque
-{
-    std::string udid;
-    std::mutex mutex; // one connect sequence at a time per device
-    idevice_t device = nullptr;
-    lockdownd_client_t lockdown = nullptr;
-    lockdownd_error_t handshake = LOCKDOWN_E_UNKNOWN_ERROR;
-};
+struct AMDeviceOpaque;
 
 struct AMServiceOpaque
 {
@@ -39,6 +33,37 @@ struct AMServiceOpaque
 struct AFCConnectionOpaque
 {
     afc_client_t client;
+};
+
+// The device owns the connections it hands out; they stay valid until its
+// next connect or its removal, as the caller never closes them.
+struct AMDeviceOpaque
+{
+    std::string udid;
+    std::mutex mutex; // one connect sequence at a time per device
+    idevice_t device = nullptr;
+    lockdownd_client_t lockdown = nullptr;
+    lockdownd_error_t handshake = LOCKDOWN_E_UNKNOWN_ERROR;
+    std::vector<std::unique_ptr<AMServiceOpaque>> services;
+    std::vector<std::unique_ptr<AFCConnectionOpaque>> afcConnections;
+
+    // Called with the mutex held.
+    void closeAll()
+    {
+        for (auto& afc : afcConnections)
+            afc_client_free(afc->client);
+        afcConnections.clear();
+        for (auto& service : services)
+            lockdownd_service_descriptor_free(service->descriptor);
+        services.clear();
+        if (lockdown)
+            lockdownd_client_free(lockdown);
+        if (device)
+            idevice_free(device);
+        lockdown = nullptr;
+        device = nullptr;
+        handshake = LOCKDOWN_E_UNKNOWN_ERROR;
+    }
 };
 
 struct AFCDictionaryOpaque
@@ -75,13 +100,7 @@ AMDeviceOpaque* deviceFor(const char* udid)
 void disconnect(AMDeviceOpaque* d)
 {
     std::lock_guard<std::mutex> lock(d->mutex);
-    if (d->lockdown)
-        lockdownd_client_free(d->lockdown);
-    if (d->device)
-        idevice_free(d->device);
-    d->lockdown = nullptr;
-    d->device = nullptr;
-    d->handshake = LOCKDOWN_E_UNKNOWN_ERROR;
+    d->closeAll();
 }
 
 std::uint32_t translate(int event, int connectionType)
@@ -155,14 +174,7 @@ MSGDESK_EXPORT int AMDeviceConnect(AMDeviceRef d)
     if (!d)
         return kError;
     std::lock_guard<std::mutex> lock(d->mutex);
-    if (d->lockdown) {
-        lockdownd_client_free(d->lockdown);
-        d->lockdown = nullptr;
-    }
-    if (d->device) {
-        idevice_free(d->device);
-        d->device = nullptr;
-    }
+    d->closeAll();
     return status(idevice_new_with_options(&d->device, d->udid.c_str(), IDEVICE_LOOKUP_USBMUX));
 }
 
@@ -219,7 +231,8 @@ MSGDESK_EXPORT int AMDeviceStartService(AMDeviceRef d, CFStringRef service, AMSe
     lockdownd_service_descriptor_t descriptor = nullptr;
     if (lockdownd_start_service(d->lockdown, name, &descriptor) != LOCKDOWN_E_SUCCESS || !descriptor)
         return kError;
-    *connection = new AMServiceOpaque{d, descriptor};
+    d->services.push_back(std::make_unique<AMServiceOpaque>(AMServiceOpaque{d, descriptor}));
+    *connection = d->services.back().get();
     return 0;
 }
 
@@ -232,7 +245,8 @@ MSGDESK_EXPORT int AFCConnectionOpen(AMServiceConnectionRef service, unsigned in
     if (!service->owner->device ||
         afc_client_new(service->owner->device, service->descriptor, &client) != AFC_E_SUCCESS)
         return kError;
-    *connection = new AFCConnectionOpaque{client};
+    service->owner->afcConnections.push_back(std::make_unique<AFCConnectionOpaque>(AFCConnectionOpaque{client}));
+    *connection = service->owner->afcConnections.back().get();
     return 0;
 }
 
