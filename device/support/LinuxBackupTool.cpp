@@ -26,10 +26,14 @@
 namespace {
 
 volatile std::sig_atomic_t g_child = 0;
+volatile std::sig_atomic_t g_stop = 0;
 
-// A cancelled backup ends the tool: the backup program must end with it.
+// A cancelled backup ends the tool: the backup program must end with it. A
+// signal that comes before the program runs is remembered and passed on as
+// soon as it does.
 void forwardSignal(int signal)
 {
+    g_stop = signal;
     if (g_child > 0)
         ::kill(static_cast<pid_t>(g_child), signal);
 }
@@ -117,6 +121,8 @@ int main(int argc, char* argv[])
         std::_Exit(127);
     }
     g_child = child;
+    if (g_stop)
+        ::kill(child, g_stop);
     int waitStatus = 0;
     while (::waitpid(child, &waitStatus, 0) < 0) {
         if (errno != EINTR) {

@@ -160,6 +160,9 @@ void BindingTest::stringsWithoutDeviceLibrary()
 void BindingTest::deviceValuesFallBackToEmptyText()
 {
     qputenv("MSGDESK_DEVICE_TOOLS", QFile::encodeName(m_stringsOnly.path()));
+    // The tools folder comes first, the system's search order last.
+    QCOMPARE(deviceLibraryCandidates(QStringLiteral("QTMLClient")),
+             (QStringList{m_stringsOnly.filePath(QStringLiteral("libQTMLClient.so")), QStringLiteral("QTMLClient")}));
     CFStringRef value = copyDeviceValue(nullptr, "DeviceName");
     QVERIFY(value != nullptr);
     QCOMPARE(toUtf8AndFree(value), QByteArray(""));
