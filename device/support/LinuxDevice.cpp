@@ -108,7 +108,9 @@ std::uint32_t translate(int event, int connectionType)
     // Phones reached over the network show up twice; the cable is the one we back up.
     if (connectionType != CONNECTION_USBMUXD)
         return 0;
-    if (event == IDEVICE_DEVICE_ADD)
+    // A phone whose owner has just tapped "Trust" is reported anew, so that
+    // it links without being plugged in again.
+    if (event == IDEVICE_DEVICE_ADD || event == IDEVICE_DEVICE_PAIRED)
         return kDeviceAttached;
     if (event == IDEVICE_DEVICE_REMOVE)
         return kDeviceRemoved;

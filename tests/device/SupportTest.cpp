@@ -106,7 +106,7 @@ void SupportTest::translatesDeviceEvents_data()
     // libimobiledevice: events 1 add, 2 remove, 3 paired; connections 1 usbmuxd, 2 network.
     QTest::newRow("added by cable") << 1 << 1 << 1;
     QTest::newRow("removed by cable") << 2 << 1 << 2;
-    QTest::newRow("paired") << 3 << 1 << 0;
+    QTest::newRow("paired just now") << 3 << 1 << 1;
     QTest::newRow("added over the network") << 1 << 2 << 0;
     QTest::newRow("removed over the network") << 2 << 2 << 0;
     QTest::newRow("unknown event") << 42 << 1 << 0;
