@@ -1,6 +1,7 @@
 #include "frame_page1.h"
 
 #include "MessageStore.h"
+#include "LayoutBatch.h"
 #include "messageframe.h"
 
 #include "ui_frame_page1.h"
@@ -46,6 +47,9 @@ frame_page1::frame_page1(MessageStore* store, QWidget* parent) : QFrame(parent),
     listLayout->addStretch(0);
     ui->scrollArea->setWidget(content);
 
+    // With the bar coming and going, the scroll area measures the rows at
+    // two widths in turn, and every cached row height is lost each time.
+    ui->scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QScrollBar* bar = ui->scrollArea->verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this, &frame_page1::scheduleGrowth);
     connect(bar, &QScrollBar::rangeChanged, this, &frame_page1::scheduleGrowth);
@@ -168,14 +172,6 @@ void frame_page1::takeEntries()
 
 void frame_page1::fillRow(int index)
 {
-    if (index >= rows.size()) {
-        auto* row = new messageframe(this);
-        connect(this, &frame_page1::sendIsEdit, row, &messageframe::deleteButtonState);
-        connect(row, &messageframe::sendDeletePerson, this, &frame_page1::deleteSameMessageNEW);
-        connect(row, &messageframe::selClicked, this, &frame_page1::itemClick);
-        rows.append(row);
-        listLayout->insertWidget(listLayout->count() - 1, row);
-    }
     messageframe* row = rows[index];
     const Entry& e = m_entries[index];
     row->setPhoneNumber(e.address);
@@ -190,8 +186,36 @@ void frame_page1::fillRow(int index)
 void frame_page1::fillRows(int count)
 {
     count = std::min(count, int(m_entries.size()));
-    while (m_filled < count)
+    if (m_filled >= count)
+        return;
+    views::LayoutBatch batch(listLayout);
+    // New rows go into one block that joins the list when complete, so
+    // that laying out the list costs one step per block, not per row.
+    QWidget* block = nullptr;
+    QVBoxLayout* blockLayout = nullptr;
+    while (m_filled < count) {
+        if (m_filled >= rows.size()) {
+            if (!block) {
+                block = new QWidget(listLayout->parentWidget());
+                block->setObjectName(QStringLiteral("rowBatch"));
+                block->hide();
+                blockLayout = new QVBoxLayout(block);
+                blockLayout->setContentsMargins(0, 0, 0, 0);
+                blockLayout->setSpacing(0);
+            }
+            auto* row = new messageframe(block);
+            connect(this, &frame_page1::sendIsEdit, row, &messageframe::deleteButtonState);
+            connect(row, &messageframe::sendDeletePerson, this, &frame_page1::deleteSameMessageNEW);
+            connect(row, &messageframe::selClicked, this, &frame_page1::itemClick);
+            rows.append(row);
+            blockLayout->addWidget(row);
+        }
         fillRow(m_filled++);
+    }
+    if (block) {
+        listLayout->insertWidget(listLayout->count() - 1, block);
+        block->show();
+    }
 }
 
 void frame_page1::scheduleGrowth()
@@ -210,8 +234,10 @@ void frame_page1::growTowardView()
         return;
     const QScrollBar* bar = ui->scrollArea->verticalScrollBar();
     const int below = bar->maximum() - bar->value();
+    // Each batch as large as all before it: a jump to the end of a long
+    // list then takes a few layout passes, not hundreds.
     if (below < 2 * ui->scrollArea->viewport()->height())
-        fillRows(m_filled + kBatchRows);
+        fillRows(m_filled + std::max(kBatchRows, m_filled));
 }
 
 void frame_page1::showEvent(QShowEvent* e)

@@ -245,6 +245,7 @@ void frame_page2::discardBubbles()
     }
     leftBubbles.clear();
     rightBubbles.clear();
+    ui->scrollArea->removeBatches();
     m_records.clear();
     m_next = -1;
 }
@@ -252,20 +253,22 @@ void frame_page2::discardBubbles()
 void frame_page2::makeBubbles(int count)
 {
     smsChartCtrl* ctrl = ui->scrollArea;
-    // Bubbles are made newest first; each older one goes below the ones
-    // made before it, its date label directly above it.
+    if (count <= 0 || m_next < 0)
+        return;
+    // Bubbles are made newest first; each batch goes below the ones made
+    // before it, each date label directly above its bubble.
+    ctrl->beginBatch();
     for (; count > 0 && m_next >= 0; --count, --m_next) {
         const MessageRecord& r = m_records.at(m_next);
-        const int at = ctrl->bubbleLayout->count() - 1; // before the stretch
         QFrame* bubble = nullptr;
         if (r.isIncoming) {
-            ctrl->addLeftMessage(QString::fromUtf8(r.text), r.rowId, at);
+            ctrl->addLeftMessage(QString::fromUtf8(r.text), r.rowId, -1);
             bubble = leftBubbles.last();
         } else {
-            ctrl->addRightMessage(QString::fromUtf8(r.text), r.rowId, at);
+            ctrl->addRightMessage(QString::fromUtf8(r.text), r.rowId, -1);
             bubble = rightBubbles.last();
         }
-        QLabel* date = ctrl->addDateLabel(QString::fromUtf8(r.timeText), at);
+        QLabel* date = ctrl->addDateLabel(QString::fromUtf8(r.timeText), ctrl->targetCount() - 1);
         if (r.isIncoming) {
             auto* b = static_cast<Frame*>(bubble);
             b->setDateLabel(date);
@@ -278,6 +281,7 @@ void frame_page2::makeBubbles(int count)
                 b->setEditMode(true);
         }
     }
+    ctrl->endBatch();
 }
 
 void frame_page2::scheduleGrowth()
@@ -295,8 +299,12 @@ void frame_page2::growTowardView()
     if (m_next < 0 || !ui->scrollArea->isVisible())
         return;
     const QScrollBar* bar = ui->scrollArea->verticalScrollBar();
-    if (bar->maximum() - bar->value() < 2 * ui->scrollArea->viewport()->height())
-        makeBubbles(kBatchBubbles);
+    if (bar->maximum() - bar->value() < 2 * ui->scrollArea->viewport()->height()) {
+        // Each batch as large as all before it: a jump to the end of a long
+        // conversation then takes a few layout passes, not hundreds.
+        const int made = int(m_records.size()) - 1 - m_next;
+        makeBubbles(std::max(kBatchBubbles, made));
+    }
 }
 
 void frame_page2::hideCopyButtons()

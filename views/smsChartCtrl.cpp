@@ -20,10 +20,14 @@ smsChartCtrl::smsChartCtrl(QWidget* parent) : QScrollArea(parent), ui(std::make_
     bubbleLayout->setContentsMargins(0, 0, 0, 0);
     // The stretch at the end gathers the bubbles at the top.
     bubbleLayout->addStretch(0);
+    m_target = bubbleLayout;
     // Replaces (and deletes) the designer's content widget.
     setWidget(content);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // With the bar coming and going, the scroll area measures the bubbles at
+    // two widths in turn, and every cached bubble height is lost each time.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 smsChartCtrl::~smsChartCtrl() = default;
@@ -33,7 +37,7 @@ void smsChartCtrl::addLeftMessage(const QString& text, int rowId, int index)
     auto* bubble = new Frame(widget());
     bubble->setMessageText(text);
     bubble->setRowId(rowId);
-    bubbleLayout->insertWidget(index, bubble);
+    insert(bubble, index);
     connect(bubble, &Frame::sendCopyOneMessage, this, &smsChartCtrl::sendWhichMessageCopy);
     connect(bubble, &Frame::sendIsclick, this, &smsChartCtrl::allDeleteMEs);
     emit sendLeftPointer(bubble);
@@ -44,7 +48,7 @@ void smsChartCtrl::addRightMessage(const QString& text, int rowId, int index)
     auto* bubble = new Frame1(widget());
     bubble->setMessageText(text);
     bubble->setRowId(rowId);
-    bubbleLayout->insertWidget(index, bubble);
+    insert(bubble, index);
     connect(bubble, &Frame1::sendCopyOneMessage, this, &smsChartCtrl::sendWhichMessageCopy2);
     connect(bubble, &Frame1::sendIsclick, this, &smsChartCtrl::allDeleteMes2);
     emit sendRightPointer(bubble);
@@ -59,8 +63,53 @@ QLabel* smsChartCtrl::addDateLabel(const QString& text, int index)
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     label->setTextFormat(Qt::PlainText);
-    bubbleLayout->insertWidget(index, label);
+    insert(label, index);
     return label;
+}
+
+void smsChartCtrl::insert(QWidget* w, int index)
+{
+    m_target->insertWidget(index, w);
+    // In a block that is still hidden this costs nothing; the widget then
+    // appears with the block.
+    if (m_openBatch)
+        w->show();
+}
+
+int smsChartCtrl::targetCount() const
+{
+    return m_target->count();
+}
+
+void smsChartCtrl::beginBatch()
+{
+    if (m_openBatch)
+        return;
+    m_openBatch = new QWidget(widget());
+    m_openBatch->setObjectName(QStringLiteral("bubbleBatch"));
+    m_openBatch->hide();
+    m_target = new QVBoxLayout(m_openBatch);
+    m_target->setContentsMargins(0, 0, 0, 0);
+    m_target->setSpacing(bubbleLayout->spacing());
+}
+
+void smsChartCtrl::endBatch()
+{
+    if (!m_openBatch)
+        return;
+    // Before the stretch that ends the layout.
+    bubbleLayout->insertWidget(bubbleLayout->count() - 1, m_openBatch);
+    m_openBatch->show();
+    m_batches.append(m_openBatch);
+    m_openBatch = nullptr;
+    m_target = bubbleLayout;
+}
+
+void smsChartCtrl::removeBatches()
+{
+    endBatch();
+    qDeleteAll(m_batches);
+    m_batches.clear();
 }
 
 void smsChartCtrl::allDeleteMes2(Frame1* f, QLabel* label)

@@ -23,10 +23,20 @@ public:
     explicit smsChartCtrl(QWidget* parent = nullptr);
     ~smsChartCtrl() override;
 
-    // index is the position in bubbleLayout; 0, the top, unless given.
+    // index is the position in bubbleLayout, or in the open batch while
+    // there is one; 0 is the top, -1 the end.
     void addLeftMessage(const QString& text, int rowId, int index = 0);
     void addRightMessage(const QString& text, int rowId, int index = 0);
     QLabel* addDateLabel(const QString& text, int index = 0);
+
+    // Widgets added between these two go into one block placed below
+    // everything else, which lays out and shows as one piece.
+    void beginBatch();
+    void endBatch();
+    // Number of widgets in the open batch (or in bubbleLayout without one).
+    int targetCount() const;
+    // Deletes the blocks of earlier batches, with whatever is still in them.
+    void removeBatches();
 
     QVBoxLayout* bubbleLayout = nullptr;
 
@@ -46,5 +56,10 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
+    void insert(QWidget* w, int index);
+
     std::unique_ptr<Ui::smsChartCtrl> ui;
+    QVBoxLayout* m_target = nullptr;
+    QWidget* m_openBatch = nullptr;
+    QList<QWidget*> m_batches;
 };

@@ -95,6 +95,9 @@ QList<messageframe*> scrollToEnd(frame_page1& page)
         bar->setValue(bar->maximum());
         QCoreApplication::processEvents();
     }
+    // Let the last rows be laid out before asking where they are.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
     return visibleRows(page);
 }
 
