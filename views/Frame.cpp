@@ -1,5 +1,6 @@
 #include "Frame.h"
 
+#include "bubbletext.h"
 #include "repolish.h"
 
 #include "ui_Frame.h"
@@ -7,12 +8,20 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QResizeEvent>
 
 Frame::Frame(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame>())
 {
     ui->setupUi(this);
     setObjectName(QStringLiteral("itemFrame2222"));
     ui->toolButton->setObjectName(QStringLiteral("itemFrame2222"));
+    // Spare width goes to the spacer column: a short message keeps a short
+    // bubble instead of sharing the row with the spacer.
+    ui->gridLayout->setColumnStretch(2, 1);
+    // The spacers beside the Copy button would keep its row 20 pixels tall
+    // while the button is hidden, a gap between a bubble and its date.
+    ui->horizontalSpacer->changeSize(40, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    ui->horizontalSpacer_2->changeSize(40, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
     ui->toolButton->hide();
     ui->pushButton_copyOne->hide();
     ui->specialButton->installEventFilter(this);
@@ -28,6 +37,9 @@ Frame::~Frame() = default;
 void Frame::setMessageText(const QString& text)
 {
     ui->specialButton->setText(text);
+    m_textWidth = -1;
+    if (width() > 0)
+        views::fitBubbleText(ui->specialButton, width(), m_textWidth);
 }
 
 QString Frame::messageText() const
@@ -100,9 +112,17 @@ void Frame::mousePressEvent(QMouseEvent* e)
     e->accept();
 }
 
+void Frame::resizeEvent(QResizeEvent* e)
+{
+    QFrame::resizeEvent(e);
+    views::fitBubbleText(ui->specialButton, width(), m_textWidth);
+}
+
 void Frame::changeEvent(QEvent* e)
 {
     QFrame::changeEvent(e);
+    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
+        m_textWidth = -1;
     if (e->type() == QEvent::LanguageChange) {
         // retranslateUi would put the designer's sample text over the message.
         const QString text = ui->specialButton->text();

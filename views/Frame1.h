@@ -10,6 +10,7 @@
 
 class QLabel;
 class QMouseEvent;
+class QResizeEvent;
 
 namespace Ui {
 class Frame1;
@@ -47,6 +48,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -56,4 +58,5 @@ private:
     bool selected = false;
     int m_rowId = 0;
     QLabel* m_dateLabel = nullptr;
+    int m_textWidth = -1; // unwrapped width of the text, once measured
 };

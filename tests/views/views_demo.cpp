@@ -1,0 +1,91 @@
+// Shows the conversation views on a fixture backup file so that a person
+// can look at them: views_demo <folder> writes list.png, chat.png and
+// chat-edit.png (two bubbles selected) there; views_demo without arguments
+// keeps the list and chat pages open side by side.
+
+#include "Frame.h"
+#include "Frame1.h"
+#include "ViewsTestSource.h"
+#include "frame_page1.h"
+#include "frame_page2.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using viewstest::msg;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    viewstest::applySkin();
+    qputenv("MSGDESK_TEST_DATA", MSGDESK_TEST_DATA_DIR);
+
+    const QString peer = QStringLiteral("13912345678");
+    int t = 1262304000;
+    QList<fixtures::Msg> msgs = {
+        msg(1, QStringLiteral("10086"), t, QStringLiteral("您的话费余额为 12.50 元。"), true),
+        msg(2, peer, t += 600, QStringLiteral("Are we still on for Saturday?"), true),
+        msg(3, peer, t += 60, QStringLiteral("Yes!"), false),
+        msg(4, QStringLiteral("13800138000"), t += 60, QStringLiteral("新年快乐！"), true),
+        msg(5, peer, t += 60,
+            QStringLiteral("Great. I will bring the map and some sandwiches. We should leave early, before the "
+                           "traffic starts, so let's meet at the station at seven and take the first train "
+                           "out of town."),
+            true),
+        msg(6, peer, t += 60, QStringLiteral("ok"), false),
+        msg(7, QStringLiteral("95555"), t += 60, QStringLiteral("Your code is 4711"), true),
+        msg(8, peer, t += 60, QStringLiteral("See you there 😀👍\nDon't forget the tickets."), true),
+        msg(9, peer, t += 60, QStringLiteral("I won't. Café at the corner first? Ça va?"), false),
+    };
+    viewstest::Source src(
+        msgs, {{QStringLiteral("Anna Berg"), peer}, {QStringLiteral("李雷"), QStringLiteral("13800138000")}});
+
+    frame_page1 list(src.store.get());
+    list.setWindowTitle(QStringLiteral("Conversations"));
+    list.resize(700, 500);
+    src.store->selectConversation(peer.toUtf8());
+    frame_page2 chat(src.store.get());
+    chat.setWindowTitle(QStringLiteral("Chat"));
+    chat.resize(700, 500);
+    chat.loadConversation(src.store.get());
+
+    if (argc < 2) {
+        list.move(0, 0);
+        chat.move(720, 0);
+        list.show();
+        chat.show();
+        return app.exec();
+    }
+
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    list.show();
+    chat.show();
+    if (!QTest::qWaitForWindowExposed(&list) || !QTest::qWaitForWindowExposed(&chat))
+        return 1;
+    QTest::qWait(200);
+    list.grab().save(out.filePath(QStringLiteral("list.png")));
+    chat.grab().save(out.filePath(QStringLiteral("chat.png")));
+
+    chat.findChild<QToolButton*>(QStringLiteral("pushButton_Edit"))->click();
+    QTest::qWait(50);
+    const QList<Frame1*> sent = chat.findChildren<Frame1*>();
+    const QList<Frame*> received = chat.findChildren<Frame*>();
+    if (sent.isEmpty() || received.isEmpty())
+        return 1;
+    QTest::mouseClick(sent.first()->findChild<QToolButton*>(QStringLiteral("itemFrame2222")), Qt::LeftButton);
+    QTest::mouseClick(received.first()->findChild<QToolButton*>(QStringLiteral("itemFrame2222")), Qt::LeftButton);
+    QTest::qWait(100);
+    chat.grab().save(out.filePath(QStringLiteral("chat-edit.png")));
+
+    list.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->click();
+    QTest::qWait(50);
+    const QList<QToolButton*> minus = list.findChildren<QToolButton*>(QStringLiteral("toolButtonV"));
+    if (!minus.isEmpty())
+        minus.first()->click();
+    QTest::qWait(100);
+    list.grab().save(out.filePath(QStringLiteral("list-edit.png")));
+    return 0;
+}
