@@ -23,7 +23,11 @@ function(msgdesk_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE msgdesk_settings Qt6::Test ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    # The wrapper gives every run an empty HOME of its own inside the build folder.
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_COMMAND} -DTEST_PROGRAM=$<TARGET_FILE:${name}>
+                -DTEST_HOME=${CMAKE_BINARY_DIR}/test-homes/${name}
+                -P ${PROJECT_SOURCE_DIR}/cmake/RunTest.cmake)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
         TIMEOUT 300)

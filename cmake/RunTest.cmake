@@ -1,0 +1,15 @@
+# Runs one test program with a fresh, empty HOME (and XDG folders under it),
+# so that no test reads or writes the real user's folders.
+file(REMOVE_RECURSE "${TEST_HOME}")
+file(MAKE_DIRECTORY "${TEST_HOME}")
+set(ENV{HOME} "${TEST_HOME}")
+set(ENV{XDG_CONFIG_HOME} "${TEST_HOME}/.config")
+set(ENV{XDG_DATA_HOME} "${TEST_HOME}/.local/share")
+set(ENV{XDG_CACHE_HOME} "${TEST_HOME}/.cache")
+set(ENV{XDG_RUNTIME_DIR} "${TEST_HOME}/.runtime")
+file(MAKE_DIRECTORY "${TEST_HOME}/.runtime")
+file(CHMOD "${TEST_HOME}/.runtime" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+execute_process(COMMAND "${TEST_PROGRAM}" WORKING_DIRECTORY "${TEST_HOME}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${TEST_PROGRAM} failed: ${result}")
+endif()
