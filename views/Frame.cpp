@@ -19,9 +19,10 @@ Frame::Frame(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame>()
     // bubble instead of sharing the row with the spacer.
     ui->gridLayout->setColumnStretch(2, 1);
     // The spacers beside the Copy button would keep its row 20 pixels tall
-    // while the button is hidden, a gap between a bubble and its date.
-    ui->horizontalSpacer->changeSize(40, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
-    ui->horizontalSpacer_2->changeSize(40, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    // and 80 wide while the button is hidden: a gap between a bubble and its
+    // date, and a short message in a bubble wider than its text.
+    ui->horizontalSpacer->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    ui->horizontalSpacer_2->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
     ui->toolButton->hide();
     ui->pushButton_copyOne->hide();
     ui->specialButton->installEventFilter(this);

@@ -10,6 +10,7 @@
 #include "frame_page2.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTest>
@@ -68,6 +69,12 @@ int main(int argc, char** argv)
     QTest::qWait(200);
     list.grab().save(out.filePath(QStringLiteral("list.png")));
     chat.grab().save(out.filePath(QStringLiteral("chat.png")));
+
+    // A click on a message's text offers its Copy button.
+    if (auto* text = chat.findChild<QLabel*>(QStringLiteral("specialButton")))
+        QTest::mouseClick(text, Qt::LeftButton);
+    QTest::qWait(100);
+    chat.grab().save(out.filePath(QStringLiteral("chat-copy.png")));
 
     chat.findChild<QToolButton*>(QStringLiteral("pushButton_Edit"))->click();
     QTest::qWait(50);
