@@ -138,5 +138,5 @@ void smsChartCtrl::changeEvent(QEvent* e)
 {
     QScrollArea::changeEvent(e);
     if (e->type() == QEvent::LanguageChange)
-        setWindowTitle(QStringLiteral("ScrollArea"));
+        ui->retranslateUi(this);
 }
