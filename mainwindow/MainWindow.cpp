@@ -1,7 +1,12 @@
 #include "MainWindow.h"
 
+#include "BackupProgress.h"
+#include "BackupRun.h"
 #include "BackupWriter.h"
 #include "ContactStore.h"
+#include "DetectIphoneAction.h"
+#include "DeviceFetch.h"
+#include "DeviceLink.h"
 #include "Frame.h"
 #include "Frame1.h"
 #include "FrameCopy.h"
@@ -28,6 +33,8 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
+int phoneLoadCount = 0;
+
 namespace {
 
 const int HeaderRow = 1;
@@ -52,14 +59,36 @@ void showDeleteError(const QString& title, const QString& text)
     infoDialogOK(nullptr, title, text);
 }
 
+// The device library cannot be unsubscribed from: its thread may still hand
+// an old link to the callback or emit through an old notifier after a window
+// is gone. Both therefore live until the program ends.
+void retireDeviceObjects(DeviceLink* link, DetectIphoneAction* notifier)
+{
+    static std::vector<std::unique_ptr<DeviceLink>> links;
+    static std::vector<std::unique_ptr<DetectIphoneAction>> notifiers;
+    links.emplace_back(link);
+    notifiers.emplace_back(notifier);
+}
+
+QByteArray withoutTrailingNewline(QByteArray path)
+{
+    if (path.endsWith('\n'))
+        path.chop(1);
+    return path;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
-    // Device support goes here, before the form: allocate the device link,
-    // create the link notifier, connect its validlink(bool) to
-    // detectIphone(bool) and subscribe to device notifications. The notifier
-    // must exist and be connected before the subscription is made.
+    // The notifier exists and is connected before the subscription: the
+    // library may report a phone at once, on its own thread.
+    deviceLink = new DeviceLink;
+    m_linkNotifier = new DetectIphoneAction;
+    setLinkNotifier(m_linkNotifier);
+    connect(m_linkNotifier, &DetectIphoneAction::validlink, this, &MainWindow::detectIphone);
+    // Without the device library msgdesk runs on its backup files alone.
+    subscribeDeviceNotifications(deviceLink);
 
     ui = std::make_unique<Ui::MainWindow>();
     ui->setupUi(this);
@@ -111,10 +140,20 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     ui->pushButtonBACKUP->setToolTip(tr("BackUp iPhone SMS to Computer"));
     ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
     setStartPicture(QStringLiteral("startNoDevice"));
+
+    m_backupRun = new BackupRun(this);
+    connect(m_backupRun, &BackupRun::finished, this, &MainWindow::onPhoneBackupFinished);
 }
 
 MainWindow::~MainWindow()
 {
+    if (linkNotifier() == m_linkNotifier)
+        setLinkNotifier(nullptr);
+    m_linkNotifier->disconnect(this);
+    retireDeviceObjects(deviceLink, m_linkNotifier);
+    // A running tool is stopped; its ending is no longer anyone's business.
+    m_backupRun->disconnect(this);
+    delete m_backupRun;
     // The pages go first: they point into the stores, which go next.
     delete listPage;
     delete chatPage;
@@ -146,6 +185,182 @@ void MainWindow::changeEvent(QEvent* event)
         openAction->setText(tr("Open"));
         ui->pushButtonBACKUP->setToolTip(tr("BackUp iPhone SMS to Computer"));
     }
+}
+
+// ---------------------------------------------------------------- phone link
+
+bool MainWindow::detectIphone(bool islink)
+{
+    if (!islink) {
+        if (m_backupRun->isRunning()) {
+            m_backupAbandoned = true;
+            m_backupRun->cancel();
+        }
+        if (m_backupProgress)
+            m_backupProgress->hide();
+        ui->verticalStackedWidget->setCurrentIndex(StartPage);
+        setStartPicture(QStringLiteral("startNoDevice"));
+        phoneLinked = false;
+        ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
+        phoneLoadCount = 0;
+        ui->listWidget->item(0)->setText(tr("Mobile Losted"));
+        if (messageStore) {
+            detachPages();
+            listPage->removeAll();
+            messageStore.reset();
+            contactStore.reset();
+        }
+        // Nothing is on display any more, so choosing the row that was on
+        // display must load it again.
+        currentSourceRow = -1;
+        const QSignalBlocker blocker(ui->listWidget);
+        ui->listWidget->setCurrentRow(-1);
+        ui->listWidget->clearSelection();
+        return true;
+    }
+
+    // Link reports queue up behind a running backup; that backup answers them.
+    if (m_backupRun->isRunning())
+        return true;
+    closeLastMessageDatabase();
+    phoneLinked = true;
+    if (phoneLoadCount != 0) {
+        // A backup on display stays; the phone's data is read again when its
+        // row is chosen.
+        if (currentSourceRow <= 0)
+            rereadPhone();
+        return true;
+    }
+    ui->listWidget->item(0)->setText(tr("Mobile connected"));
+    setStartPicture(QStringLiteral("LinkDevice"));
+    if (currentSourceRow == 0) {
+        // The phone row is chosen but has nothing to show until the backup
+        // is done; what the pages showed before belongs to another source.
+        detachPages();
+        ui->verticalStackedWidget->setCurrentIndex(StartPage);
+    }
+    startPhoneBackup();
+    return true;
+}
+
+void MainWindow::rereadPhone()
+{
+    if (!messageStore || !contactStore)
+        return;
+    messageStore->reload(messageDbPath);
+    messageStore->setDeletesAllowed(false);
+    contactStore->readPhoneAddressBook(addressBookPath);
+    fillContactNames(*messageStore, *contactStore);
+    messageStore->buildConversationList();
+    chatPage->setDeleteButtonShown(false);
+    listPage->resetEditMode();
+    listPage->showConversations(messageStore.get());
+    listPage->setEditButtonVisible(false);
+}
+
+void MainWindow::startPhoneBackup()
+{
+    m_backupAbandoned = false;
+    m_backupRun->setToolsFolder(deviceToolsFolder());
+    m_backupRun->setBackupRoot(defaultBackupRoot());
+    if (!runDeviceBackup(deviceLink, m_backupRun)) {
+        // The phone went away before its report was handled (its removal is
+        // on the way), or it gave no usable identifier.
+        if (linkUp.load())
+            infoDialogOK(nullptr, tr("Warning"),
+                         tr("The iPhone could not be backed up: it did not tell its identifier. "
+                            "Unlock it, attach it again and confirm that this computer is trusted."));
+        return;
+    }
+    if (!m_backupProgress) {
+        m_backupProgress = new xdialogContainer<BackupProgress, xbackgroundFrame>(this);
+        m_backupProgress->setWindowModality(Qt::ApplicationModal);
+        connect(m_backupRun, &BackupRun::output, m_backupProgress, &BackupProgress::appendLine);
+        connect(m_backupProgress, &BackupProgress::cancelRequested, m_backupRun, &BackupRun::cancel);
+    }
+    m_backupProgress->setWindowTitle(tr("BackUp iPhone"));
+    m_backupProgress->startRun();
+    // Shown, not run: the event loop goes on and the tool's ending closes it.
+    m_backupProgress->show();
+}
+
+void MainWindow::onPhoneBackupFinished(bool ok, const QString& message)
+{
+    if (m_backupProgress)
+        m_backupProgress->hide();
+    if (m_backupAbandoned) {
+        m_backupAbandoned = false;
+        return;
+    }
+    if (!ok) {
+        // The window stays linked without data; choosing the phone row or
+        // the next link report tries again.
+        infoDialogOK(nullptr, tr("Warning"), message);
+        return;
+    }
+    // The phone may have been removed just as the tool ended.
+    if (!phoneLinked || !isBackupDone())
+        return;
+    loadPhoneDatabases();
+}
+
+void MainWindow::loadPhoneDatabases()
+{
+    const QByteArray identifier = deviceIdentifier(deviceLink);
+    const QString root = defaultBackupRoot();
+    locateBackupDatabase(identifier.constData(), "sms.db", root);
+    const QByteArray smsPath = withoutTrailingNewline(locatedDatabasePath());
+    locateBackupDatabase(identifier.constData(), "AddressBook.sqlitedb", root);
+    const QByteArray bookPath = withoutTrailingNewline(locatedDatabasePath());
+    if (smsPath.isEmpty()) {
+        // Opening an empty path would show an empty phone as if it had no
+        // messages; the user is told instead and may try again.
+        infoDialogOK(nullptr, tr("Warning"),
+                     tr("The message database was not found in the iPhone's backup:\n%1")
+                         .arg(root + QString::fromUtf8(identifier)));
+        return;
+    }
+
+    const int shownRow = currentSourceRow;
+    detachPages();
+    // Paths are kept whole: a cut path would name another file or none.
+    messageDbPath = smsPath;
+    databasePaths[0] = QString::fromUtf8(messageDbPath);
+    messageStore = std::make_unique<MessageStore>(messageDbPath);
+    // The phone's databases inside its backup are never edited.
+    messageStore->setDeletesAllowed(false);
+    addressBookPath = bookPath;
+    contactStore = std::make_unique<ContactStore>(addressBookPath);
+    fillContactNames(*messageStore, *contactStore);
+
+    ui->label->setText(tr("SMS:") + QString::number(messageStore->messages.size()) + tr("\nContact:") +
+                       QString::number(contactStore->contacts.size()) + QLatin1Char('\n') + tr("iPhone Serial:") +
+                       QString::fromUtf8(identifier));
+    ++phoneLoadCount;
+
+    // The new stores replaced what the pages showed: show the chosen source
+    // again, so the selected row and the pages agree.
+    if (shownRow == 0) {
+        showPhoneConversations();
+    } else if (shownRow >= FirstBackupRow) {
+        currentSourceRow = -1;
+        showBackup(shownRow);
+    }
+}
+
+void MainWindow::showPhoneConversations()
+{
+    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    rereadPhone();
+    currentSourceRow = 0;
+}
+
+void MainWindow::detachPages()
+{
+    listPage->showConversations(nullptr);
+    chatPage->loadConversation(nullptr);
+    if (ui->verticalStackedWidget->currentIndex() == ChatPage)
+        ui->verticalStackedWidget->setCurrentIndex(ListPage);
 }
 
 // ---------------------------------------------------------------- navigation
@@ -202,8 +417,9 @@ void MainWindow::setIngWhichDB(int r)
             return;
         }
         ui->verticalStackedWidget->setCurrentIndex(ListPage);
-        // Device support: re-read the phone's located databases here
-        // (detectIphone(true)), fetching them again when an earlier fetch failed.
+        // Re-reads the located databases, or backs the phone up again when
+        // the last backup failed.
+        detectIphone(true);
         return;
     }
     showBackup(r);

@@ -15,8 +15,12 @@
 
 #include <memory>
 
+class BackupProgress;
+class BackupRun;
 class ContactStore;
+class DetectIphoneAction;
 class MessageStore;
+struct DeviceLink;
 class QAction;
 class QFrame;
 class frame_page1;
@@ -25,6 +29,10 @@ class frame_page2;
 namespace Ui {
 class MainWindow;
 }
+
+// Completed loads of the phone's databases since start or since the last
+// removal; 0 means the phone must be backed up and its databases located anew.
+extern int phoneLoadCount;
 
 class MainWindow : public QMainWindow
 {
@@ -37,6 +45,10 @@ public:
     static QString backupFolder();
 
 public slots:
+    // Link (true) or removal (false) of the phone; runs on the GUI thread in
+    // the order of the device reports. The result is always true.
+    bool detectIphone(bool islink);
+
     void ChangePageToNext(QString sss);
     void reBackToPage1(QString sss);
     void setIngWhichDB(int r);
@@ -64,6 +76,15 @@ private:
     void showBackup(int r);
     void dropSourceOnDisplay();
     void setStartPicture(const QString& name);
+
+    // Phone link steps.
+    void rereadPhone();
+    void startPhoneBackup();
+    void onPhoneBackupFinished(bool ok, const QString& message);
+    void loadPhoneDatabases();
+    void showPhoneConversations();
+    // The pages let go of the stores before these are replaced or dropped.
+    void detachPages();
     // Runs the save dialog with the default export path; the dialog's OK
     // calls writer, which writes the file before the dialog closes.
     void runSaveDialog(void (MainWindow::*writer)(QString));
@@ -83,6 +104,14 @@ private:
     QAction* openAction = nullptr;
     QVector<QString> databasePaths;
     QByteArray addressBookPath;
+
+    DeviceLink* deviceLink = nullptr;
+    DetectIphoneAction* m_linkNotifier = nullptr;
+    BackupRun* m_backupRun = nullptr;
+    BackupProgress* m_backupProgress = nullptr;
+    // Set when the phone was removed while its backup ran: the run's own
+    // ending is then no news to the user.
+    bool m_backupAbandoned = false;
 
     // Whether the last export file was written completely.
     bool m_exportWritten = false;
