@@ -37,7 +37,8 @@ Frame::~Frame() = default;
 
 void Frame::setMessageText(const QString& text)
 {
-    ui->specialButton->setText(text);
+    m_text = text;
+    ui->specialButton->setText(views::breakableText(text));
     m_textWidth = -1;
     if (width() > 0)
         views::fitBubbleText(ui->specialButton, width(), m_textWidth);
@@ -45,7 +46,7 @@ void Frame::setMessageText(const QString& text)
 
 QString Frame::messageText() const
 {
-    return ui->specialButton->text();
+    return m_text;
 }
 
 void Frame::toggleSelected()
@@ -126,8 +127,7 @@ void Frame::changeEvent(QEvent* e)
         m_textWidth = -1;
     if (e->type() == QEvent::LanguageChange) {
         // retranslateUi would put the designer's sample text over the message.
-        const QString text = ui->specialButton->text();
         ui->retranslateUi(this);
-        ui->specialButton->setText(text);
+        ui->specialButton->setText(views::breakableText(m_text));
     }
 }

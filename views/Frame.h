@@ -58,5 +58,6 @@ private:
     bool selected = false;
     int m_rowId = 0;
     QLabel* m_dateLabel = nullptr;
+    QString m_text;
     int m_textWidth = -1; // unwrapped width of the text, once measured
 };

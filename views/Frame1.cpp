@@ -37,7 +37,8 @@ Frame1::~Frame1() = default;
 
 void Frame1::setMessageText(const QString& text)
 {
-    ui->specialButton1->setText(text);
+    m_text = text;
+    ui->specialButton1->setText(views::breakableText(text));
     m_textWidth = -1;
     if (width() > 0)
         views::fitBubbleText(ui->specialButton1, width(), m_textWidth);
@@ -45,7 +46,7 @@ void Frame1::setMessageText(const QString& text)
 
 QString Frame1::messageText() const
 {
-    return ui->specialButton1->text();
+    return m_text;
 }
 
 void Frame1::toggleSelected()
@@ -126,8 +127,7 @@ void Frame1::changeEvent(QEvent* e)
         m_textWidth = -1;
     if (e->type() == QEvent::LanguageChange) {
         // retranslateUi would put the designer's sample text over the message.
-        const QString text = ui->specialButton1->text();
         ui->retranslateUi(this);
-        ui->specialButton1->setText(text);
+        ui->specialButton1->setText(views::breakableText(m_text));
     }
 }

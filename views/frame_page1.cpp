@@ -2,6 +2,7 @@
 
 #include "MessageStore.h"
 #include "LayoutBatch.h"
+#include "bubbletext.h"
 #include "messageframe.h"
 
 #include "ui_frame_page1.h"
@@ -28,7 +29,7 @@ QString previewText(const QByteArray& text)
         s.truncate(kPreviewChars);
         s += QChar(0x2026);
     }
-    return s;
+    return views::breakableText(s);
 }
 
 } // namespace

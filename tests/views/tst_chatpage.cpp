@@ -158,6 +158,7 @@ private slots:
     void backCarriesTheNumber();
     void bubblesComeAsTheViewScrolls();
     void forgottenStoreIsNeverUsed();
+    void oddContentIsShownAsIs();
 };
 
 void ChatPageTest::latestAtTopEachUnderItsDate()
@@ -487,6 +488,42 @@ void ChatPageTest::forgottenStoreIsNeverUsed()
     QVERIFY(page.findChild<QPushButton*>(QStringLiteral("pushButton_3"))->isEnabled());
     page.setDeleteButtonShown(false);
     QVERIFY(!page.findChild<QPushButton*>(QStringLiteral("pushButton_3"))->isVisible());
+}
+
+void ChatPageTest::oddContentIsShownAsIs()
+{
+    const QString url = QStringLiteral("https://example.org/") + QString(300, QLatin1Char('a'));
+    QList<fixtures::Msg> msgs = fixtures::sampleMessages();
+    msgs << fixtures::Msg{20, kPeer, 1262305000, QStringLiteral("<b>not bold</b> &amp;"), 2}
+         << fixtures::Msg{21, kPeer, 1262305060, QByteArray("bad \xff\xfe bytes"), 3}
+         << fixtures::Msg{22, kPeer, 1262305120, url, 2};
+    Source src(msgs);
+    Page p(src);
+    QVERIFY(QTest::qWaitForWindowExposed(&p.page));
+    QTRY_COMPARE(p.bubbles(), 3);
+
+    const QList<QWidget*> order = layoutOrder(p.page);
+    // Markup in a message is text, not formatting.
+    QCOMPARE(textOfWidget(order[5]), QStringLiteral("<b>not bold</b> &amp;"));
+    QVERIFY(textOfWidget(order[3]).startsWith(QStringLiteral("bad ")));
+    // A word longer than the row is broken, not cut off at the bubble's edge.
+    QCOMPARE(static_cast<Frame*>(order[1])->messageText(), url);
+    QLabel* longWord = textOf(order[1]);
+    QCOMPARE(longWord->text().remove(QChar(0x200B)), url);
+    const QRect inside = longWord->contentsRect();
+    const QRect needed = longWord->fontMetrics().boundingRect(inside, Qt::TextWordWrap, longWord->text());
+    QVERIFY2(needed.width() <= inside.width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(needed.width()).arg(inside.width())));
+    QVERIFY(longWord->height() >= needed.height());
+    QVERIFY(longWord->mapTo(&p.page, QPoint(longWord->width(), 0)).x() <= p.page.width());
+
+    // Every conversation of the sample opens, the one without an address too.
+    src.store->buildConversationList();
+    for (const MessageRecord& head : src.store->conversationHeads) {
+        src.store->selectConversation(head.address);
+        p.page.loadConversation(src.store.get());
+        QVERIFY(p.edit()->isVisible());
+    }
 }
 
 QTEST_MAIN(ChatPageTest)
