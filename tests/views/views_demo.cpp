@@ -40,6 +40,10 @@ int main(int argc, char** argv)
         msg(7, QStringLiteral("95555"), t += 60, QStringLiteral("Your code is 4711"), true),
         msg(8, peer, t += 60, QStringLiteral("See you there 😀👍\nDon't forget the tickets."), true),
         msg(9, peer, t += 60, QStringLiteral("I won't. Café at the corner first? Ça va?"), false),
+        msg(10, peer, t += 60,
+            QStringLiteral("Timetable: https://example.org/timetables/regional/line-7/saturday-morning-departures"
+                           "-from-central-station.html"),
+            true),
     };
     viewstest::Source src(
         msgs, {{QStringLiteral("Anna Berg"), peer}, {QStringLiteral("李雷"), QStringLiteral("13800138000")}});
