@@ -1,5 +1,6 @@
 #include "messageframe.h"
 
+#include "bubbletext.h"
 #include "repolish.h"
 
 #include "ui_messageframe.h"
@@ -17,6 +18,8 @@ messageframe::messageframe(QWidget* parent) : QFrame(parent), ui(std::make_uniqu
     ui->label->setTextFormat(Qt::PlainText);
     ui->label_2->setTextFormat(Qt::PlainText);
     ui->label_3->setTextFormat(Qt::PlainText);
+    // A long name wraps rather than pushing the time out of the row.
+    ui->label->setWordWrap(true);
 }
 
 messageframe::~messageframe() = default;
@@ -25,7 +28,7 @@ void messageframe::setContents(const QString& name, const QString& timeText, con
 {
     setMinusLook(QStringLiteral("toolButtonV"));
     ui->toolButton110->hide();
-    ui->label->setText(name);
+    ui->label->setText(views::breakableText(name));
     ui->label_2->setText(text);
     // The stored time text ends in a newline, which would give the row an
     // empty second line.
@@ -86,7 +89,7 @@ void messageframe::changeEvent(QEvent* e)
         const QString time = ui->label_3->text();
         const QString text = ui->label_2->text();
         ui->retranslateUi(this);
-        ui->label->setText(name);
+        ui->label->setText(views::breakableText(name));
         ui->label_3->setText(time);
         ui->label_2->setText(text);
         ui->toolButton_2->setText(tr("Delete"));

@@ -118,6 +118,7 @@ private slots:
     void rowsAreReusedNotPiledUp();
     void rowsComeAsTheListScrolls();
     void forgottenStoreIsNeverUsed();
+    void longNameAndTextStayInsideTheRow();
 };
 
 void ListPageTest::emptyOrMissingStoreShowsNothing()
@@ -400,6 +401,32 @@ void ListPageTest::forgottenStoreIsNeverUsed()
     }
     page.refreshRows();
     QVERIFY(visibleRows(page).isEmpty());
+}
+
+void ListPageTest::longNameAndTextStayInsideTheRow()
+{
+    const QString name = QStringLiteral("Maximiliane Alexandra Theodora von und zu Hohenberg-Wittelsbach");
+    const QString text = QStringLiteral("https://example.org/") + QString(400, QLatin1Char('b'));
+    Source src({msg(1, QStringLiteral("13900000009"), 1000, text, true)}, {{name, QStringLiteral("13900000009")}});
+    frame_page1 page(src.store.get());
+    page.resize(360, 300);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QTRY_COMPARE(visibleRows(page).size(), 1);
+    messageframe* row = visibleRows(page).first();
+
+    const int right = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->width();
+    for (const char* labelName : {"label", "label_2", "label_3"}) {
+        QLabel* label = row->findChild<QLabel*>(QString::fromLatin1(labelName));
+        QVERIFY2(label->mapTo(row, QPoint(label->width(), 0)).x() <= right, labelName);
+        const QRect inside = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(inside, Qt::TextWordWrap, label->text());
+        QVERIFY2(needed.width() <= inside.width(), labelName);
+        QVERIFY2(needed.height() <= label->height(), labelName);
+    }
+    // The preview is cut short with an ellipsis; the name is whole.
+    QVERIFY(textOf(row).endsWith(QChar(0x2026)));
+    QCOMPARE(nameOf(row).remove(QChar(0x200B)).trimmed(), name);
 }
 
 QTEST_MAIN(ListPageTest)
