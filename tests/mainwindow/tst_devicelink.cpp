@@ -1,0 +1,495 @@
+// The main window against the simulated phone, end to end: attach, backup,
+// lookup, summary, the phone's conversations, BackUp, removal, link again,
+// failed and cancelled backups, and the connect failures. One window lives
+// through the whole program, because the device library keeps one
+// subscription per process; the cases run in order and each one leaves the
+// phone removed or linked as the next one expects.
+
+#include "BackupProgress.h"
+#include "BackupRun.h"
+#include "ContactStore.h"
+#include "DetectIphoneAction.h"
+#include "DeviceBinding.h"
+#include "DeviceFetch.h"
+#include "DeviceLink.h"
+#include "MainWindowHarness.h"
+#include "MessageStore.h"
+
+#include <QApplication>
+#include <QLibrary>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <sqlite3.h>
+
+using harness::Window;
+
+namespace {
+
+const QByteArray kUdid = "0f3c2a9b8d7e6f5a4b3c2d1e0f9a8b7c6d5e4f3a";
+// The simulated phone's demo data: fixed seed, fixed counts.
+const int kDemoContacts = 24;
+const int kDemoConversations = 32;
+
+QString summaryOf(int messages, int contacts)
+{
+    return QStringLiteral("SMS:%1\nContact:%2\niPhone Serial:%3")
+        .arg(messages)
+        .arg(contacts)
+        .arg(QString::fromLatin1(kUdid));
+}
+
+const QString kNoDevice = QStringLiteral("SMS:0\nContact:0\niPhone Serial:No device");
+
+// Rows of the message table, read past the program's own code; -1 when the
+// file cannot be read.
+int messageRows(const QByteArray& path)
+{
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM message", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            count = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+// The words of the names, sorted: the same people whatever the name order.
+QStringList nameWords(const QStringList& names)
+{
+    QStringList words;
+    for (const QString& name : names)
+        words += name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    words.sort();
+    return words;
+}
+
+QByteArray phoneDatabase(const char* name)
+{
+    locateBackupDatabase(kUdid.constData(), name);
+    return locatedDatabasePath();
+}
+
+} // namespace
+
+class DeviceLinkTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void attachBacksUpAndLocatesBothDatabases();
+    void phoneRowShowsConversationsWithoutEditing();
+    void backUpWritesFileWithContacts();
+    void secondLinkOnlyRereads();
+    void removalReturnsToStart();
+    void linkAgainBacksUpAndKeepsBackupOnDisplay();
+    void failedBackupShowsOneMessageAndPhoneRowRetries();
+    void missingBackupToolNamesPackages();
+    void cancelledBackupKeepsPreviousBackup();
+    void removalDuringBackupStopsItQuietly();
+    void unpairedPhoneGivesNoReportAndNoInfoFile();
+    void notificationServiceFailingOnceStillLinks();
+
+private:
+    void attach() { m_control(1); }
+    void remove() { m_control(2); }
+    // Waits until the window has handled `count` more reports.
+    void waitForReports(int count, int timeoutMs = 10000);
+    void removeAndWait();
+    QLabel* startPicture() const;
+    QString summary() const;
+    QWidget* progressWindow() const;
+    int backupRuns() const { return m_runsFinished; }
+
+    QTemporaryDir m_work;
+    std::unique_ptr<Window> m_win;
+    void (*m_control)(int) = nullptr;
+    QList<bool> m_reports;
+    int m_runsFinished = 0;
+    QList<bool> m_runResults;
+};
+
+void DeviceLinkTest::initTestCase()
+{
+    QVERIFY(m_work.isValid());
+    // "MobileInfo" lands in the working directory.
+    QVERIFY(QDir::setCurrent(m_work.path()));
+    qputenv("MSGDESK_DEVICE_TOOLS", MSGDESK_SIMPHONE_DIR);
+    qputenv("MSGDESK_SIM_ATTACH_MS", "50");
+    qputenv("MSGDESK_SIM_BACKUP_MS", "100");
+    harness::resetSeams();
+    QVERIFY(QDir().mkpath(harness::backupFolder()));
+
+    m_win = std::make_unique<Window>();
+    QVERIFY(loadedDeviceLibraryPath().startsWith(QStringLiteral(MSGDESK_SIMPHONE_DIR)));
+    QLibrary library(loadedDeviceLibraryPath());
+    m_control = reinterpret_cast<void (*)(int)>(library.resolve("SimPhoneControl"));
+    QVERIFY(m_control);
+
+    // Queued after the window's own connection, so a counted report has
+    // already been handled by the window.
+    auto* notifier = linkNotifier();
+    QVERIFY(notifier);
+    connect(
+        notifier, &DetectIphoneAction::validlink, this, [this](bool up) { m_reports.append(up); },
+        Qt::QueuedConnection);
+    auto* run = m_win->w->findChild<BackupRun*>();
+    QVERIFY(run);
+    connect(run, &BackupRun::finished, this, [this](bool ok) {
+        ++m_runsFinished;
+        m_runResults.append(ok);
+    });
+}
+
+void DeviceLinkTest::init()
+{
+    harness::resetSeams();
+}
+
+void DeviceLinkTest::cleanup()
+{
+    QCOMPARE(harness::shownTexts(), QStringList());
+    QCOMPARE(shellkit::DialogSeam::pendingAnswers(), 0);
+    QCOMPARE(shellkit::DialogSeam::unanswered(), 0);
+}
+
+void DeviceLinkTest::cleanupTestCase()
+{
+    m_win.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+void DeviceLinkTest::waitForReports(int count, int timeoutMs)
+{
+    const int target = m_reports.size() + count;
+    QTRY_VERIFY_WITH_TIMEOUT(m_reports.size() >= target, timeoutMs);
+}
+
+void DeviceLinkTest::removeAndWait()
+{
+    remove();
+    waitForReports(1);
+    QCOMPARE(m_reports.last(), false);
+}
+
+QLabel* DeviceLinkTest::startPicture() const
+{
+    auto* page = m_win->stack()->widget(0);
+    auto* label = page->findChild<QLabel*>(QStringLiteral("startNoDevice"));
+    return label ? label : page->findChild<QLabel*>(QStringLiteral("LinkDevice"));
+}
+
+QString DeviceLinkTest::summary() const
+{
+    return m_win->w->findChild<QLabel*>(QStringLiteral("label"))->text();
+}
+
+QWidget* DeviceLinkTest::progressWindow() const
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return qobject_cast<BackupProgress*>(modal) ? modal : nullptr;
+}
+
+void DeviceLinkTest::attachBacksUpAndLocatesBothDatabases()
+{
+    // Start state, before the phone's short attach delay has passed.
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("iPhone Lost"));
+    QCOMPARE(startPicture()->objectName(), QStringLiteral("startNoDevice"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 1, 10000);
+    QCOMPARE(m_runResults, QList<bool>{true});
+    QCOMPARE(m_reports, QList<bool>{true});
+
+    const QByteArray sms = phoneDatabase("sms.db");
+    const QByteArray book = phoneDatabase("AddressBook.sqlitedb");
+    QVERIFY2(sms.contains(kUdid), sms.constData());
+    QVERIFY(QFileInfo::exists(QString::fromUtf8(book)));
+    const int messages = messageRows(sms);
+    QVERIFY(messages > 1000);
+
+    QCOMPARE(summary(), summaryOf(messages, kDemoContacts));
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(startPicture()->objectName(), QStringLiteral("LinkDevice"));
+    // With the phone row chosen (the list takes it with the focus) the phone
+    // shows at once; with nothing chosen the linked picture stays.
+    QCOMPARE(m_win->page(), m_win->list()->currentRow() == 0 ? 1 : 0);
+    QVERIFY(!progressWindow());
+
+    QFile info(QStringLiteral("MobileInfo"));
+    QVERIFY(info.open(QIODevice::ReadOnly));
+    const QString infoText = QString::fromUtf8(info.readAll());
+    QVERIFY(infoText.contains(QStringLiteral("DeviceName:Zoë's iPhone 张")));
+    QVERIFY(infoText.contains(QStringLiteral("DeviceIdentifier:") + QString::fromLatin1(kUdid)));
+}
+
+void DeviceLinkTest::phoneRowShowsConversationsWithoutEditing()
+{
+    const QByteArray sms = phoneDatabase("sms.db");
+    const int before = messageRows(sms);
+
+    m_win->list()->setCurrentRow(0);
+    QCOMPARE(m_win->page(), 1);
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    const QStringList names = m_win->conversationNames();
+    QVERIFY(names.size() <= kDemoConversations);
+    // Contact names joined from the phone's address book, not bare numbers.
+    QVERIFY2(
+        std::any_of(names.begin(), names.end(),
+                    [](const QString& n) { return n.contains(QLatin1Char(' ')) && !n.startsWith(QLatin1Char('+')); }),
+        qPrintable(names.join(QLatin1Char('|'))));
+
+    auto* listEdit = m_win->listPage()->findChild<QPushButton*>(QStringLiteral("pushButton_Edit"));
+    QVERIFY(listEdit);
+    QVERIFY(!listEdit->isVisible());
+
+    m_win->openConversation(0);
+    QVERIFY(!m_win->bubbleTexts().isEmpty());
+    auto* chatEdit = m_win->chatPage()->findChild<QWidget*>(QStringLiteral("pushButton_Edit"));
+    auto* chatDelete = m_win->chatPage()->findChild<QWidget*>(QStringLiteral("pushButton_3"));
+    QVERIFY(chatEdit && chatDelete);
+    QVERIFY(!chatEdit->isVisible());
+    QVERIFY(!chatDelete->isVisible());
+
+    // Back to the list: the phone's database inside its backup is untouched.
+    QTest::mouseClick(m_win->chatPage()->findChild<QToolButton*>(QStringLiteral("toolButtonMessageAndClear")),
+                      Qt::LeftButton);
+    QTRY_COMPARE(m_win->page(), 1);
+    QCOMPARE(messageRows(sms), before);
+}
+
+void DeviceLinkTest::backUpWritesFileWithContacts()
+{
+    const int rowsBefore = m_win->list()->count();
+    QTest::mouseClick(m_win->w->findChild<QPushButton*>(QStringLiteral("pushButtonBACKUP")), Qt::LeftButton);
+    QCOMPARE(m_win->list()->count(), rowsBefore + 1);
+    QCOMPARE(m_win->list()->currentRow(), rowsBefore);
+
+    const QString file = harness::backupFolder() + QLatin1Char('/') + m_win->rowTexts().last();
+    QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
+    QCOMPARE(messageRows(file.toUtf8()), messageRows(phoneDatabase("sms.db")));
+    ContactStore contacts(QByteArray{});
+    QCOMPARE(contacts.readBackupAddressBook(file.toUtf8()), SQLITE_OK);
+    QCOMPARE(contacts.contacts.size(), kDemoContacts);
+
+    // The new backup is on display with the phone's contact names (the
+    // backup may order first and last name differently).
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    const QStringList backupNames = m_win->conversationNames();
+    m_win->list()->setCurrentRow(0);
+    QTRY_COMPARE(m_win->conversationNames().size(), backupNames.size());
+    QCOMPARE(nameWords(m_win->conversationNames()), nameWords(backupNames));
+}
+
+void DeviceLinkTest::secondLinkOnlyRereads()
+{
+    QFile::remove(QStringLiteral("MobileInfo"));
+    const QString before = summary();
+    attach();
+    waitForReports(1);
+    QCOMPARE(m_reports.last(), true);
+    QVERIFY(QFileInfo::exists(QStringLiteral("MobileInfo")));
+    QCOMPARE(m_runsFinished, 1);
+    QVERIFY(!progressWindow());
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(summary(), before);
+    // The phone row is on display and was read again.
+    QCOMPARE(m_win->page(), 1);
+    QVERIFY(!m_win->conversationRows().isEmpty());
+}
+
+void DeviceLinkTest::removalReturnsToStart()
+{
+    // A backup is on display when the phone goes.
+    m_win->list()->setCurrentRow(2);
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    const QStringList backupNames = m_win->conversationNames();
+
+    removeAndWait();
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile Losted"));
+    QCOMPARE(startPicture()->objectName(), QStringLiteral("startNoDevice"));
+    QCOMPARE(summary(), kNoDevice);
+    QCOMPARE(m_win->page(), 0);
+    QCOMPARE(m_win->list()->currentRow(), -1);
+    QCOMPARE(phoneLoadCount, 0);
+    QVERIFY(m_win->conversationRows().isEmpty());
+
+    // The backup that was on display can be chosen again right away.
+    m_win->list()->setCurrentRow(2);
+    QCOMPARE(m_win->page(), 1);
+    QTRY_COMPARE(m_win->conversationNames(), backupNames);
+
+    // BackUp needs a phone now.
+    shellkit::DialogSeam::pushAnswer(0);
+    QTest::mouseClick(m_win->w->findChild<QPushButton*>(QStringLiteral("pushButtonBACKUP")), Qt::LeftButton);
+    QCOMPARE(harness::shownTexts(),
+             QStringList{QStringLiteral("Information: Please make sure that iPhone has been connected.")});
+    shellkit::DialogSeam::reset();
+}
+
+void DeviceLinkTest::linkAgainBacksUpAndKeepsBackupOnDisplay()
+{
+    const QStringList backupNames = m_win->conversationNames();
+    QVERIFY(!backupNames.isEmpty());
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 2, 10000);
+    QCOMPARE(m_runResults.last(), true);
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
+    // The backup row stays chosen and shows its own conversations.
+    QCOMPARE(m_win->list()->currentRow(), 2);
+    QCOMPARE(m_win->page(), 1);
+    QTRY_COMPARE(m_win->conversationNames(), backupNames);
+}
+
+void DeviceLinkTest::failedBackupShowsOneMessageAndPhoneRowRetries()
+{
+    removeAndWait();
+    qputenv("MSGDESK_SIM_BACKUP_FAIL", "1");
+    shellkit::DialogSeam::pushAnswer(0);
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 3, 10000);
+    qunsetenv("MSGDESK_SIM_BACKUP_FAIL");
+    QCOMPARE(m_runResults.last(), false);
+    const auto shown = shellkit::DialogSeam::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Warning"));
+    QVERIFY2(shown.first().text.contains(QStringLiteral("failed")), qPrintable(shown.first().text));
+
+    // Linked, backup failed.
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(startPicture()->objectName(), QStringLiteral("LinkDevice"));
+    QCOMPARE(summary(), kNoDevice);
+    QCOMPARE(phoneLoadCount, 0);
+    QVERIFY(!progressWindow());
+    shellkit::DialogSeam::reset();
+
+    // Choosing the phone row tries again and shows the phone once done.
+    m_win->list()->setCurrentRow(0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 4, 10000);
+    QCOMPARE(m_runResults.last(), true);
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(m_win->page(), 1);
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
+}
+
+void DeviceLinkTest::missingBackupToolNamesPackages()
+{
+    removeAndWait();
+    QTemporaryDir empty;
+    qputenv("MSGDESK_DEVICE_TOOLS", empty.path().toUtf8());
+    shellkit::DialogSeam::pushAnswer(0);
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 5, 10000);
+    qputenv("MSGDESK_DEVICE_TOOLS", MSGDESK_SIMPHONE_DIR);
+    QCOMPARE(m_runResults.last(), false);
+    const auto shown = shellkit::DialogSeam::shown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().text.contains(QStringLiteral("libimobiledevice-utils")), qPrintable(shown.first().text));
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(summary(), kNoDevice);
+    shellkit::DialogSeam::reset();
+}
+
+void DeviceLinkTest::cancelledBackupKeepsPreviousBackup()
+{
+    removeAndWait();
+    const QByteArray sms = phoneDatabase("sms.db");
+    const int before = messageRows(sms);
+    QVERIFY(before > 0);
+
+    qputenv("MSGDESK_SIM_BACKUP_MS", "60000");
+    shellkit::DialogSeam::pushAnswer(0);
+    attach();
+    QTRY_VERIFY_WITH_TIMEOUT(progressWindow(), 10000);
+    QWidget* progress = progressWindow();
+    auto* output = progress->findChild<QPlainTextEdit*>(QStringLiteral("plainTextEditBackupOutput"));
+    QVERIFY(output);
+    QTRY_VERIFY(output->toPlainText().contains(QString::fromLatin1(kUdid)));
+    // The window stays responsive while the tool runs.
+    QCOMPARE(m_runsFinished, 5);
+
+    QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("pushButtonCancelBackup")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 6, 10000);
+    qputenv("MSGDESK_SIM_BACKUP_MS", "100");
+    QCOMPARE(m_runResults.last(), false);
+    QVERIFY(!progress->isVisible());
+    const auto shown = shellkit::DialogSeam::shown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().text.contains(QStringLiteral("cancelled")), qPrintable(shown.first().text));
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(phoneLoadCount, 0);
+    // The earlier backup of the phone is still whole.
+    QCOMPARE(phoneDatabase("sms.db"), sms);
+    QCOMPARE(messageRows(sms), before);
+    shellkit::DialogSeam::reset();
+}
+
+void DeviceLinkTest::removalDuringBackupStopsItQuietly()
+{
+    removeAndWait();
+    qputenv("MSGDESK_SIM_BACKUP_MS", "60000");
+    attach();
+    QTRY_VERIFY_WITH_TIMEOUT(progressWindow(), 10000);
+    removeAndWait();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 7, 10000);
+    qputenv("MSGDESK_SIM_BACKUP_MS", "100");
+    QCOMPARE(m_runResults.last(), false);
+    QVERIFY(!progressWindow());
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile Losted"));
+    QCOMPARE(startPicture()->objectName(), QStringLiteral("startNoDevice"));
+    QCOMPARE(summary(), kNoDevice);
+    // No message: the user removed the phone and sees the start picture.
+}
+
+void DeviceLinkTest::unpairedPhoneGivesNoReportAndNoInfoFile()
+{
+    QFile::remove(QStringLiteral("MobileInfo"));
+    qputenv("MSGDESK_SIM_UNPAIRED", "1");
+    attach();
+    // The removal is handled after the attach on the library's thread, so
+    // its report marks the point where the attach gave none.
+    remove();
+    waitForReports(1);
+    qunsetenv("MSGDESK_SIM_UNPAIRED");
+    QCOMPARE(m_reports.last(), false);
+    QCOMPARE(m_reports.mid(m_reports.size() - 2), (QList<bool>{false, false}));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("MobileInfo")));
+    QCOMPARE(m_runsFinished, 7);
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile Losted"));
+}
+
+void DeviceLinkTest::notificationServiceFailingOnceStillLinks()
+{
+    qputenv("MSGDESK_SIM_NOTIFY_FAIL_ONCE", "1");
+    attach();
+    waitForReports(1, 15000);
+    qunsetenv("MSGDESK_SIM_NOTIFY_FAIL_ONCE");
+    QCOMPARE(m_reports.last(), true);
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 8, 10000);
+    QCOMPARE(m_runResults.last(), true);
+    QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
+    QVERIFY(QFileInfo::exists(QStringLiteral("MobileInfo")));
+}
+
+int main(int argc, char** argv)
+{
+    const auto home = harness::useTemporaryHome();
+    qunsetenv("XDG_DATA_HOME");
+    QApplication app(argc, argv);
+    DeviceLinkTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_devicelink.moc"
