@@ -2,6 +2,7 @@
 
 #include "SqliteAccess.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 
@@ -179,39 +180,58 @@ int MessageStore::deleteMessage(int rowId)
 
 void MessageStore::deleteConversation(const QByteArray& address)
 {
-    if (!m_deletesAllowed)
-        return;
-
-    QVector<int> targets;
-    for (int i = 0; i < messages.size(); ++i) {
-        if (messages.at(i).address == address)
-            targets.append(i);
+    QVector<int> rowIds;
+    for (const MessageRecord& record : std::as_const(messages)) {
+        if (record.address == address)
+            rowIds.append(record.rowId);
     }
-    if (targets.isEmpty())
-        return;
+    if (!rowIds.isEmpty())
+        deleteMessages(rowIds);
+}
+
+int MessageStore::deleteMessages(const QVector<int>& rowIds)
+{
+    if (!m_deletesAllowed)
+        return SQLITE_READONLY;
+    if (rowIds.isEmpty())
+        return SQLITE_OK;
 
     sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "delete from message where rowid=?");
     if (!stmt || sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         reportDeleteError();
-        return;
+        return m_db ? sqlite3_errcode(m_db) : SQLITE_MISUSE;
     }
 
-    // One transaction for the whole conversation; records leave messages only
-    // for the statements that succeeded, the others stay where they are. The
-    // user hears of a failure once, not once per message of the conversation.
+    // Where each row id stands in messages; a row id may (in a damaged file)
+    // stand more than once, and each delete takes the first not yet taken.
+    QHash<int, QVector<int>> positions;
+    for (int i = 0; i < messages.size(); ++i)
+        positions[messages.at(i).rowId].append(i);
+
+    // One transaction for all; records leave messages only for the statements
+    // that succeeded, the others stay where they are. The user hears of a
+    // failure once, not once per message.
     QVector<bool> removed(messages.size(), false);
     int removedCount = 0;
-    bool failed = false;
+    int firstError = SQLITE_OK;
     bool rolledBack = false;
-    for (int index : targets) {
-        const MessageRecord& record = messages.at(index);
-        if (runDelete(stmt, &record, record.rowId) == SQLITE_OK) {
-            removed[index] = true;
-            ++removedCount;
+    for (int rowId : rowIds) {
+        int index = -1;
+        auto it = positions.find(rowId);
+        if (it != positions.end() && !it->isEmpty())
+            index = it->first();
+        const int rc = runDelete(stmt, index >= 0 ? &messages.at(index) : nullptr, rowId);
+        if (rc == SQLITE_OK) {
+            if (index >= 0) {
+                it->removeFirst();
+                removed[index] = true;
+                ++removedCount;
+            }
             continue;
         }
-        failed = true;
+        if (firstError == SQLITE_OK)
+            firstError = rc;
         // Some errors (disk full, I/O) roll back the whole transaction, and
         // with it the deletes that had succeeded: those records stay.
         if (sqlite3_get_autocommit(m_db)) {
@@ -222,14 +242,15 @@ void MessageStore::deleteConversation(const QByteArray& address)
     sqlite3_finalize(stmt);
 
     if (!rolledBack && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (firstError == SQLITE_OK)
+            firstError = sqlite3_errcode(m_db);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        failed = true;
         rolledBack = true;
     }
-    if (failed)
+    if (firstError != SQLITE_OK)
         reportDeleteError();
     if (rolledBack || removedCount == 0)
-        return;
+        return firstError;
 
     // Compact in one pass instead of removing records one at a time.
     int out = 0;
@@ -242,6 +263,7 @@ void MessageStore::deleteConversation(const QByteArray& address)
     }
     messages.resize(out);
     messageCount -= removedCount;
+    return firstError;
 }
 
 void MessageStore::selectConversation(const QByteArray& address)

@@ -32,6 +32,10 @@ public:
     // only when its statement succeeded.
     int deleteMessage(int rowId);
     void deleteConversation(const QByteArray& address);
+    // Deletes the given rows, in order, in one transaction: each as
+    // deleteMessage would, but a failure is reported once. Returns 0, or the
+    // first failure's SQLite result code.
+    int deleteMessages(const QVector<int>& rowIds);
     void selectConversation(const QByteArray& address);
     void buildConversationList();
 

@@ -129,10 +129,11 @@ void frame_page2::on_toolButtonMessageAndClear_clicked()
     if (yesNoDialog(this, QStringLiteral("Warning"), QStringLiteral("Are you sure to Delete these messages?")) != 0)
         return;
     if (store) {
-        // Copied first: a delete must not change the list being walked.
-        const QVector<MessageRecord> records = store->conversation;
-        for (const MessageRecord& r : records)
-            store->deleteMessage(r.rowId);
+        QVector<int> rowIds;
+        rowIds.reserve(store->conversation.size());
+        for (const MessageRecord& r : std::as_const(store->conversation))
+            rowIds.append(r.rowId);
+        store->deleteMessages(rowIds);
     }
     discardBubbles();
     ui->pushButton_Edit->hide();
@@ -165,12 +166,24 @@ void frame_page2::on_pushButton_Edit_clicked()
 
 void frame_page2::on_pushButton_3_clicked()
 {
+    // All selected messages go in one transaction, in the order the bubbles
+    // are walked below.
+    QVector<int> rowIds;
+    for (int i = int(leftBubbles.size()) - 1; i >= 0; --i) {
+        if (leftBubbles.at(i)->isSelected())
+            rowIds.append(leftBubbles.at(i)->rowId());
+    }
+    for (int i = int(rightBubbles.size()) - 1; i >= 0; --i) {
+        if (rightBubbles.at(i)->isSelected())
+            rowIds.append(rightBubbles.at(i)->rowId());
+    }
+    if (store)
+        store->deleteMessages(rowIds);
+
     for (int i = int(leftBubbles.size()) - 1; i >= 0; --i) {
         Frame* b = leftBubbles[i];
         if (!b->isSelected())
             continue;
-        if (store)
-            store->deleteMessage(b->rowId());
         delete b->dateLabel();
         // Deleted rather than closed, so that bubbles do not pile up
         // hidden in the page while it lives.
@@ -181,8 +194,6 @@ void frame_page2::on_pushButton_3_clicked()
         Frame1* b = rightBubbles[i];
         if (!b->isSelected())
             continue;
-        if (store)
-            store->deleteMessage(b->rowId());
         delete b->dateLabel();
         delete b;
         rightBubbles.remove(i);

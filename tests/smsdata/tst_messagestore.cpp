@@ -358,6 +358,42 @@ private slots:
         QVERIFY(g_deleteErrors.isEmpty());
     }
 
+    void deleteMessagesIsOneTransactionAndReportsOnce()
+    {
+        const QString db = sampleDb();
+        MessageStore store(db.toUtf8());
+        commitCount = 0;
+        sqlite3_commit_hook(lastMessageDatabase(), &countCommit, nullptr);
+        // 99 is in no record: its statement still runs and deletes nothing.
+        QCOMPARE(store.deleteMessages({4, 99, 6}), SQLITE_OK);
+        QCOMPARE(commitCount, 1);
+        QVERIFY(!rowIds(store.messages).contains(4));
+        QVERIFY(!rowIds(store.messages).contains(6));
+        QCOMPARE(store.messageCount, 10);
+        QCOMPARE(store.messageCount, int(store.messages.size()));
+        QVERIFY(g_deleteErrors.isEmpty());
+
+        // Rows the file refuses stay, in memory and in the file; the others
+        // go; the user hears of it once.
+        QCOMPARE(fixtures::exec(db, QStringLiteral("create trigger keep before delete on message when old.ROWID in "
+                                                   "(3, 5) begin select raise(abort, 'kept'); end;")),
+                 SQLITE_OK);
+        QCOMPARE(store.deleteMessages({3, 5, 7, 8}), SQLITE_CONSTRAINT_TRIGGER);
+        QCOMPARE(g_deleteErrors.size(), 1);
+        QVERIFY(rowIds(store.messages).contains(3));
+        QVERIFY(rowIds(store.messages).contains(5));
+        QVERIFY(!rowIds(store.messages).contains(7));
+        QVERIFY(!rowIds(store.messages).contains(8));
+        QCOMPARE(store.messageCount, 8);
+        store.close();
+        QStringList inMemory;
+        for (const MessageRecord& r : std::as_const(store.messages))
+            inMemory.append(QString::number(r.rowId));
+        std::sort(inMemory.begin(), inMemory.end(),
+                  [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+        QCOMPARE(fileRowIds(db), inMemory);
+    }
+
     void readFunctionTellsIncomingFromOthers()
     {
         const QString db = sampleDb();
