@@ -192,6 +192,7 @@ void MainWindow::changeEvent(QEvent* event)
 bool MainWindow::detectIphone(bool islink)
 {
     if (!islink) {
+        m_relinkAfterRun = false;
         if (m_backupRun->isRunning()) {
             m_backupAbandoned = true;
             m_backupRun->cancel();
@@ -219,9 +220,14 @@ bool MainWindow::detectIphone(bool islink)
         return true;
     }
 
-    // Link reports queue up behind a running backup; that backup answers them.
-    if (m_backupRun->isRunning())
+    // Link reports queue up behind a running backup; that backup answers
+    // them. A run being stopped for a removal answers nothing, so a phone
+    // attached again meanwhile is linked once it has stopped.
+    if (m_backupRun->isRunning()) {
+        if (m_backupAbandoned)
+            m_relinkAfterRun = true;
         return true;
+    }
     closeLastMessageDatabase();
     phoneLinked = true;
     if (phoneLoadCount != 0) {
@@ -290,6 +296,10 @@ void MainWindow::onPhoneBackupFinished(bool ok, const QString& message)
         m_backupProgress->hide();
     if (m_backupAbandoned) {
         m_backupAbandoned = false;
+        const bool relink = m_relinkAfterRun;
+        m_relinkAfterRun = false;
+        if (relink && linkUp.load())
+            detectIphone(true);
         return;
     }
     if (!ok) {

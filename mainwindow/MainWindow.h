@@ -112,6 +112,8 @@ private:
     // Set when the phone was removed while its backup ran: the run's own
     // ending is then no news to the user.
     bool m_backupAbandoned = false;
+    // A link report came while such a run was stopping.
+    bool m_relinkAfterRun = false;
 
     // Whether the last export file was written completely.
     bool m_exportWritten = false;

@@ -99,6 +99,7 @@ private slots:
     void removalDuringBackupStopsItQuietly();
     void unpairedPhoneGivesNoReportAndNoInfoFile();
     void notificationServiceFailingOnceStillLinks();
+    void attachedAgainWhileBackupStopsLinksAgain();
 
 private:
     void attach() { m_control(1); }
@@ -483,6 +484,25 @@ void DeviceLinkTest::notificationServiceFailingOnceStillLinks()
     QCOMPARE(m_runResults.last(), true);
     QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
     QVERIFY(QFileInfo::exists(QStringLiteral("MobileInfo")));
+}
+
+void DeviceLinkTest::attachedAgainWhileBackupStopsLinksAgain()
+{
+    removeAndWait();
+    qputenv("MSGDESK_SIM_BACKUP_MS", "60000");
+    attach();
+    QTRY_VERIFY_WITH_TIMEOUT(progressWindow(), 10000);
+    qputenv("MSGDESK_SIM_BACKUP_MS", "100");
+    // Out and in again before the stopped tool has ended.
+    remove();
+    attach();
+    waitForReports(2);
+    QCOMPARE(m_reports.mid(m_reports.size() - 2), (QList<bool>{false, true}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, 10, 10000);
+    QCOMPARE(m_runResults.mid(8), (QList<bool>{false, true}));
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
 }
 
 int main(int argc, char** argv)
