@@ -228,12 +228,16 @@ bool MainWindow::detectIphone(bool islink)
             m_relinkAfterRun = true;
         return true;
     }
-    closeLastMessageDatabase();
+    // A backup on display keeps its connection, so that deleting from it
+    // still works; only the phone's own database is let go before its
+    // backup is read or brought up to date.
+    const bool backupOnDisplay = currentSourceRow >= FirstBackupRow;
+    if (!backupOnDisplay)
+        closeLastMessageDatabase();
     phoneLinked = true;
     if (phoneLoadCount != 0) {
-        // A backup on display stays; the phone's data is read again when its
-        // row is chosen.
-        if (currentSourceRow <= 0)
+        // The phone's data is read again when its row is chosen.
+        if (!backupOnDisplay)
             rereadPhone();
         return true;
     }

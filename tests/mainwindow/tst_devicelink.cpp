@@ -93,6 +93,7 @@ private slots:
     void secondLinkOnlyRereads();
     void removalReturnsToStart();
     void linkAgainBacksUpAndKeepsBackupOnDisplay();
+    void secondLinkLeavesBackupOnDisplayEditable();
     void failedBackupShowsOneMessageAndPhoneRowRetries();
     void missingBackupToolNamesPackages();
     void cancelledBackupKeepsPreviousBackup();
@@ -353,6 +354,42 @@ void DeviceLinkTest::linkAgainBacksUpAndKeepsBackupOnDisplay()
     QCOMPARE(m_win->list()->currentRow(), 2);
     QCOMPARE(m_win->page(), 1);
     QTRY_COMPARE(m_win->conversationNames(), backupNames);
+}
+
+void DeviceLinkTest::secondLinkLeavesBackupOnDisplayEditable()
+{
+    QCOMPARE(m_win->list()->currentRow(), 2);
+    const QStringList backupNames = m_win->conversationNames();
+    attach();
+    waitForReports(1);
+    QCOMPARE(m_reports.last(), true);
+    QCOMPARE(m_runsFinished, 2);
+    // The backup stays on display, and its file can still be edited.
+    QCOMPARE(m_win->list()->currentRow(), 2);
+    QCOMPARE(m_win->conversationNames(), backupNames);
+
+    const QByteArray file = (harness::backupFolder() + QLatin1Char('/') + m_win->rowTexts().at(2)).toUtf8();
+    const int before = messageRows(file);
+    m_win->openConversation(0);
+    QWidget* chat = m_win->chatPage();
+    QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    QToolButton* select = nullptr;
+    const auto buttons = chat->findChildren<QToolButton*>();
+    for (QToolButton* b : buttons) {
+        if (b->objectName().startsWith(QLatin1String("itemFrame")) && b->isVisible()) {
+            select = b;
+            break;
+        }
+    }
+    QVERIFY(select);
+    QTest::mouseClick(select, Qt::LeftButton);
+    auto* deleteButton = chat->findChild<QPushButton*>(QStringLiteral("pushButton_3"));
+    QTRY_VERIFY(deleteButton->isEnabled());
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    QCOMPARE(messageRows(file), before - 1);
+    QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
+    QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("toolButtonMessageAndClear")), Qt::LeftButton);
+    QTRY_COMPARE(m_win->page(), 1);
 }
 
 void DeviceLinkTest::failedBackupShowsOneMessageAndPhoneRowRetries()
