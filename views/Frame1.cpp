@@ -1,20 +1,11 @@
 #include "Frame1.h"
 
-#include "bubbletext.h"
-#include "repolish.h"
-
 #include "ui_Frame1.h"
 
-#include <QEvent>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QResizeEvent>
-
-Frame1::Frame1(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame1>())
+Frame1::Frame1(QWidget* parent) : BubbleFrame(parent), ui(std::make_unique<Ui::Frame1>())
 {
     ui->setupUi(this);
-    setObjectName(QStringLiteral("itemFrame2222"));
-    ui->toolButton->setObjectName(QStringLiteral("itemFrame2222"));
+    initParts(ui->specialButton1, ui->toolButton, ui->pushButton_copyOne);
     // Spare width goes to the spacer column: a short message keeps a short
     // bubble instead of sharing the row with the spacer.
     ui->gridLayout->setColumnStretch(1, 1);
@@ -23,62 +14,13 @@ Frame1::Frame1(QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::Frame1
     // date, and a short message in a bubble wider than its text.
     ui->horizontalSpacer->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
     ui->horizontalSpacer_2->changeSize(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
-    ui->toolButton->hide();
-    ui->pushButton_copyOne->hide();
-    ui->specialButton1->installEventFilter(this);
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    ui->specialButton1->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    // Bubbles are never edited in place; plain text keeps markup in a
-    // message from being rendered.
-    ui->specialButton1->setTextFormat(Qt::PlainText);
 }
 
 Frame1::~Frame1() = default;
 
-void Frame1::setMessageText(const QString& text)
-{
-    m_text = text;
-    ui->specialButton1->setText(views::breakableText(text));
-    m_textWidth = -1;
-    if (width() > 0)
-        views::fitBubbleText(ui->specialButton1, width(), m_textWidth);
-}
-
-QString Frame1::messageText() const
-{
-    return m_text;
-}
-
-void Frame1::toggleSelected()
-{
-    selected = !selected;
-    setSelectLook(selected);
-}
-
-void Frame1::setEditMode(bool on)
-{
-    selected = false;
-    setSelectLook(false);
-    ui->toolButton->setVisible(on);
-}
-
-void Frame1::setCopyButtonVisible(bool visible)
-{
-    ui->pushButton_copyOne->setVisible(visible);
-}
-
-void Frame1::setSelectLook(bool selectedLook)
-{
-    const QString name = selectedLook ? QStringLiteral("itemFrame1111") : QStringLiteral("itemFrame2222");
-    if (ui->toolButton->objectName() != name) {
-        ui->toolButton->setObjectName(name);
-        views::repolish(ui->toolButton);
-    }
-}
-
 void Frame1::on_toolButton_clicked()
 {
-    emit sendIsclick(this, ui->specialButton1);
+    reportClick();
 }
 
 void Frame1::on_pushButton_copyOne_clicked()
@@ -86,48 +28,12 @@ void Frame1::on_pushButton_copyOne_clicked()
     emit sendCopyOneMessage(this);
 }
 
-bool Frame1::eventFilter(QObject* watched, QEvent* event)
+void Frame1::reportClick()
 {
-    if (watched == ui->specialButton1 && event->type() == QEvent::MouseButtonPress)
-        emit sendIsclick(this, ui->specialButton1);
-    return QFrame::eventFilter(watched, event);
+    emit sendIsclick(this, ui->specialButton1);
 }
 
-bool Frame1::event(QEvent* e)
+void Frame1::retranslate()
 {
-    if (e->type() == QEvent::MouseButtonRelease) {
-        // The press on the text was reported by the filter; should the text
-        // pass its release on, one click must still be one report, or a
-        // second toggle would undo the selection the first one made.
-        const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
-        if (!ui->specialButton1->geometry().contains(at))
-            emit sendIsclick(this, ui->specialButton1);
-    }
-    return QFrame::event(e);
-}
-
-void Frame1::mousePressEvent(QMouseEvent* e)
-{
-    // A press on a bubble (or on its text, which passes presses on) ends
-    // here. Passed further, it would reach the chat page, whose press
-    // handler hides the Copy button that this very press has just shown.
-    e->accept();
-}
-
-void Frame1::resizeEvent(QResizeEvent* e)
-{
-    QFrame::resizeEvent(e);
-    views::fitBubbleText(ui->specialButton1, width(), m_textWidth);
-}
-
-void Frame1::changeEvent(QEvent* e)
-{
-    QFrame::changeEvent(e);
-    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
-        m_textWidth = -1;
-    if (e->type() == QEvent::LanguageChange) {
-        // retranslateUi would put the designer's sample text over the message.
-        ui->retranslateUi(this);
-        ui->specialButton1->setText(views::breakableText(m_text));
-    }
+    ui->retranslateUi(this);
 }
