@@ -11,6 +11,7 @@
 //                               files as current backup tools do, instead of
 //                               description and data file pairs
 
+#include "../support/BackupToolArgs.h"
 #include "DemoData.h"
 
 #include <QCoreApplication>
@@ -118,17 +119,9 @@ bool writeManifest(const QString& folder, const QList<PhoneFile>& files, const Q
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    const int target = static_cast<int>(args.indexOf(QStringLiteral("--target")));
-    if (!args.contains(QStringLiteral("--backup")) || target < 0 || target + 1 >= args.size()) {
-        std::fprintf(stderr, "usage: AppleMobileBackup --backup --target DEVICE-ID\n");
+    const QString id = backupTargetFromArguments(app.arguments().mid(1));
+    if (id.isEmpty())
         return 2;
-    }
-    const QString id = args.at(target + 1);
-    if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.startsWith(QLatin1Char('.'))) {
-        std::fprintf(stderr, "AppleMobileBackup: not a device identifier: %s\n", id.toUtf8().constData());
-        return 2;
-    }
     say(QStringLiteral("Backup of device %1 started").arg(id));
     if (qEnvironmentVariableIntValue("MSGDESK_SIM_BACKUP_FAIL")) {
         say(QStringLiteral("ERROR: Could not start the backup service on the device"));

@@ -8,6 +8,8 @@
 //                            + "/Apple Computer/MobileSync/Backup")
 //   MSGDESK_IDEVICEBACKUP2   the backup program (default: idevicebackup2 on PATH)
 
+#include "BackupToolArgs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -78,17 +80,9 @@ QByteArray snapshotState(const QString& folder)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    const int target = static_cast<int>(args.indexOf(QStringLiteral("--target")));
-    if (!args.contains(QStringLiteral("--backup")) || target < 0 || target + 1 >= args.size()) {
-        std::fprintf(stderr, "usage: AppleMobileBackup --backup --target DEVICE-ID\n");
+    const QByteArray udid = backupTargetFromArguments(app.arguments().mid(1)).toUtf8();
+    if (udid.isEmpty())
         return 2;
-    }
-    const QByteArray udid = args.at(target + 1).toUtf8();
-    if (udid.isEmpty() || udid.contains('/') || udid.startsWith('.')) {
-        std::fprintf(stderr, "AppleMobileBackup: not a device identifier: %s\n", udid.constData());
-        return 2;
-    }
     QString program = qEnvironmentVariable("MSGDESK_IDEVICEBACKUP2");
     if (program.isEmpty())
         program = QStandardPaths::findExecutable(QStringLiteral("idevicebackup2"));
