@@ -35,16 +35,6 @@ struct PhoneFile
     QByteArray content; // empty: taken from the demo databases
 };
 
-QString backupRoot()
-{
-    QString root = qEnvironmentVariable("MSGDESK_BACKUP_ROOT");
-    if (root.isEmpty()) {
-        root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-               QStringLiteral("/Apple Computer/MobileSync/Backup");
-    }
-    return QDir::cleanPath(root);
-}
-
 void say(const QString& line)
 {
     std::printf("%s\n", line.toUtf8().constData());

@@ -1,8 +1,10 @@
 #pragma once
 
-// The command line that both backup tools (the real one and the simulated
-// phone's) take: "--backup --target DEVICE-ID".
+// What both backup tools (the real one and the simulated phone's) take:
+// the command line "--backup --target DEVICE-ID" and the backup root.
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -24,4 +26,16 @@ inline QString backupTargetFromArguments(const QStringList& args)
         return QString();
     }
     return id;
+}
+
+// msgdesk names the backup root in MSGDESK_BACKUP_ROOT; started by hand, a
+// tool uses the user's data folder, as msgdesk does by default.
+inline QString backupRoot()
+{
+    QString root = qEnvironmentVariable("MSGDESK_BACKUP_ROOT");
+    if (root.isEmpty()) {
+        root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               QStringLiteral("/Apple Computer/MobileSync/Backup");
+    }
+    return QDir::cleanPath(root);
 }

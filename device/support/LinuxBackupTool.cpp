@@ -40,16 +40,6 @@ void forwardSignal(int signal)
         ::kill(static_cast<pid_t>(g_child), signal);
 }
 
-QString backupRoot()
-{
-    QString root = qEnvironmentVariable("MSGDESK_BACKUP_ROOT");
-    if (root.isEmpty()) {
-        root = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-               QStringLiteral("/Apple Computer/MobileSync/Backup");
-    }
-    return QDir::cleanPath(root);
-}
-
 // "finished", or what the state is instead; empty when there is no status file.
 QByteArray snapshotState(const QString& folder)
 {
