@@ -1,6 +1,7 @@
 #include "xplatform.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -35,6 +36,16 @@ bool openWithDesktop(const QString& path)
     if (const Launcher* launcher = testLauncher())
         return (*launcher)(QStringLiteral("opener"), path);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString asFolderPath(const QString& folder)
+{
+    if (folder.isEmpty())
+        return {};
+    QString path = QDir::fromNativeSeparators(folder);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
 }
 
 } // namespace detail

@@ -42,6 +42,9 @@ namespace detail {
 const Launcher* testLauncher();
 // Hands a file to the desktop (through the seam when set).
 bool openWithDesktop(const QString& path);
+// A folder with "/" separators and one trailing "/", since callers append
+// "bin/..." directly; empty stays empty.
+QString asFolderPath(const QString& folder);
 } // namespace detail
 
 } // namespace shellkit

@@ -2,7 +2,6 @@
 #include "xplatform.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 bool openInTextEditor(const QString& path)
 {
@@ -22,10 +21,5 @@ QString deviceToolsFolder()
     QString folder = qEnvironmentVariable("MSGDESK_DEVICE_TOOLS");
     if (folder.isEmpty())
         folder = QCoreApplication::applicationDirPath();
-    if (folder.isEmpty())
-        return {};
-    folder = QDir::fromNativeSeparators(folder);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
+    return shellkit::detail::asFolderPath(folder);
 }

@@ -19,12 +19,5 @@ QString deviceToolsFolder()
 {
     const QSettings key(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Apple Inc.\\Apple Mobile Device Support"),
                         QSettings::NativeFormat);
-    QString folder = key.value(QStringLiteral("InstallDir")).toString();
-    if (folder.isEmpty())
-        return {};
-    // Callers append "bin/..." directly, so the separator must be there.
-    folder = QDir::fromNativeSeparators(folder);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
+    return shellkit::detail::asFolderPath(key.value(QStringLiteral("InstallDir")).toString());
 }
