@@ -40,14 +40,14 @@ long residentKb()
     return 0;
 }
 
-MessageRecord record(int rowId, const QByteArray& address, const QByteArray& text, bool incoming)
+MessageRecord record(qint64 rowId, const QByteArray& address, const QByteArray& text, bool incoming)
 {
     MessageRecord r;
     r.rowId = rowId;
     r.address = address;
     r.contactName = rowId % 3 ? QByteArray("NULL") : "Contact " + QByteArray::number(rowId);
     r.text = text;
-    r.timeText = "time:Fri Jan 01 08:02:00 2010\n";
+    r.time = 1262304120; // time:Fri Jan 01 08:02:00 2010 in Asia/Shanghai
     r.isIncoming = incoming;
     return r;
 }

@@ -675,7 +675,7 @@ void MainWindow::CopyOneMessage(QFrame* f, int t)
 {
     Q_UNUSED(t)
     exportLines.clear();
-    int rowId = 0;
+    qint64 rowId = 0;
     bool known = false;
     if (auto* in = qobject_cast<Frame*>(f)) {
         rowId = in->rowId();

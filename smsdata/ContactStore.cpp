@@ -64,7 +64,7 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path)
         bool firstRow = true;
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             NumberLink link;
-            link.personId = static_cast<int>(sqliteaccess::integer(stmt, 1, columns));
+            link.personId = sqliteaccess::integer(stmt, 1, columns);
             if (!firstRow && link.personId == numberLinks.constLast().personId)
                 continue;
             firstRow = false;
@@ -76,7 +76,7 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path)
 
     // First link of each person, earlier reads included (numberLinks is never
     // emptied), found in one pass instead of a search per person.
-    QHash<int, int> firstLink;
+    QHash<qint64, int> firstLink;
     firstLink.reserve(numberLinks.size());
     for (int i = 0; i < numberLinks.size(); ++i) {
         if (!firstLink.contains(numberLinks.at(i).personId))
@@ -88,7 +88,7 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path)
         ContactRecord contact;
         contact.firstName = person.first;
         contact.lastName = person.last;
-        const auto link = firstLink.constFind(static_cast<int>(person.rowId));
+        const auto link = firstLink.constFind(person.rowId);
         if (link != firstLink.constEnd())
             contact.number = numberLinks.at(link.value()).value;
         contact.number.replace('-', QByteArray());

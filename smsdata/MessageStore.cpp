@@ -41,7 +41,7 @@ void readFunction(sqlite3_context* context, int, sqlite3_value**)
 MessageRecord recordFromRow(sqlite3_stmt* stmt, int columnCount)
 {
     MessageRecord record;
-    record.rowId = static_cast<int>(sqliteaccess::integer(stmt, 0, columnCount));
+    record.rowId = sqliteaccess::integer(stmt, 0, columnCount);
     record.address = sqliteaccess::text(stmt, 1, columnCount);
     record.address.replace('-', QByteArray());
     // Times before 1970 (and corrupt ones beyond 32 bits) show as the epoch
@@ -49,7 +49,7 @@ MessageRecord recordFromRow(sqlite3_stmt* stmt, int columnCount)
     qint64 seconds = sqliteaccess::integer(stmt, 2, columnCount);
     if (seconds < 0 || seconds > INT_MAX)
         seconds = 0;
-    record.timeText = sqliteaccess::timeText(seconds);
+    record.time = seconds;
     record.text = sqliteaccess::text(stmt, 3, columnCount);
     record.isIncoming = sqliteaccess::integer(stmt, 4, columnCount) == 2;
     return record;
@@ -57,12 +57,12 @@ MessageRecord recordFromRow(sqlite3_stmt* stmt, int columnCount)
 
 // Runs the prepared delete for one row id, first telling "read" what kind of
 // message goes.
-int runDelete(sqlite3_stmt* stmt, const MessageRecord* record, int rowId)
+int runDelete(sqlite3_stmt* stmt, const MessageRecord* record, qint64 rowId)
 {
     if (record)
         lastDeletedFlags = record->isIncoming ? 2 : 3;
     sqlite3_reset(stmt);
-    sqlite3_bind_int(stmt, 1, rowId);
+    sqlite3_bind_int64(stmt, 1, rowId);
     const int rc = sqlite3_step(stmt);
     return rc == SQLITE_DONE ? SQLITE_OK : sqlite3_reset(stmt);
 }
@@ -87,8 +87,9 @@ void setDeleteErrorHandler(DeleteErrorHandler handler)
     g_deleteErrorHandler = handler ? handler : &writeDeleteErrorToStderr;
 }
 
-MessageStore::MessageStore(const QByteArray& path)
+MessageStore::MessageStore(const QByteArray& path, StoreAccess access)
 {
+    Q_UNUSED(access)
     openAndRead(path);
 }
 
@@ -105,8 +106,9 @@ void MessageStore::openAndRead(const QByteArray& path)
     reload(path);
 }
 
-void MessageStore::reload(const QByteArray& path)
+void MessageStore::reload(const QByteArray& path, StoreAccess access)
 {
+    Q_UNUSED(access)
     messages.clear();
     messageCount = 0;
     columnCount = 0;
@@ -147,7 +149,7 @@ int MessageStore::close()
     return rc;
 }
 
-int MessageStore::deleteMessage(int rowId)
+int MessageStore::deleteMessage(qint64 rowId)
 {
     if (!m_deletesAllowed)
         return SQLITE_READONLY;
@@ -180,7 +182,7 @@ int MessageStore::deleteMessage(int rowId)
 
 void MessageStore::deleteConversation(const QByteArray& address)
 {
-    QVector<int> rowIds;
+    QVector<qint64> rowIds;
     for (const MessageRecord& record : std::as_const(messages)) {
         if (record.address == address)
             rowIds.append(record.rowId);
@@ -189,7 +191,7 @@ void MessageStore::deleteConversation(const QByteArray& address)
         deleteMessages(rowIds);
 }
 
-int MessageStore::deleteMessages(const QVector<int>& rowIds)
+int MessageStore::deleteMessages(const QVector<qint64>& rowIds)
 {
     if (!m_deletesAllowed)
         return SQLITE_READONLY;
@@ -205,7 +207,7 @@ int MessageStore::deleteMessages(const QVector<int>& rowIds)
 
     // Where each row id stands in messages; a row id may (in a damaged file)
     // stand more than once, and each delete takes the first not yet taken.
-    QHash<int, QVector<int>> positions;
+    QHash<qint64, QVector<int>> positions;
     for (int i = 0; i < messages.size(); ++i)
         positions[messages.at(i).rowId].append(i);
 
@@ -216,7 +218,7 @@ int MessageStore::deleteMessages(const QVector<int>& rowIds)
     int removedCount = 0;
     int firstError = SQLITE_OK;
     bool rolledBack = false;
-    for (int rowId : rowIds) {
+    for (qint64 rowId : rowIds) {
         int index = -1;
         auto it = positions.find(rowId);
         if (it != positions.end() && !it->isEmpty())
@@ -287,4 +289,35 @@ void MessageStore::buildConversationList()
         seen.insert(record.address);
         conversationHeads.append(record);
     }
+}
+
+const ConversationInfo* MessageStore::conversationInfo(const QByteArray& address) const
+{
+    const auto it = m_conversations.constFind(address);
+    return it == m_conversations.constEnd() ? nullptr : &it.value();
+}
+
+QVector<Reaction> MessageStore::reactionsTo(qint64 rowId) const
+{
+    return m_reactions.value(rowId);
+}
+
+QVector<ConversationEvent> MessageStore::eventsOf(const QByteArray& address) const
+{
+    return m_events.value(address);
+}
+
+QByteArray MessageStore::handleCountry(const QByteArray& handle) const
+{
+    return m_handleCountries.value(handle);
+}
+
+void MessageStore::setSenderName(const QByteArray& handle, const QByteArray& name)
+{
+    m_senderNames.insert(handle, name);
+}
+
+QByteArray MessageStore::senderName(const QByteArray& handle) const
+{
+    return m_senderNames.value(handle);
 }

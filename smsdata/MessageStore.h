@@ -6,16 +6,58 @@
 
 #include "MessageRecord.h"
 
+#include <QHash>
 #include <QVector>
 
 struct sqlite3;
+
+// The table layouts a message database comes in: the phone's own of iOS 5
+// and before ("message" with "address" and "flags"), and that of iOS 6 and
+// later ("message" with "handle_id" and "is_from_me", beside "handle",
+// "chat" and their joins).
+enum class MessageLayout { Unknown, Legacy, Modern };
+
+// What a modern file tells about one conversation besides its messages.
+struct ConversationInfo
+{
+    bool isGroup = false;
+    QByteArray displayName;      // the group's own name; empty when it has none
+    QVector<QByteArray> members; // handles of the other members, in the file's order
+};
+
+// A reaction ("tapback") to a message: not a message of its own.
+struct Reaction
+{
+    qint64 rowId = 0;
+    int kind = 2000;    // 2000 love, 2001 like, 2002 dislike, 2003 laugh, 2004 emphasis, 2005 question, ...
+    QByteArray sender;  // handle of who reacted; empty when it was the phone's owner
+    QByteArray emoji;   // the emoji of a custom reaction, when the file names one
+};
+
+// A change to a group (a member added or removed, a new name, someone
+// leaving): shown as a line between the messages, not as a message.
+struct ConversationEvent
+{
+    enum Kind : quint8 { MemberAdded, MemberRemoved, Renamed, MemberLeft, Other };
+    qint64 rowId = 0;
+    qint64 time = 0;
+    Kind kind = Other;
+    QByteArray actor;  // handle of who did it; empty when it was the phone's owner
+    QByteArray target; // handle of the member added or removed
+    QByteArray title;  // the new name
+};
+
+// How a store opens its file: a backup of the user's own (".sms") is
+// changed by deletes; a phone's database is only ever read, and its folder
+// stays byte for byte as it was.
+enum class StoreAccess { ReadWrite, ReadOnly };
 
 class MessageStore
 {
 public:
     // openAndRead: creates the empty arrays and reads the file at path
     // (UTF-8). A path that does not exist reads as empty and is not created.
-    explicit MessageStore(const QByteArray& path);
+    explicit MessageStore(const QByteArray& path, StoreAccess access = StoreAccess::ReadWrite);
     ~MessageStore();
 
     MessageStore(const MessageStore&) = delete;
@@ -23,25 +65,39 @@ public:
 
     // Empties messages (not the derived arrays), opens path and reads every
     // row of the message table. The caller closes any earlier connection.
-    void reload(const QByteArray& path);
+    void reload(const QByteArray& path, StoreAccess access = StoreAccess::ReadWrite);
     // Closes the connection; an already closed store does nothing (SQLITE_OK).
     int close();
     bool isOpen() const { return m_db != nullptr; }
 
     // 0 on success, else the SQLite result code. A record leaves messages
     // only when its statement succeeded.
-    int deleteMessage(int rowId);
+    int deleteMessage(qint64 rowId);
     void deleteConversation(const QByteArray& address);
     // Deletes the given rows, in order, in one transaction: each as
     // deleteMessage would, but a failure is reported once. Returns 0, or the
     // first failure's SQLite result code.
-    int deleteMessages(const QVector<int>& rowIds);
+    int deleteMessages(const QVector<qint64>& rowIds);
     void selectConversation(const QByteArray& address);
     void buildConversationList();
 
     // A store on the phone's own databases refuses to delete (SQLITE_READONLY).
     void setDeletesAllowed(bool allowed) { m_deletesAllowed = allowed; }
     bool deletesAllowed() const { return m_deletesAllowed; }
+
+    MessageLayout layout() const { return m_layout; }
+
+    // Modern files only; legacy files have none of these.
+    const ConversationInfo* conversationInfo(const QByteArray& address) const;
+    QVector<Reaction> reactionsTo(qint64 rowId) const;
+    QVector<ConversationEvent> eventsOf(const QByteArray& address) const;
+    // The handle's country as the file records it ("us"), empty when unknown.
+    QByteArray handleCountry(const QByteArray& handle) const;
+
+    // Names of group members and senders, set by the contact-name fill:
+    // the contact's name, or empty when none matched.
+    void setSenderName(const QByteArray& handle, const QByteArray& name);
+    QByteArray senderName(const QByteArray& handle) const;
 
     QVector<MessageRecord> messages;
     QVector<MessageRecord> conversation;
@@ -55,6 +111,12 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_deletesAllowed = true;
+    MessageLayout m_layout = MessageLayout::Unknown;
+    QHash<QByteArray, ConversationInfo> m_conversations;
+    QHash<qint64, QVector<Reaction>> m_reactions;
+    QHash<QByteArray, QVector<ConversationEvent>> m_events;
+    QHash<QByteArray, QByteArray> m_handleCountries;
+    QHash<QByteArray, QByteArray> m_senderNames;
 };
 
 // Bit 0 of this value is what the SQL function "read" answers; deleteMessage

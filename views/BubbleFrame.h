@@ -20,8 +20,8 @@ class BubbleFrame : public QFrame
 public:
     void setMessageText(const QString& text);
     QString messageText() const { return m_text; }
-    void setRowId(int id) { m_rowId = id; }
-    int rowId() const { return m_rowId; }
+    void setRowId(qint64 id) { m_rowId = id; }
+    qint64 rowId() const { return m_rowId; }
     // The label above the bubble; owned by the scroll content, not by the bubble.
     void setDateLabel(QLabel* label) { m_dateLabel = label; }
     QLabel* dateLabel() const { return m_dateLabel; }
@@ -57,7 +57,7 @@ private:
     QToolButton* m_selectButton = nullptr;
     QToolButton* m_copyButton = nullptr;
     bool selected = false;
-    int m_rowId = 0;
+    qint64 m_rowId = 0;
     QLabel* m_dateLabel = nullptr;
     QString m_text;
     int m_textWidth = -1; // unwrapped width of the text, once measured

@@ -165,7 +165,7 @@ void frame_page1::takeEntries()
         e.name = head.contactName == "NULL" ? QString() : QString::fromUtf8(head.contactName).trimmed();
         if (e.name.isEmpty())
             e.name = e.address;
-        e.timeText = QString::fromUtf8(head.timeText);
+        e.timeText = QString::fromUtf8(head.timeText());
         e.text = previewText(head.text);
         m_entries.append(e);
     }

@@ -129,7 +129,7 @@ void frame_page2::on_toolButtonMessageAndClear_clicked()
     if (yesNoDialog(this, QStringLiteral("Warning"), QStringLiteral("Are you sure to Delete these messages?")) != 0)
         return;
     if (store) {
-        QVector<int> rowIds;
+        QVector<qint64> rowIds;
         rowIds.reserve(store->conversation.size());
         for (const MessageRecord& r : std::as_const(store->conversation))
             rowIds.append(r.rowId);
@@ -168,7 +168,7 @@ void frame_page2::on_pushButton_3_clicked()
 {
     // All selected messages go in one transaction, in the order the bubbles
     // are walked below.
-    QVector<int> rowIds;
+    QVector<qint64> rowIds;
     for (int i = int(leftBubbles.size()) - 1; i >= 0; --i) {
         if (leftBubbles.at(i)->isSelected())
             rowIds.append(leftBubbles.at(i)->rowId());
@@ -279,7 +279,7 @@ void frame_page2::makeBubbles(int count)
             ctrl->addRightMessage(QString::fromUtf8(r.text), r.rowId, -1);
             bubble = rightBubbles.last();
         }
-        QLabel* date = ctrl->addDateLabel(QString::fromUtf8(r.timeText), ctrl->targetCount() - 1);
+        QLabel* date = ctrl->addDateLabel(QString::fromUtf8(r.timeText()), ctrl->targetCount() - 1);
         if (r.isIncoming) {
             auto* b = static_cast<Frame*>(bubble);
             b->setDateLabel(date);

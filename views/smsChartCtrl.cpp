@@ -32,7 +32,7 @@ smsChartCtrl::smsChartCtrl(QWidget* parent) : QScrollArea(parent), ui(std::make_
 
 smsChartCtrl::~smsChartCtrl() = default;
 
-void smsChartCtrl::addLeftMessage(const QString& text, int rowId, int index)
+void smsChartCtrl::addLeftMessage(const QString& text, qint64 rowId, int index)
 {
     auto* bubble = new Frame(widget());
     bubble->setMessageText(text);
@@ -43,7 +43,7 @@ void smsChartCtrl::addLeftMessage(const QString& text, int rowId, int index)
     emit sendLeftPointer(bubble);
 }
 
-void smsChartCtrl::addRightMessage(const QString& text, int rowId, int index)
+void smsChartCtrl::addRightMessage(const QString& text, qint64 rowId, int index)
 {
     auto* bubble = new Frame1(widget());
     bubble->setMessageText(text);

@@ -25,8 +25,8 @@ public:
 
     // index is the position in bubbleLayout, or in the open batch while
     // there is one; 0 is the top, -1 the end.
-    void addLeftMessage(const QString& text, int rowId, int index = 0);
-    void addRightMessage(const QString& text, int rowId, int index = 0);
+    void addLeftMessage(const QString& text, qint64 rowId, int index = 0);
+    void addRightMessage(const QString& text, qint64 rowId, int index = 0);
     QLabel* addDateLabel(const QString& text, int index = 0);
 
     // Widgets added between these two go into one block placed below

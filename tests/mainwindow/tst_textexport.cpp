@@ -9,20 +9,21 @@
 
 namespace {
 
-MessageRecord msg(int rowId, const char* address, const char* text, const char* timeText, bool incoming = true)
+MessageRecord msg(qint64 rowId, const char* address, const char* text, qint64 time, bool incoming = true)
 {
     MessageRecord m;
     m.rowId = rowId;
     m.address = address;
     m.text = text;
-    m.timeText = timeText;
+    m.time = time;
     m.isIncoming = incoming;
     m.contactName = "NULL";
     return m;
 }
 
-const char* const T1 = "time:Thu Jan  1 08:16:40 1970\n";
-const char* const T2 = "time:Thu Jan  1 08:33:20 1970\n";
+// Seconds since 1970; the tests run in Asia/Shanghai (UTC+8).
+constexpr qint64 T1 = 1000; // time:Thu Jan 01 08:16:40 1970
+constexpr qint64 T2 = 2000; // time:Thu Jan 01 08:33:20 1970
 
 QByteArray stars(int n)
 {
@@ -70,29 +71,30 @@ void TextExportTest::formats_data()
 
     QTest::newRow("chat page, one message") << textexport::chatPageLines(one)
                                             << stars(45) + "\r\n*10086\r\n" + stars(43) +
-                                                   "\r\nFrom  10086 at:time:Thu Jan  1 08:16:40 1970\n :\r\nhello\r\n";
+                                                   "\r\nFrom  10086 at:time:Thu Jan 01 08:16:40 1970\n :\r\nhello\r\n";
     QTest::newRow("chat page, oldest first, no rules between")
         << textexport::chatPageLines(two)
         << stars(45) + "\r\n*10086\r\n" + stars(43) +
-               "\r\nFrom  10086 at:time:Thu Jan  1 08:16:40 1970\n :\r\nfirst\r\n"
-               "From  10086 at:time:Thu Jan  1 08:33:20 1970\n :\r\nsecond\r\n";
+               "\r\nFrom  10086 at:time:Thu Jan 01 08:16:40 1970\n :\r\nfirst\r\n"
+               "From  10086 at:time:Thu Jan 01 08:33:20 1970\n :\r\nsecond\r\n";
     QTest::newRow("list page block, newest first, rule after each")
         << textexport::conversationBlock(two)
-        << stars(45) + "\r\nFrom  10086 at:time:Thu Jan  1 08:33:20 1970\n :\r\nsecond\r\n" + stars(45) +
-               "\r\nFrom  10086 at:time:Thu Jan  1 08:16:40 1970\n :\r\nfirst\r\n" + stars(45) + "\r\n";
+        << stars(45) + "\r\nFrom  10086 at:time:Thu Jan 01 08:33:20 1970\n :\r\nsecond\r\n" + stars(45) +
+               "\r\nFrom  10086 at:time:Thu Jan 01 08:16:40 1970\n :\r\nfirst\r\n" + stars(45) + "\r\n";
     QTest::newRow("single message, time label twice")
         << textexport::singleMessageLines(two, 9)
-        << stars(54) + "\r\n*  From:  10086 time:time:Thu Jan  1 08:33:20 1970\n\r\nsecond\r\n";
+        << stars(54) + "\r\n*  From:  10086 time:time:Thu Jan 01 08:33:20 1970\n\r\nsecond\r\n";
     QTest::newRow("single message, first match wins")
         << textexport::singleMessageLines({msg(3, "1", "a", T1), msg(3, "2", "b", T2)}, 3)
-        << stars(54) + "\r\n*  From:  1 time:time:Thu Jan  1 08:16:40 1970\n\r\na\r\n";
+        << stars(54) + "\r\n*  From:  1 time:time:Thu Jan 01 08:16:40 1970\n\r\na\r\n";
     QTest::newRow("single message, no match") << textexport::singleMessageLines(two, 8) << QByteArray();
     QTest::newRow("non-ASCII and multi-line text stays UTF-8")
         << textexport::singleMessageLines({msg(1, "+86 138", "你好\nZoë 😀", T1)}, 1)
-        << stars(54) + "\r\n*  From:  +86 138 time:time:Thu Jan  1 08:16:40 1970\n\r\n" + QByteArray("你好\nZoë 😀") +
+        << stars(54) + "\r\n*  From:  +86 138 time:time:Thu Jan 01 08:16:40 1970\n\r\n" + QByteArray("你好\nZoë 😀") +
                "\r\n";
-    QTest::newRow("empty fields") << textexport::chatPageLines({msg(1, "", "", "")})
-                                  << stars(45) + "\r\n*\r\n" + stars(43) + "\r\nFrom   at: :\r\n\r\n";
+    QTest::newRow("empty fields") << textexport::chatPageLines({msg(1, "", "", 0)})
+                                  << stars(45) + "\r\n*\r\n" + stars(43) +
+                                         "\r\nFrom   at:time:Thu Jan 01 08:00:00 1970\n :\r\n\r\n";
 }
 
 void TextExportTest::formats()

@@ -104,7 +104,7 @@ private slots:
         const MessageRecord& first = store.messages.at(0);
         QCOMPARE(first.address, QByteArray("13800138000"));
         QCOMPARE(first.text, QStringLiteral("新年快乐！").toUtf8());
-        QCOMPARE(first.timeText, QByteArray("time:Fri Jan 01 08:00:00 2010\n"));
+        QCOMPARE(first.timeText(), QByteArray("time:Fri Jan 01 08:00:00 2010\n"));
         QVERIFY(first.isIncoming);
         QVERIFY(first.contactName.isEmpty());
 
@@ -120,10 +120,10 @@ private slots:
         const MessageRecord& mms = store.messages.at(6);
         QVERIFY(mms.address.isEmpty());
         QVERIFY(mms.text.isEmpty());
-        QCOMPARE(mms.timeText, QByteArray("time:Fri Jan 01 08:06:00 2010\n"));
+        QCOMPARE(mms.timeText(), QByteArray("time:Fri Jan 01 08:06:00 2010\n"));
 
         // NULL date is the epoch, NULL flags are not incoming.
-        QCOMPARE(store.messages.at(8).timeText, QByteArray("time:Thu Jan 01 08:00:00 1970\n"));
+        QCOMPARE(store.messages.at(8).timeText(), QByteArray("time:Thu Jan 01 08:00:00 1970\n"));
         QVERIFY(!store.messages.at(8).isIncoming);
     }
 
@@ -169,8 +169,8 @@ private slots:
         const QString db = fixtures::makeMessageDb(path(QStringLiteral("time.db")),
                                                    {{1, QStringLiteral("10086"), date, QStringLiteral("x"), 2}});
         MessageStore store(db.toUtf8());
-        QCOMPARE(store.messages.at(0).timeText, expected);
-        QCOMPARE(store.messages.at(0).timeText.size(), 30); // "time:" + 24 characters + newline
+        QCOMPARE(store.messages.at(0).timeText(), expected);
+        QCOMPARE(store.messages.at(0).timeText().size(), 30); // "time:" + 24 characters + newline
     }
 
     void emptyTableGivesEmptyStore()
@@ -219,7 +219,7 @@ private slots:
         // Untouched until asked again.
         QCOMPARE(rowIds(store.conversation), QList<int>({1, 2, 10, 12}));
         QCOMPARE(store.conversationHeads.at(0).rowId, 12);
-        QCOMPARE(store.conversationHeads.at(0).timeText, QByteArray("time:Fri Jan 01 08:11:00 2010\n"));
+        QCOMPARE(store.conversationHeads.at(0).timeText(), QByteArray("time:Fri Jan 01 08:11:00 2010\n"));
         store.buildConversationList();
         QCOMPARE(rowIds(store.conversationHeads), QList<int>({11, 10, 9, 8, 7, 6, 5, 4, 3}));
     }

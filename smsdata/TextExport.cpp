@@ -14,7 +14,7 @@ QString fromBytes(const QByteArray& bytes)
 // timeText already ends in '\n', so this line holds a bare line feed before " :".
 QString fromLine(const MessageRecord& m)
 {
-    return QStringLiteral("From  ") + fromBytes(m.address) + QStringLiteral(" at:") + fromBytes(m.timeText) +
+    return QStringLiteral("From  ") + fromBytes(m.address) + QStringLiteral(" at:") + fromBytes(m.timeText()) +
            QStringLiteral(" :");
 }
 
@@ -54,13 +54,13 @@ QStringList chatPageLines(const QVector<MessageRecord>& conversation)
     return lines;
 }
 
-QStringList singleMessageLines(const QVector<MessageRecord>& conversation, int rowId)
+QStringList singleMessageLines(const QVector<MessageRecord>& conversation, qint64 rowId)
 {
     for (const MessageRecord& m : conversation) {
         if (m.rowId == rowId) {
             return {longRule(),
                     QStringLiteral("*  From:  ") + fromBytes(m.address) + QStringLiteral(" time:") +
-                        fromBytes(m.timeText),
+                        fromBytes(m.timeText()),
                     fromBytes(m.text)};
         }
     }

@@ -30,7 +30,7 @@ QStringList chatPageLines(const QVector<MessageRecord>& conversation);
 
 // The first record of conversation with this rowId, as three lines; no lines
 // when none matches.
-QStringList singleMessageLines(const QVector<MessageRecord>& conversation, int rowId);
+QStringList singleMessageLines(const QVector<MessageRecord>& conversation, qint64 rowId);
 
 // Writes every line followed by "\r\n" as UTF-8 without a byte-order mark,
 // replacing the file. False when the file cannot be written completely.
