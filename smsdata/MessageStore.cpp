@@ -321,3 +321,23 @@ QByteArray MessageStore::senderName(const QByteArray& handle) const
 {
     return m_senderNames.value(handle);
 }
+
+void MessageStore::setConversationInfo(const QByteArray& address, const ConversationInfo& info)
+{
+    m_conversations.insert(address, info);
+}
+
+void MessageStore::addReaction(qint64 targetRowId, const Reaction& reaction)
+{
+    m_reactions[targetRowId].append(reaction);
+}
+
+void MessageStore::addEvent(const QByteArray& address, const ConversationEvent& event)
+{
+    m_events[address].append(event);
+}
+
+void MessageStore::setHandleCountry(const QByteArray& handle, const QByteArray& country)
+{
+    m_handleCountries.insert(handle, country);
+}

@@ -94,6 +94,12 @@ public:
     // The handle's country as the file records it ("us"), empty when unknown.
     QByteArray handleCountry(const QByteArray& handle) const;
 
+    // What the modern reader records beside the messages.
+    void setConversationInfo(const QByteArray& address, const ConversationInfo& info);
+    void addReaction(qint64 targetRowId, const Reaction& reaction);
+    void addEvent(const QByteArray& address, const ConversationEvent& event);
+    void setHandleCountry(const QByteArray& handle, const QByteArray& country);
+
     // Names of group members and senders, set by the contact-name fill:
     // the contact's name, or empty when none matched.
     void setSenderName(const QByteArray& handle, const QByteArray& name);

@@ -75,10 +75,9 @@ void unusedFunction(sqlite3_context* context, int, sqlite3_value**)
     sqlite3_result_null(context);
 }
 
-bool openPrivateCopy(const QByteArray& path, sqlite3** db)
+bool openPrivateCopy(const QByteArray& path, const QString& wal, sqlite3** db)
 {
     const QString source = QString::fromUtf8(path);
-    const QString wal = source + QStringLiteral("-wal");
     if (QFileInfo(wal).size() <= 0)
         return false;
     auto* folder = new QTemporaryDir;
@@ -95,10 +94,35 @@ bool openPrivateCopy(const QByteArray& path, sqlite3** db)
     return true;
 }
 
+QByteArray immutableUri(const QByteArray& path)
+{
+    const QByteArray absolute = QFileInfo(QString::fromUtf8(path)).absoluteFilePath().toUtf8();
+    QByteArray uri = "file:";
+    if (!absolute.startsWith('/'))
+        uri += '/'; // a drive letter path on Windows
+    return uri + absolute.toPercentEncoding("/:") + "?mode=ro&immutable=1";
+}
+
+// A file SQLite must neither change nor add to: no -shm, no -wal, no
+// checkpoint. Its log, when it has content, is merged in a private copy.
+sqlite3* openUntouched(const QByteArray& path, const QString& wal)
+{
+    sqlite3* db = nullptr;
+    if (!QFileInfo(QString::fromUtf8(path)).isFile())
+        return reportOpenFailure();
+    if (openPrivateCopy(path, wal, &db))
+        return db;
+    openAndProbe(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
+    return db ? db : reportOpenFailure();
+}
+
 } // namespace
 
-sqlite3* openExisting(const QByteArray& path, OpenMode mode)
+sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& walPath)
 {
+    const QString wal = walPath.isEmpty() ? QString::fromUtf8(path) + QStringLiteral("-wal") : QString::fromUtf8(walPath);
+    if (mode == OpenMode::Untouched)
+        return openUntouched(path, wal);
     sqlite3* db = nullptr;
     int rc = openAndProbe(path, mode == OpenMode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, &db);
     if (!db)
@@ -110,7 +134,7 @@ sqlite3* openExisting(const QByteArray& path, OpenMode mode)
     // cannot get its shared-memory file, and SQLite refuses to read it. Its
     // content, -wal included, is then read from a private copy; deletes fail
     // there as on the medium itself, since the copy is opened read-only.
-    if (openPrivateCopy(path, &db))
+    if (openPrivateCopy(path, wal, &db))
         return db;
     if (mode == OpenMode::ReadWrite) {
         rc = openAndProbe(path, SQLITE_OPEN_READONLY, &db);
@@ -118,12 +142,7 @@ sqlite3* openExisting(const QByteArray& path, OpenMode mode)
             return db;
     }
     // Last resort: the main file alone, as a file nobody changes.
-    const QByteArray absolute = QFileInfo(QString::fromUtf8(path)).absoluteFilePath().toUtf8();
-    QByteArray uri = "file:";
-    if (!absolute.startsWith('/'))
-        uri += '/'; // a drive letter path on Windows
-    uri += absolute.toPercentEncoding("/:") + "?immutable=1";
-    rc = openAndProbe(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
+    rc = openAndProbe(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
     if (!db)
         return reportOpenFailure();
     return db;

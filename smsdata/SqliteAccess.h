@@ -10,12 +10,20 @@ struct sqlite3_stmt;
 
 namespace sqliteaccess {
 
-enum class OpenMode { ReadWrite, ReadOnly };
+// ReadWrite and ReadOnly open the file in place. Untouched is for files that
+// must stay byte for byte as they are, with nothing added beside them (a
+// phone's databases inside its backup folder): SQLite opens them read-only
+// and immutable, or, when their write-ahead log holds content that the main
+// file lacks, reads a private copy of both.
+enum class OpenMode { ReadWrite, ReadOnly, Untouched };
 
 // Opens an existing database file. On failure writes the line "数据库打开失败"
 // to standard output and returns null. A file whose folder cannot be written
 // (a WAL database on a read-only medium) is opened read-only instead.
-sqlite3* openExisting(const QByteArray& path, OpenMode mode);
+// walPath names the file's write-ahead log when it does not lie beside it
+// under the usual name (a backup stores it under a name of its own); empty
+// means path + "-wal".
+sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& walPath = {});
 
 // Prepares sql; returns null (and nothing else happens) when it fails, for
 // example on a missing table or a file that is not a database.
