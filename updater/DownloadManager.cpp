@@ -77,6 +77,59 @@ void DownloadManager::append(const QStringList& urlList)
         append(QUrl::fromEncoded(text.toLocal8Bit()));
 }
 
+namespace {
+
+// An extension longer than this is more likely a part of the name itself.
+constexpr qsizetype longestKeptExtension = 32;
+
+// Lone surrogates are replaced before any length is taken, so every unit
+// here is a whole character or the first half of a pair.
+qsizetype utf8Width(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c))
+        return 4;
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+}
+
+qsizetype utf8Length(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); i += QChar::isHighSurrogate(text[i].unicode()) ? 2 : 1)
+        bytes += utf8Width(text, i);
+    return bytes;
+}
+
+// The longest start of the text that fits in maxBytes of UTF-8.
+QStringView utf8Prefix(QStringView text, qsizetype maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype width = utf8Width(text, i);
+        if (bytes + width > maxBytes)
+            break;
+        bytes += width;
+        i += width == 4 ? 2 : 1;
+    }
+    return text.left(i);
+}
+
+QString fitName(const QString& name, qsizetype maxBytes)
+{
+    if (utf8Length(name) <= maxBytes)
+        return name;
+    // "setup.exe" must stay something the desktop knows how to open.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    QStringView extension;
+    if (dot > 0 && utf8Length(QStringView(name).mid(dot)) <= longestKeptExtension)
+        extension = QStringView(name).mid(dot);
+    const QStringView stem = QStringView(name).left(name.size() - extension.size());
+    return utf8Prefix(stem, maxBytes - utf8Length(extension)).toString() + extension.toString();
+}
+
+} // namespace
+
 QString DownloadManager::fileNameForUrl(const QUrl& url)
 {
     QString name = QFileInfo(url.path()).fileName();
@@ -85,13 +138,19 @@ QString DownloadManager::fileNameForUrl(const QUrl& url)
     const qsizetype backslash = name.lastIndexOf(QLatin1Char('\\'));
     if (backslash >= 0)
         name = name.mid(backslash + 1);
-    for (QChar& c : name) {
-        if (c.unicode() < 0x20 || c == QLatin1Char(':'))
-            c = QLatin1Char('_');
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        // Half a surrogate pair cannot be written as a file name at all.
+        if (c.unicode() < 0x20 || c == QLatin1Char(':') || c.isSurrogate())
+            name[i] = QLatin1Char('_');
     }
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("download");
-    return name;
+    return fitName(name, maxNameBytes - suffixRoomBytes);
 }
 
 namespace {

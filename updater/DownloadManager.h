@@ -58,9 +58,15 @@ public:
     // or a link there. An empty function removes the hook.
     void setBeforeOpenForTests(std::function<void(const QString& path)> hook);
 
+    // Longest file name in bytes (UTF-8) that common file systems take.
+    static constexpr int maxNameBytes = 255;
+    // Room kept for a "." and the ten digits of the largest ".0", ".1" number.
+    static constexpr int suffixRoomBytes = 11;
+
     // The last path component of the address, made safe to use as a plain
     // file name inside the download folder; "download" when nothing usable
-    // is left.
+    // is left. An over-long name is cut between characters, keeping its
+    // extension, so that it fits in maxNameBytes - suffixRoomBytes.
     static QString fileNameForUrl(const QUrl& url);
     // "512.0 bytes/sec", "1.5 kB/s", "2.3 MB/s".
     static QString speedText(double bytesPerSecond);

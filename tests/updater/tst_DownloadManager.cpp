@@ -2,6 +2,7 @@
 // naming, failures, the console lines and the speed text.
 
 #include "DownloadManager.h"
+#include "DownloadNameChecks.h"
 #include "TestHttpServer.h"
 
 #include <QDir>
@@ -185,6 +186,72 @@ private slots:
         const QFileInfo saved(manager->saveFileName(address));
         QCOMPARE(saved.absolutePath(), QFileInfo(m_dir->path()).absoluteFilePath());
         QCOMPARE(saved.fileName(), name);
+    }
+
+    void overLongNames_data()
+    {
+        QTest::addColumn<QString>("segment");
+        QTest::addColumn<QString>("name");
+        const int room = DownloadManager::maxNameBytes - DownloadManager::suffixRoomBytes;
+        QCOMPARE(room, 244);
+        const QString x(300, QLatin1Char('x'));
+        const QString han = QString::fromUtf8("更");   // three bytes
+        const QString smile = QString::fromUtf8("😀");  // four bytes, two UTF-16 units
+        const QString accent = QString::fromUtf8("é"); // two bytes
+
+        QTest::newRow("fits") << QString(244, QLatin1Char('x')) << QString(244, QLatin1Char('x'));
+        QTest::newRow("one byte over") << QString(245, QLatin1Char('x')) << QString(244, QLatin1Char('x'));
+        QTest::newRow("ascii with extension") << x + QStringLiteral(".exe") << x.left(240) + QStringLiteral(".exe");
+        QTest::newRow("no extension") << x << x.left(244);
+        QTest::newRow("dot file") << QLatin1Char('.') + x << QLatin1Char('.') + x.left(243);
+        // What follows the last dot is too long to be an extension.
+        QTest::newRow("long extension") << QStringLiteral("a.") + x << QStringLiteral("a.") + x.left(242);
+        QTest::newRow("two dots") << x + QStringLiteral(".tar.gz") << x.left(241) + QStringLiteral(".gz");
+        // 1 + 79 * 3 = 238 bytes of stem; one more character would make 241.
+        QTest::newRow("three-byte characters") << QLatin1Char('a') + han.repeated(100) + QStringLiteral(".zip")
+                                               << QLatin1Char('a') + han.repeated(79) + QStringLiteral(".zip");
+        // 2 + 59 * 4 = 238 bytes; a pair is never split.
+        QTest::newRow("four-byte characters") << QStringLiteral("ab") + smile.repeated(70) + QStringLiteral(".png")
+                                              << QStringLiteral("ab") + smile.repeated(59) + QStringLiteral(".png");
+        QTest::newRow("two-byte characters")
+            << QLatin1Char('a') + accent.repeated(150) << QLatin1Char('a') + accent.repeated(121);
+        QTest::newRow("multi-byte extension")
+            << x + QLatin1Char('.') + han.repeated(3) << x.left(234) + QLatin1Char('.') + han.repeated(3);
+    }
+
+    void overLongNames()
+    {
+        QFETCH(QString, segment);
+        QFETCH(QString, name);
+        QUrl url(QStringLiteral("http://h/files/"));
+        url.setPath(url.path() + segment);
+        const QString shortened = DownloadManager::fileNameForUrl(url);
+        QCOMPARE(shortened, name);
+        QVERIFY(shortened.toUtf8().size() <= DownloadManager::maxNameBytes - DownloadManager::suffixRoomBytes);
+
+        // The file system takes it, and the numbered names after it too.
+        auto manager = makeManager();
+        QCOMPARE(downloadNameProblem(*manager, url), QString());
+    }
+
+    void overLongNameIsDownloaded()
+    {
+        const QString segment = QString::fromUtf8("更新").repeated(60) + QStringLiteral(".exe");
+        QUrl url = m_server->url(QStringLiteral("/"));
+        url.setPath(QLatin1Char('/') + segment);
+        m_server->setFile(url.path(QUrl::FullyEncoded).toLatin1(), m_c);
+
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(url);
+        manager->append(url);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QCOMPARE(done.at(0).at(0).toInt(), 2);
+
+        const QString name = QString::fromUtf8("更新").repeated(40) + QStringLiteral(".exe");
+        QCOMPARE(readFile(target(name)), m_c);
+        QCOMPARE(readFile(target(name + QStringLiteral(".0"))), m_c);
+        QCOMPARE(manager->currentFileName(), target(name + QStringLiteral(".0")));
     }
 
     void existingTargetsGetNumbers()
