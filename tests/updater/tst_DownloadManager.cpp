@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,6 +253,52 @@ private slots:
         QCOMPARE(readFile(target(name)), m_c);
         QCOMPARE(readFile(target(name + QStringLiteral(".0"))), m_c);
         QCOMPARE(manager->currentFileName(), target(name + QStringLiteral(".0")));
+    }
+
+    void namingHoldsForRandomAndTruncatedAddresses()
+    {
+        // Pieces that have broken file naming somewhere: separators in all
+        // spellings, dots, control and half characters, long runs.
+        // clang-format off
+        const QList<QByteArray> pieces = {
+            "/", "%2F", "%2f", "\\", "%5C", ".", "..", "%2E", "%00", "%0A", "%1F", ":", "?", "#", "%", "%E6%9B%B4",
+            "%F0%9F%98%80", "%ED%A0%80", "%C3", "\xe6\x9b", "\xff", "a", "setup.exe", QByteArray(120, 'x'),
+            QByteArray(40, '.'), "%E6%9B%B4%E6%96%B0%E6%9B%B4%E6%96%B0%E6%9B%B4%E6%96%B0%E6%9B%B4%E6%96%B0", " ", "@",
+            "http://", "file:", "//h", "[::1]", ";", "+"};
+        const QList<QByteArray> seeds = {
+            "http://h/files/setup.exe", "http://h/..%2F..%2Fetc%2Fpasswd", "http://h/x%5C..%5C..%5Cevil.exe",
+            "http://h/" + QByteArray(300, 'y') + ".msi", "http://h/" + QByteArray("%E6%9B%B4").repeated(100) + ".zip",
+            "http://h/a/%2E%2E", "file:///tmp/../x", "http://h/%F0%9F%98%80%F0%9F%98%80.png"};
+        // clang-format on
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        auto manager = makeManager();
+        manager->setDownloadFolder(folder.path());
+        auto check = [&](const QByteArray& bytes) {
+            const QString problem = downloadNameProblem(*manager, QUrl::fromEncoded(bytes));
+            if (!problem.isEmpty())
+                qWarning() << "address" << bytes.toPercentEncoding();
+            return problem;
+        };
+
+        for (const QByteArray& seed : seeds) {
+            for (qsizetype length = 0; length <= seed.size(); ++length)
+                QCOMPARE(check(seed.left(length)), QString());
+        }
+
+        QRandomGenerator random(20240601);
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray bytes = round % 2 ? QByteArray("http://h/") : QByteArray();
+            const int count = int(random.bounded(1, 40));
+            for (int i = 0; i < count; ++i) {
+                if (random.bounded(4) == 0)
+                    bytes += char(random.bounded(256));
+                else
+                    bytes += pieces.at(int(random.bounded(qsizetype(pieces.size()))));
+            }
+            QCOMPARE(check(bytes), QString());
+        }
     }
 
     void existingTargetsGetNumbers()
