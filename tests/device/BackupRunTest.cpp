@@ -6,6 +6,7 @@
 
 #include "BackupRun.h"
 #include "DeviceLink.h"
+#include "ProcessState.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,27 +16,12 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/types.h>
-#endif
-
 namespace {
 
 const QByteArray kId = "0f3c2a9b8d7e6f5a4b3c2d1e0f9a8b7c6d5e4f3a";
 
 #ifdef Q_OS_UNIX
-// A process that has ended but is not yet reaped is not running any more.
-bool running(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray fields = stat.readAll();
-        const qsizetype nameEnd = fields.lastIndexOf(')');
-        return nameEnd > 0 && fields.size() > nameEnd + 2 && fields.at(nameEnd + 2) != 'Z';
-    }
-    return ::kill(static_cast<pid_t>(pid), 0) == 0;
-}
+using testprocess::running;
 #endif
 
 } // namespace
