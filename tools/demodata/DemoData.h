@@ -22,6 +22,7 @@
 
 namespace demodata {
 
+// The phone the data comes from: a current one, or one of iOS 5 and before.
 enum class Layout { Modern, Legacy };
 
 struct Person
@@ -59,13 +60,14 @@ const QList<Message>& messages();
 // Time of the newest message (seconds since 1970).
 qint64 newestDate();
 
-// The phone's databases. Existing files are replaced. Messages newer than
+// The legacy phone's databases. Existing files are replaced. Messages newer than
 // `cutoff` are left out (a phone as it was at that moment). Return false with
 // a readable reason in `error` when a file cannot be written.
 bool writeMessageDb(const QString& path, qint64 cutoff = -1, QString* error = nullptr);
 bool writeAddressBook(const QString& path, QString* error = nullptr);
 
-// The current phone's databases, as writeMessageDb() and writeAddressBook().
+// The current phone's databases, as writeMessageDb() and writeAddressBook(),
+// and the time of its newest message (seconds since 1970).
 bool writeModernMessageDb(const QString& path, qint64 cutoff = -1, QString* error = nullptr);
 bool writeModernAddressBook(const QString& path, QString* error = nullptr);
 qint64 modernNewestDate();

@@ -26,7 +26,7 @@ constexpr int kModernDays = 300;
 constexpr int kBodyOnlyFromDay = 100;
 
 const char* const kOwnNumber = "+8613512340000";
-const char* const kOwnAccount = "zoe.zhang@icloud.com";
+const char* const kOwnAccount = "zoe.zhang@example.net";
 
 struct BookValue
 {
@@ -64,7 +64,7 @@ const BookPerson kBook[] = {
     {"Dad", nullptr, nullptr, {{3, "_$!<Mobile>!$_", "+86 137 0000 9999"}, {}}},
     {"Grace", "O'Neill", nullptr,
      {{4, "_$!<Home>!$_", "grace.oneill@example.org"}, {3, "_$!<Mobile>!$_", "087 123 4567"}}},
-    {"L\xC3\xA9" "a", "Rousseau", nullptr, {{4, "_$!<Home>!$_", "Lea.Rousseau@icloud.com"}, {}}},
+    {"L\xC3\xA9" "a", "Rousseau", nullptr, {{4, "_$!<Home>!$_", "Lea.Rousseau@example.fr"}, {}}},
     {"Hiroshi", "Tanaka", nullptr, {{3, "_$!<Mobile>!$_", "090-1234-5678"}, {}}},
     {"Zo\xC3\xAB", "Van der Berg", nullptr, {{3, "_$!<Mobile>!$_", "+31 6 12345678"}, {}}},
     {nullptr, nullptr, "Pizza Roma", {{3, "_$!<Main>!$_", "020 7946 0321"}, {}}},
@@ -107,7 +107,7 @@ const ChatSeed kChats[] = {
     {"+8613600008888", "iMessage", "cn", Zh, 12},
     {"+8613700009999", "SMS", "cn", Zh, 12},
     {"+353871234567", "iMessage", "ie", En, 12},
-    {"lea.rousseau@icloud.com", "iMessage", "fr", Fr, 12},
+    {"lea.rousseau@example.fr", "iMessage", "fr", Fr, 12},
     {"+819012345678", "iMessage", "jp", En, 12},
     {"+31612345678", "iMessage", "nl", En, 12},
     // Numbers without a contact.
@@ -533,11 +533,12 @@ void nothing(sqlite3_context* context, int, sqlite3_value**)
     sqlite3_result_null(context);
 }
 
-// The address book's default guids; the demo gives every row its own.
+// The address book's default guids, from the writer's own generator, so
+// that a row left to its default is the same on every run too.
 void generatedGuid(sqlite3_context* context, int, sqlite3_value**)
 {
-    static Random rnd(4242);
-    const QByteArray guid = uuid(rnd).toLatin1();
+    auto* rnd = static_cast<Random*>(sqlite3_user_data(context));
+    const QByteArray guid = uuid(*rnd).toLatin1();
     sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
 }
 
@@ -772,10 +773,12 @@ bool writeModernAddressBook(const QString& path, QString* error)
         setError(error, QStringLiteral("The address book schema is missing from the program"));
         return false;
     }
+    // Declared before the connection, which may use it until it closes.
+    Random defaults(4242);
     Db db;
     if (!db.open(path, error))
         return false;
-    sqlite3_create_function(db.handle(), "ab_generate_guid", 0, SQLITE_UTF8, nullptr, generatedGuid, nullptr,
+    sqlite3_create_function(db.handle(), "ab_generate_guid", 0, SQLITE_UTF8, &defaults, generatedGuid, nullptr,
                             nullptr);
     sqlite3_create_function(db.handle(), "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, firstArgument,
                             nullptr, nullptr);
