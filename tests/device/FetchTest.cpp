@@ -319,6 +319,7 @@ void FetchTest::missingToolNamesThePackages()
 void FetchTest::simulatedPhoneBackupSucceeds()
 {
     qputenv("MSGDESK_SIM_BACKUP_MS", "0");
+    qputenv("MSGDESK_SIM_BACKUP_LAYOUT", "mdinfo");
     BackupRun run;
     run.setToolsFolder(QStringLiteral(MSGDESK_SIMPHONE_DIR));
     run.setBackupRoot(root());
