@@ -141,7 +141,7 @@ struct ContactLookup::Numbers
 };
 
 ContactLookup::ContactLookup(const QVector<ContactRecord>& contacts, Rules rules, const QByteArray& defaultRegion)
-    : m_contacts(contacts), m_rules(rules), m_numbers(std::make_unique<Numbers>())
+    : m_rules(rules), m_numbers(std::make_unique<Numbers>())
 {
     m_numbers->defaultRegion = regionCode(defaultRegion);
     for (int i = 0; i < contacts.size(); ++i) {

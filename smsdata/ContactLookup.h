@@ -28,7 +28,7 @@ public:
         NumbersOnly,
     };
 
-    // contacts must outlive the lookup. defaultRegion is the ISO 3166 code
+    // The lookup keeps no reference to contacts. defaultRegion is the ISO 3166 code
     // ("US", case ignored) under which a national number without a country of
     // its own is read when the handle has none; empty for unknown.
     explicit ContactLookup(const QVector<ContactRecord>& contacts, Rules rules,
@@ -51,7 +51,6 @@ private:
     int findByNumber(const QByteArray& address, const QByteArray& handleCountry);
 
     struct Numbers;
-    const QVector<ContactRecord>& m_contacts;
     const Rules m_rules;
     QHash<QByteArray, int> m_byLastElevenBytes;
     QHash<QByteArray, int> m_byEmail;
