@@ -28,9 +28,9 @@ public:
         NumbersOnly,
     };
 
-    // The lookup keeps no reference to contacts. defaultRegion is the ISO 3166 code
-    // ("US", case ignored) under which a national number without a country of
-    // its own is read when the handle has none; empty for unknown.
+    // Indexes contacts (keeping no reference to them). defaultRegion is the
+    // ISO 3166 code ("US", case ignored) under which a national number is
+    // read when the handle's country is unknown; empty for unknown.
     explicit ContactLookup(const QVector<ContactRecord>& contacts, Rules rules,
                            const QByteArray& defaultRegion = systemRegion());
     ~ContactLookup();
