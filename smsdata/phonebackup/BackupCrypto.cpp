@@ -205,10 +205,12 @@ namespace {
 bool streamCipher(bool encrypt, const QString& source, const QString& target, const QByteArray& key, qint64 limit,
                   const QString& displayName, QString* error)
 {
+    bool created = false;
     auto fail = [&](const QString& why) {
         if (error)
             *error = why;
-        QFile::remove(target);
+        if (created)
+            QFile::remove(target);
         return false;
     };
     if (key.size() != 32)
@@ -221,6 +223,7 @@ bool streamCipher(bool encrypt, const QString& source, const QString& target, co
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return fail(QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString()));
+    created = true;
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     CipherCtx ctx(EVP_CIPHER_CTX_new());

@@ -285,7 +285,9 @@ UnlockResult unlockKeyBag(const KeyBag& bag, const QByteArray& password, Unlocke
         return failed(QStringLiteral("The backup's key bag holds no key that a password opens."));
 
     const quint64 inner = bag.hasDoubleProtection() ? bag.doubleProtectionIterations : 0;
-    const quint64 total = inner + bag.iterations;
+    // A 32-byte key from SHA-1 takes two blocks of 20 bytes, each its own
+    // run of rounds.
+    const quint64 total = inner + 2 * quint64(bag.iterations);
     bool cancelled = false;
     auto stage = [&](quint64 offset) -> crypto::IterationProgress {
         if (!progress)

@@ -102,8 +102,9 @@ void PrivateFolder::remove()
 {
     if (m_path.isEmpty())
         return;
-    QDir(m_path).removeRecursively();
+    // The lock goes first: it is a file inside the folder.
     m_lock.reset();
+    QDir(m_path).removeRecursively();
     m_path.clear();
 }
 
