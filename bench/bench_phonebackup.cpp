@@ -62,9 +62,9 @@ void buildCatalogue(const QString& folder)
     QString error;
     // The lists and the message database's data file come from the builder.
     backupbuilder::Options options;
-    if (!backupbuilder::writeBackup(folder, {{QStringLiteral("HomeDomain"), QStringLiteral("Library/SMS/sms.db"),
-                                              "SQLite format 3"}},
-                                    options, &error))
+    if (!backupbuilder::writeBackup(
+            folder, {{QStringLiteral("HomeDomain"), QStringLiteral("Library/SMS/sms.db"), "SQLite format 3"}}, options,
+            &error))
         die(error);
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(folder + QStringLiteral("/Manifest.db")).constData(), &db) != SQLITE_OK)
@@ -74,8 +74,8 @@ void buildCatalogue(const QString& folder)
     sqlite3_prepare_v2(db, "INSERT INTO Files VALUES (?, ?, ?, 1, ?)", -1, &insert, nullptr);
     const QByteArray record = backupbuilder::fileRecord(123456, 3, QByteArray(44, 'k'), QStringLiteral("x"));
     for (int i = 0; i < kCatalogueFiles; ++i) {
-        const QString domain = i % 10 == 0 ? QStringLiteral("HomeDomain")
-                                           : QStringLiteral("AppDomain-com.example.app%1").arg(i % 700);
+        const QString domain =
+            i % 10 == 0 ? QStringLiteral("HomeDomain") : QStringLiteral("AppDomain-com.example.app%1").arg(i % 700);
         const QString path = QStringLiteral("Library/Caches/%1/file%2.dat").arg(i % 97).arg(i);
         const QByteArray id = backupbuilder::fileId(domain, path).toLatin1();
         const QByteArray d = domain.toUtf8();
@@ -195,9 +195,9 @@ void benchDecryption(const QString& work)
         openssl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         timer.restart();
         openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("enc"), QStringLiteral("-d"), QStringLiteral("-aes-256-cbc"), QStringLiteral("-K"),
-                       QString::fromLatin1(key.toHex()), QStringLiteral("-iv"), QString(32, QLatin1Char('0')),
-                       QStringLiteral("-in"), cipher, QStringLiteral("-out"), theirs});
+                      {QStringLiteral("enc"), QStringLiteral("-d"), QStringLiteral("-aes-256-cbc"),
+                       QStringLiteral("-K"), QString::fromLatin1(key.toHex()), QStringLiteral("-iv"),
+                       QString(32, QLatin1Char('0')), QStringLiteral("-in"), cipher, QStringLiteral("-out"), theirs});
         if (!openssl.waitForFinished(-1) || openssl.exitCode() != 0)
             die(QStringLiteral("openssl enc failed"));
         bestOpenssl = qMin(bestOpenssl, timer.nsecsElapsed() / 1e9);

@@ -79,6 +79,8 @@ void writeManifest(const QString& path, const QList<QList<QByteArray>>& rows)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
+        // Nothing here needs to survive a power cut; syncing would cost most of a run.
+        sqlite3_exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;", nullptr, nullptr, nullptr);
         sqlite3_exec(db,
                      "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, "
                      "file BLOB); CREATE INDEX FilesRelativePathIdx ON Files(relativePath);",
@@ -159,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const QString name = inside(parts.at(0));
             if (!name.isEmpty()) {
                 QDir().mkpath(QFileInfo(backup + QLatin1Char('/') + name).absolutePath());
-                QFile::link(parts.at(1).isEmpty() ? outside + QStringLiteral("/secret") : QString::fromUtf8(parts.at(1)),
+                QFile::link(parts.at(1).isEmpty() ? outside + QStringLiteral("/secret")
+                                                  : QString::fromUtf8(parts.at(1)).remove(QChar(0)),
                             backup + QLatin1Char('/') + name);
             }
             break;

@@ -111,8 +111,8 @@ std::optional<QByteArray> cbcRun(bool encrypt, const QByteArray& key, const QByt
 
 } // namespace
 
-std::optional<QByteArray> pbkdf2(Digest digest, const QByteArray& password, const QByteArray& salt,
-                                 quint32 iterations, int length, const IterationProgress& progress)
+std::optional<QByteArray> pbkdf2(Digest digest, const QByteArray& password, const QByteArray& salt, quint32 iterations,
+                                 int length, const IterationProgress& progress)
 {
     if (iterations == 0 || length <= 0)
         return std::nullopt;
@@ -146,8 +146,9 @@ std::optional<QByteArray> pbkdf2(Digest digest, const QByteArray& password, cons
     bool ok = true;
     for (quint64 block = 1; ok && block <= blocks; ++block) {
         std::unique_ptr<EVP_MAC_CTX, MacFree> ctx(EVP_MAC_CTX_dup(keyed.get()));
-        const unsigned char index[4] = {static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
-                                         static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
+        const unsigned char index[4] = {static_cast<unsigned char>(block >> 24),
+                                        static_cast<unsigned char>(block >> 16), static_cast<unsigned char>(block >> 8),
+                                        static_cast<unsigned char>(block)};
         size_t produced = 0;
         ok = ctx && EVP_MAC_update(ctx.get(), bytes(salt), size_t(salt.size())) == 1 &&
              EVP_MAC_update(ctx.get(), index, 4) == 1 && EVP_MAC_final(ctx.get(), u, &produced, sizeof u) == 1 &&
@@ -219,7 +220,8 @@ bool streamCipher(bool encrypt, const QString& source, const QString& target, co
     if (!in.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("%1 cannot be read: %2").arg(displayName, in.errorString()));
     if (!encrypt && in.size() % 16 != 0)
-        return fail(QStringLiteral("%1 cannot be decrypted: its size is not a whole number of blocks.").arg(displayName));
+        return fail(
+            QStringLiteral("%1 cannot be decrypted: its size is not a whole number of blocks.").arg(displayName));
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return fail(QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString()));

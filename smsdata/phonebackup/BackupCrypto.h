@@ -24,8 +24,8 @@ using IterationProgress = std::function<bool(quint64 done)>;
 
 // PBKDF2 with HMAC over the digest. Gives nullopt when cancelled, when
 // iterations is 0 or length is not positive.
-std::optional<QByteArray> pbkdf2(Digest digest, const QByteArray& password, const QByteArray& salt,
-                                 quint32 iterations, int length, const IterationProgress& progress = {});
+std::optional<QByteArray> pbkdf2(Digest digest, const QByteArray& password, const QByteArray& salt, quint32 iterations,
+                                 int length, const IterationProgress& progress = {});
 
 // RFC 3394 with its default initial value, under a key encryption key of 16,
 // 24 or 32 bytes. Unwrap gives nullopt when the integrity check fails (the

@@ -141,7 +141,8 @@ std::optional<BackupInfo> readBackupInfo(const QString& folder, QString* error)
         if (const Node encrypted = plistvalue::item(dict, "IsEncrypted")) {
             const std::optional<bool> value = plistvalue::boolean(encrypted);
             if (!value)
-                return fail(QStringLiteral("The backup's Manifest.plist is damaged: IsEncrypted is not true or false."));
+                return fail(
+                    QStringLiteral("The backup's Manifest.plist is damaged: IsEncrypted is not true or false."));
             info.encrypted = *value;
         }
         if (info.encrypted) {
@@ -175,7 +176,8 @@ std::optional<BackupInfo> readBackupInfo(const QString& folder, QString* error)
 QStringList standardBackupRoots()
 {
     QStringList roots{dataFolderRoot()};
-    const QString usual = QDir::cleanPath(QDir::homePath() + QStringLiteral("/.local/share/Apple Computer/MobileSync/Backup"));
+    const QString usual =
+        QDir::cleanPath(QDir::homePath() + QStringLiteral("/.local/share/Apple Computer/MobileSync/Backup"));
     if (!roots.contains(usual))
         roots.append(usual);
     return roots;

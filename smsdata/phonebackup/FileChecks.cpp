@@ -57,7 +57,9 @@ std::optional<QByteArray> readInside(const QString& canonicalFolder, const QStri
         return fail(QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString()));
     if (file.size() > maxBytes)
         return fail(QStringLiteral("%1 is too large (%2 bytes)").arg(name).arg(file.size()));
-    QByteArray bytes = file.read(maxBytes + 1);
+    // read() sets aside as much as it is asked for: ask for the file's size
+    // (one byte more shows a file that grew past the limit meanwhile).
+    QByteArray bytes = file.read(qMin(file.size(), maxBytes) + 1);
     if (bytes.size() > maxBytes)
         return fail(QStringLiteral("%1 is too large").arg(name));
     return bytes;

@@ -165,9 +165,9 @@ std::optional<QVector<CatalogueEntry>> ManifestDbCatalogue::find(const QString& 
         // Only a file id of forty hex digits names a file of the folder;
         // anything else ("..", "a/b", "") could point elsewhere.
         if (files::isFileId(entry.fileId)) {
-            entry.dataPaths = QStringList{m_folder + QLatin1Char('/') + entry.fileId.left(2) + QLatin1Char('/') +
-                                              entry.fileId,
-                                          m_folder + QLatin1Char('/') + entry.fileId};
+            entry.dataPaths =
+                QStringList{m_folder + QLatin1Char('/') + entry.fileId.left(2) + QLatin1Char('/') + entry.fileId,
+                            m_folder + QLatin1Char('/') + entry.fileId};
         }
         if (sqlite3_column_type(m_find, 2) == SQLITE_BLOB) {
             const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(m_find, 2)),

@@ -27,8 +27,7 @@ public:
     bool atEnd() const { return m_pos >= m_bytes.size(); }
     qsizetype position() const { return m_pos; }
 
-    template <typename T>
-    T integer()
+    template <typename T> T integer()
     {
         if (!take(sizeof(T)))
             return 0;
@@ -178,9 +177,8 @@ MbdbCatalogue::MbdbCatalogue(const QString& canonicalFolder, QVector<MbdbRecord>
 std::unique_ptr<MbdbCatalogue> MbdbCatalogue::open(const QString& canonicalFolder, QString* error)
 {
     QString why;
-    const std::optional<QByteArray> bytes =
-        files::readInside(canonicalFolder, QDir(canonicalFolder).filePath(QStringLiteral("Manifest.mbdb")), kMaxBytes,
-                          &why);
+    const std::optional<QByteArray> bytes = files::readInside(
+        canonicalFolder, QDir(canonicalFolder).filePath(QStringLiteral("Manifest.mbdb")), kMaxBytes, &why);
     if (!bytes) {
         if (error)
             *error = QStringLiteral("The backup's catalogue cannot be read: %1.").arg(why);
@@ -192,8 +190,7 @@ std::unique_ptr<MbdbCatalogue> MbdbCatalogue::open(const QString& canonicalFolde
     return std::unique_ptr<MbdbCatalogue>(new MbdbCatalogue(canonicalFolder, std::move(*records)));
 }
 
-std::optional<QVector<CatalogueEntry>> MbdbCatalogue::find(const QString& domain, const QString& relativePath,
-                                                           QString*)
+std::optional<QVector<CatalogueEntry>> MbdbCatalogue::find(const QString& domain, const QString& relativePath, QString*)
 {
     QVector<CatalogueEntry> found;
     const QVector<int> hits = m_index.value(key(domain, relativePath));

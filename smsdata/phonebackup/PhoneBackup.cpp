@@ -302,8 +302,8 @@ QString PhoneBackup::Private::locate(const QString& domain, const QString& relat
                     problem = incomplete(QStringLiteral("it lists %1, but the file is missing").arg(relativePath));
                 break;
             case files::FileState::NotRegular:
-                problem = QStringLiteral("The backup's file for %1 is not a regular file; it is not read.")
-                              .arg(relativePath);
+                problem =
+                    QStringLiteral("The backup's file for %1 is not a regular file; it is not read.").arg(relativePath);
                 break;
             case files::FileState::Outside:
                 problem = QStringLiteral("The backup's file for %1 leads out of the backup folder; it is not read.")

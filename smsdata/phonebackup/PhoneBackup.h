@@ -75,9 +75,9 @@ struct PhoneDatabases
 class PhoneBackup
 {
 public:
-    static const QString kHomeDomain;       // "HomeDomain"
-    static const QString kMessagesPath;     // "Library/SMS/sms.db"
-    static const QString kAddressBookPath;  // "Library/AddressBook/AddressBook.sqlitedb"
+    static const QString kHomeDomain;      // "HomeDomain"
+    static const QString kMessagesPath;    // "Library/SMS/sms.db"
+    static const QString kAddressBookPath; // "Library/AddressBook/AddressBook.sqlitedb"
 
     // Reads the folder's lists and opens its catalogue; nothing is
     // decrypted yet. privateBase: where the private folder for decrypted

@@ -37,7 +37,8 @@ bool UnlockJob::start()
             [this](quint64 done, quint64 total) {
                 const int percent = total ? int(done * 100 / total) : 100;
                 if (m_lastPercent.exchange(percent) != percent)
-                    QMetaObject::invokeMethod(this, [this, percent] { emit progress(percent); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, percent] { emit progress(percent); }, Qt::QueuedConnection);
                 return !m_cancel.load();
             },
             &error);

@@ -306,13 +306,15 @@ void EncryptedTest::nothingSecretIsWritten()
         secrets.append(*crypto::pbkdf2(crypto::Digest::Sha1, first, bag.salt, bag.iterations, 32));
         secrets.append(*keys.unwrapStoredKey(backup.info().manifestKey));
         sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open_v2(QFile::encodeName(backup.privateFolderPath() + QStringLiteral("/Manifest.db")).constData(),
-                                 &db, SQLITE_OPEN_READONLY, nullptr),
-                 SQLITE_OK);
+        QCOMPARE(
+            sqlite3_open_v2(QFile::encodeName(backup.privateFolderPath() + QStringLiteral("/Manifest.db")).constData(),
+                            &db, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
         sqlite3_stmt* stmt = nullptr;
         QCOMPARE(sqlite3_prepare_v2(db, "SELECT file FROM Files WHERE flags = 1", -1, &stmt, nullptr), SQLITE_OK);
         while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(stmt, 0)), sqlite3_column_bytes(stmt, 0));
+            const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                                  sqlite3_column_bytes(stmt, 0));
             const std::optional<FileRecord> record = parseFileRecord(blob);
             QVERIFY(record && !record->encryptionKey.isEmpty());
             secrets.append(*keys.unwrapStoredKey(record->encryptionKey));
@@ -402,14 +404,18 @@ void EncryptedTest::damagedKeyBagOrCatalogueKey_data()
 {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bag without SALT") << "bag-salt" << "The backup's key bag is damaged: its header has no SALT.";
-    QTest::newRow("bag cut") << "bag-cut" << "The backup's key bag is damaged:";
+    QTest::newRow("bag without SALT") << "bag-salt"
+                                      << "The backup's key bag is damaged: its header has no SALT.";
+    QTest::newRow("bag cut") << "bag-cut"
+                             << "The backup's key bag is damaged:";
     QTest::newRow("catalogue key short")
-        << "manifest-key" << "The backup's catalogue key cannot be unlocked: its wrapped key has 20 bytes instead of 44.";
-    QTest::newRow("catalogue cut")
-        << "manifest-cut" << "Manifest.db cannot be decrypted: its size is not a whole number of blocks.";
+        << "manifest-key"
+        << "The backup's catalogue key cannot be unlocked: its wrapped key has 20 bytes instead of 44.";
+    QTest::newRow("catalogue cut") << "manifest-cut"
+                                   << "Manifest.db cannot be decrypted: its size is not a whole number of blocks.";
     // Garbage almost always decrypts to wrong padding; when not, to no database.
-    QTest::newRow("catalogue garbage") << "manifest-garbage" << "Manifest.db";
+    QTest::newRow("catalogue garbage") << "manifest-garbage"
+                                       << "Manifest.db";
 }
 
 void EncryptedTest::damagedKeyBagOrCatalogueKey()
@@ -486,8 +492,8 @@ void EncryptedTest::staleFoldersAreSwept()
     const qint64 endedPid = ended.processId();
     QVERIFY(ended.waitForFinished(30000));
     const QString dead = where + QLatin1Char('/') + QLatin1String(PrivateFolder::kPrefix) + QStringLiteral("dead01");
-    QVERIFY(writeFile(dead + QStringLiteral("/.in-use"), QByteArray::number(endedPid) + "\nmsgdesk\n" +
-                                                              QSysInfo::machineHostName().toUtf8() + '\n'));
+    QVERIFY(writeFile(dead + QStringLiteral("/.in-use"),
+                      QByteArray::number(endedPid) + "\nmsgdesk\n" + QSysInfo::machineHostName().toUtf8() + '\n'));
     QVERIFY(writeFile(dead + QStringLiteral("/sms.db"), "left by a crash"));
     // An old folder that never got its lock, and a fresh one being made.
     const QString old = where + QLatin1Char('/') + QLatin1String(PrivateFolder::kPrefix) + QStringLiteral("old002");
@@ -514,7 +520,8 @@ void EncryptedTest::staleFoldersAreSwept()
 static int childMain()
 {
     const QByteArray how = qgetenv("PHONEBACKUP_CHILD");
-    auto* backup = new PhoneBackup(qEnvironmentVariable("PHONEBACKUP_FOLDER"), qEnvironmentVariable("PHONEBACKUP_BASE"));
+    auto* backup =
+        new PhoneBackup(qEnvironmentVariable("PHONEBACKUP_FOLDER"), qEnvironmentVariable("PHONEBACKUP_BASE"));
     if (backup->unlock(kPassword) != UnlockResult::Unlocked || backup->phoneDatabases().messages.isEmpty())
         return 3;
     std::printf("%s\n", qPrintable(backup->privateFolderPath()));

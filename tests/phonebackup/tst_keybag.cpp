@@ -133,14 +133,13 @@ void KeyBagTest::headerAndGroups()
     // Hand-made, in the order real bags have: unknown tags are passed over,
     // the second UUID opens the first class group.
     const QByteArray wrapped(40, 'w');
-    const QByteArray bytes = record("VERS", integer(3)) + record("TYPE", integer(1)) +
-                             record("UUID", QByteArray(16, 'u')) + record("HMCK", QByteArray(40, 'h')) +
-                             record("WRAP", integer(0)) + record("SALT", QByteArray(20, 's')) +
-                             record("ITER", integer(10000)) + record("XTRA", "ignored") +
-                             record("UUID", QByteArray(16, 'a')) + record("CLAS", integer(1)) +
-                             record("WRAP", integer(3)) + record("KTYP", integer(0)) + record("WPKY", wrapped) +
-                             record("UUID", QByteArray(16, 'b')) + record("CLAS", integer(11)) +
-                             record("WRAP", integer(2)) + record("KTYP", integer(1)) + record("WPKY", wrapped);
+    const QByteArray bytes =
+        record("VERS", integer(3)) + record("TYPE", integer(1)) + record("UUID", QByteArray(16, 'u')) +
+        record("HMCK", QByteArray(40, 'h')) + record("WRAP", integer(0)) + record("SALT", QByteArray(20, 's')) +
+        record("ITER", integer(10000)) + record("XTRA", "ignored") + record("UUID", QByteArray(16, 'a')) +
+        record("CLAS", integer(1)) + record("WRAP", integer(3)) + record("KTYP", integer(0)) + record("WPKY", wrapped) +
+        record("UUID", QByteArray(16, 'b')) + record("CLAS", integer(11)) + record("WRAP", integer(2)) +
+        record("KTYP", integer(1)) + record("WPKY", wrapped);
     QString error;
     const std::optional<KeyBag> bag = KeyBag::parse(bytes, &error);
     QVERIFY2(bag, qPrintable(error));
@@ -180,10 +179,10 @@ void KeyBagTest::wrongSizes_data()
                               record("SALT", QByteArray(20, 's')) + record("ITER", integer(10));
     const QByteArray group = record("UUID", QByteArray(16, 'c')) + record("CLAS", integer(3)) +
                              record("WRAP", integer(2)) + record("KTYP", integer(1));
-    QTest::newRow("wrapped key of 39 bytes") << header + group + record("WPKY", QByteArray(39, 'w'))
-                                             << QStringLiteral("39 bytes instead of 40");
-    QTest::newRow("wrapped key of 48 bytes") << header + group + record("WPKY", QByteArray(48, 'w'))
-                                             << QStringLiteral("48 bytes instead of 40");
+    QTest::newRow("wrapped key of 39 bytes")
+        << header + group + record("WPKY", QByteArray(39, 'w')) << QStringLiteral("39 bytes instead of 40");
+    QTest::newRow("wrapped key of 48 bytes")
+        << header + group + record("WPKY", QByteArray(48, 'w')) << QStringLiteral("48 bytes instead of 40");
     QTest::newRow("password class without key") << header + group << QStringLiteral("no WPKY");
     QTest::newRow("integer of 2 bytes") << record("VERS", QByteArray(2, '\0')) + header.mid(12) + group
                                         << QStringLiteral("VERS has 2 bytes");
@@ -321,11 +320,7 @@ void KeyBagTest::progressAndCancel()
     QCOMPARE(totals.first(), quint64(120000));
 
     int calls = 0;
-    QCOMPARE(unlockKeyBag(bag, "pw", &keys,
-                          [&](quint64, quint64) {
-                              return ++calls < 2;
-                          }),
-             UnlockResult::Cancelled);
+    QCOMPARE(unlockKeyBag(bag, "pw", &keys, [&](quint64, quint64) { return ++calls < 2; }), UnlockResult::Cancelled);
     QVERIFY(keys.isEmpty());
     QCOMPARE(calls, 2);
 }

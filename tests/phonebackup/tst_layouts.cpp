@@ -286,8 +286,8 @@ void LayoutsTest::damagedManifestDb()
     } else {
         sqlite3* db = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(manifest).constData(), &db), SQLITE_OK);
-        const char* sql = kind == QLatin1String("other table") ? "CREATE TABLE Other (x)"
-                                                                : "CREATE TABLE Files (fileID, domain)";
+        const char* sql =
+            kind == QLatin1String("other table") ? "CREATE TABLE Other (x)" : "CREATE TABLE Files (fileID, domain)";
         QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
@@ -343,7 +343,8 @@ void LayoutsTest::damagedMbdb()
     QVERIFY(writeFile(mbdb, good.left(good.size() - 3)));
     PhoneBackup cut(folder());
     QVERIFY(!cut.isValid());
-    QVERIFY2(cut.errorString().startsWith(QStringLiteral("Manifest.mbdb is damaged: record ")), qPrintable(cut.errorString()));
+    QVERIFY2(cut.errorString().startsWith(QStringLiteral("Manifest.mbdb is damaged: record ")),
+             qPrintable(cut.errorString()));
     QVERIFY(cut.errorString().contains(QStringLiteral("is cut off")));
 
     QVERIFY(writeFile(mbdb, "mbdx" + good.mid(4)));
@@ -431,7 +432,8 @@ void LayoutsTest::unfinishedBackupIsReadAndSaidSo()
     QVERIFY(backup.isValid());
     QVERIFY(!backup.info().finished);
     QCOMPARE(backup.info().snapshotState, QStringLiteral("uploading"));
-    const QString reason = QStringLiteral("This backup is incomplete: it was not finished (its state is \"uploading\").");
+    const QString reason =
+        QStringLiteral("This backup is incomplete: it was not finished (its state is \"uploading\").");
     QCOMPARE(backup.incompleteReason(), reason);
     const PhoneDatabases dbs = backup.phoneDatabases();
     QVERIFY(!dbs.messages.isEmpty());
@@ -487,16 +489,17 @@ void LayoutsTest::damagedLists_data()
                                            << "The backup's Info.plist is damaged: it is not a property list.";
     QTest::newRow("Info.plist an array") << "Info.plist" << head + "<array><string>x</string></array></plist>"
                                          << "The backup's Info.plist is damaged: it is not a dictionary.";
-    QTest::newRow("IsEncrypted a text")
-        << "Manifest.plist" << head + "<dict><key>IsEncrypted</key><string>yes</string></dict></plist>"
-        << "The backup's Manifest.plist is damaged: IsEncrypted is not true or false.";
+    QTest::newRow("IsEncrypted a text") << "Manifest.plist"
+                                        << head + "<dict><key>IsEncrypted</key><string>yes</string></dict></plist>"
+                                        << "The backup's Manifest.plist is damaged: IsEncrypted is not true or false.";
     QTest::newRow("encrypted without key bag")
         << "Manifest.plist" << head + "<dict><key>IsEncrypted</key><true/></dict></plist>"
         << "The backup's Manifest.plist is damaged: the encrypted backup has no BackupKeyBag.";
-    QTest::newRow("key bag a text") << "Manifest.plist"
-                                    << head + "<dict><key>IsEncrypted</key><true/><key>BackupKeyBag</key>"
-                                              "<string>AAAA</string></dict></plist>"
-                                    << "The backup's Manifest.plist is damaged: the encrypted backup has no BackupKeyBag.";
+    QTest::newRow("key bag a text")
+        << "Manifest.plist"
+        << head + "<dict><key>IsEncrypted</key><true/><key>BackupKeyBag</key>"
+                  "<string>AAAA</string></dict></plist>"
+        << "The backup's Manifest.plist is damaged: the encrypted backup has no BackupKeyBag.";
     QTest::newRow("SnapshotState a number")
         << "Status.plist" << head + "<dict><key>SnapshotState</key><integer>3</integer></dict></plist>"
         << "The backup's Status.plist is damaged: SnapshotState is not a text.";
@@ -554,7 +557,8 @@ void LayoutsTest::fileIdsAreFortyHexDigits()
     PhoneBackup backup(folder());
     QVERIFY(backup.isValid());
     QVERIFY(backup.locateFile(kHome, kSms).isEmpty());
-    QCOMPARE(backup.lastError(), QStringLiteral("The backup's catalogue gives Library/SMS/sms.db an invalid file name."));
+    QCOMPARE(backup.lastError(),
+             QStringLiteral("The backup's catalogue gives Library/SMS/sms.db an invalid file name."));
 }
 
 void LayoutsTest::linksAreNotFollowedOutOfTheFolder()
@@ -569,8 +573,9 @@ void LayoutsTest::linksAreNotFollowedOutOfTheFolder()
         PhoneBackup backup(folder());
         const PhoneDatabases dbs = backup.phoneDatabases();
         QVERIFY(dbs.messages.isEmpty());
-        QCOMPARE(dbs.error,
-                 QStringLiteral("The backup's file for Library/SMS/sms.db leads out of the backup folder; it is not read."));
+        QCOMPARE(
+            dbs.error,
+            QStringLiteral("The backup's file for Library/SMS/sms.db leads out of the backup folder; it is not read."));
     }
     // A link to another file of the same folder stays inside it.
     QVERIFY(QFile::remove(sms));
@@ -691,10 +696,10 @@ void LayoutsTest::findsBackupsInTheUsualPlaces()
     for (const BackupInfo& info : found)
         names.append(info.deviceName + QLatin1Char(' ') + info.productVersion + QLatin1Char(' ') +
                      layoutName(info.layout));
-    QCOMPARE(names, (QStringList{QStringLiteral("Usual phone 16.4 Manifest.db"),
-                                 QStringLiteral("Older phone 9.3.5 Manifest.mbdb"),
-                                 QStringLiteral("Newer phone 16.4 Manifest.db"),
-                                 QStringLiteral("Chosen phone 16.4 Manifest.db")}));
+    QCOMPARE(
+        names,
+        (QStringList{QStringLiteral("Usual phone 16.4 Manifest.db"), QStringLiteral("Older phone 9.3.5 Manifest.mbdb"),
+                     QStringLiteral("Newer phone 16.4 Manifest.db"), QStringLiteral("Chosen phone 16.4 Manifest.db")}));
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().contains(QStringLiteral("Status.plist is damaged")), qPrintable(errors.first()));
     QCOMPARE(found.at(1).identifier, QStringLiteral("aaaa"));
@@ -709,14 +714,29 @@ void LayoutsTest::randomFoldersKeepTheRules()
     const QByteArray nested = idBytes.left(2) + '/' + idBytes;
     // Hand-made folders for the faults to look for, then random ones.
     const QList<QByteArray> seeds = {
-        rec(4, idBytes + '\0' + "HomeDomain\0Library/SMS/sms.db\0" "1") + rec(2, nested + '\0'),
-        rec(4, "../outside/secret\0HomeDomain\0Library/SMS/sms.db\0" "1"),
-        rec(4, idBytes + '\0' + "HomeDomain\0Library/SMS/sms.db\0" "1") + rec(3, nested),
-        rec(4, idBytes + '\0' + "HomeDomain\0Library/SMS/sms.db\0" "1") + rec(0, nested),
-        rec(4, idBytes + '\0' + "HomeDomain\0Library/SMS/sms.db\0" "1") + rec(2, idBytes.left(2) + '\0' + "/tmp"),
+        rec(4, idBytes + '\0' +
+                   "HomeDomain\0Library/SMS/sms.db\0"
+                   "1") +
+            rec(2, nested + '\0'),
+        rec(4, "../outside/secret\0HomeDomain\0Library/SMS/sms.db\0"
+               "1"),
+        rec(4, idBytes + '\0' +
+                   "HomeDomain\0Library/SMS/sms.db\0"
+                   "1") +
+            rec(3, nested),
+        rec(4, idBytes + '\0' +
+                   "HomeDomain\0Library/SMS/sms.db\0"
+                   "1") +
+            rec(0, nested),
+        rec(4, idBytes + '\0' +
+                   "HomeDomain\0Library/SMS/sms.db\0"
+                   "1") +
+            rec(2, idBytes.left(2) + '\0' + "/tmp"),
         rec(7, QByteArray("aa\0") + "Library/SMS/sms.db") + rec(3, "bb.mdinfo"),
         rec(5, QByteArray("\x00\x0aHomeDomain\x00\x12Library/SMS/sms.db", 32)),
-        rec(6, QByteArray("\x00") + "<plist><array/></plist>") + rec(4, idBytes + '\0' + "HomeDomain\0Library/SMS/sms.db\0" "1"),
+        rec(6, QByteArray("\x00") + "<plist><array/></plist>") + rec(4, idBytes + '\0' +
+                                                                            "HomeDomain\0Library/SMS/sms.db\0"
+                                                                            "1"),
     };
     for (const QByteArray& seed : seeds)
         QCOMPARE(fuzzBackupLookupEntry(reinterpret_cast<const uint8_t*>(seed.constData()), size_t(seed.size())), 0);

@@ -253,8 +253,8 @@ bool writeManifestDb(const QString& path, const QList<PhoneFile>& files, const Q
         const QByteArray id = fileId(f.domain, f.relativePath).toLatin1();
         const QByteArray domain = f.domain.toUtf8();
         const QByteArray relative = f.relativePath.toUtf8();
-        const QByteArray record = fileRecord(f.kind == PhoneFile::Kind::File ? f.content.size() : 0,
-                                             f.protectionClass, stored.at(i).storedKey, f.relativePath);
+        const QByteArray record = fileRecord(f.kind == PhoneFile::Kind::File ? f.content.size() : 0, f.protectionClass,
+                                             stored.at(i).storedKey, f.relativePath);
         sqlite3_bind_text(insert, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 2, domain.constData(), int(domain.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 3, relative.constData(), int(relative.size()), SQLITE_TRANSIENT);
@@ -455,7 +455,8 @@ bool writeBackup(const QString& folder, const QList<PhoneFile>& files, const Opt
                 return false;
         }
         if (options.layout == Layout::DescriptionFiles) {
-            const QString info = folder + QLatin1Char('/') + fileId(f.domain, f.relativePath) + QStringLiteral(".mdinfo");
+            const QString info =
+                folder + QLatin1Char('/') + fileId(f.domain, f.relativePath) + QStringLiteral(".mdinfo");
             if (!replaceFile(info, description(f, options.binaryPlists), error))
                 return false;
         }
@@ -489,11 +490,11 @@ bool writeBackup(const QString& folder, const QList<PhoneFile>& files, const Opt
     }
     }
 
-    if (options.writeInfoPlist && !replaceFile(folder + QStringLiteral("/Info.plist"), infoPlist(options, identifier, when), error))
+    if (options.writeInfoPlist &&
+        !replaceFile(folder + QStringLiteral("/Info.plist"), infoPlist(options, identifier, when), error))
         return false;
-    if (options.writeManifestPlist &&
-        !replaceFile(folder + QStringLiteral("/Manifest.plist"),
-                     manifestPlist(options, encryption.get(), identifier, when), error))
+    if (options.writeManifestPlist && !replaceFile(folder + QStringLiteral("/Manifest.plist"),
+                                                   manifestPlist(options, encryption.get(), identifier, when), error))
         return false;
     if (options.writeStatusPlist &&
         !replaceFile(folder + QStringLiteral("/Status.plist"), statusPlist(options, when), error))
