@@ -56,8 +56,6 @@ public:
     // to try; nullopt with *error when the catalogue cannot be read.
     virtual std::optional<QVector<CatalogueEntry>> find(const QString& domain, const QString& relativePath,
                                                         QString* error) = 0;
-    // How many entries the catalogue holds (files, folders and links).
-    virtual qint64 entryCount() = 0;
 };
 
 } // namespace phonebackup

@@ -77,7 +77,6 @@ void DescriptionFiles::readDescriptions()
         entry.fileId = base.endsWith(QLatin1Char('.')) ? base.chopped(1) : base;
         entry.dataPaths = QStringList{dir.filePath(base + QStringLiteral("mddata"))};
         m_entries[key(entry.domain, entry.relativePath)].append(entry);
-        ++m_count;
     }
 }
 
@@ -86,12 +85,6 @@ std::optional<QVector<CatalogueEntry>> DescriptionFiles::find(const QString& dom
 {
     readDescriptions();
     return m_entries.value(key(domain, relativePath));
-}
-
-qint64 DescriptionFiles::entryCount()
-{
-    readDescriptions();
-    return m_count;
 }
 
 } // namespace phonebackup

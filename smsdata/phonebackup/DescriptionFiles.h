@@ -22,7 +22,6 @@ public:
     BackupLayout layout() const override { return BackupLayout::DescriptionFiles; }
     std::optional<QVector<CatalogueEntry>> find(const QString& domain, const QString& relativePath,
                                                 QString* error) override;
-    qint64 entryCount() override;
 
     // The Domain and Path a description names; nullopt when the bytes are
     // not a description.
@@ -33,7 +32,6 @@ private:
 
     QString m_folder;
     bool m_read = false;
-    qint64 m_count = 0;
     QHash<QString, QVector<CatalogueEntry>> m_entries;
 };
 

@@ -191,15 +191,4 @@ std::optional<QVector<CatalogueEntry>> ManifestDbCatalogue::find(const QString& 
     return found;
 }
 
-qint64 ManifestDbCatalogue::entryCount()
-{
-    sqlite3_stmt* stmt = nullptr;
-    qint64 count = -1;
-    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM Files", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        count = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return count;
-}
-
 } // namespace phonebackup

@@ -45,7 +45,6 @@ public:
     BackupLayout layout() const override { return BackupLayout::ManifestDb; }
     std::optional<QVector<CatalogueEntry>> find(const QString& domain, const QString& relativePath,
                                                 QString* error) override;
-    qint64 entryCount() override;
 
 private:
     ManifestDbCatalogue() = default;

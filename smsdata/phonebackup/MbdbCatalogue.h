@@ -59,7 +59,6 @@ public:
     BackupLayout layout() const override { return BackupLayout::ManifestMbdb; }
     std::optional<QVector<CatalogueEntry>> find(const QString& domain, const QString& relativePath,
                                                 QString* error) override;
-    qint64 entryCount() override { return m_records.size(); }
 
 private:
     MbdbCatalogue(const QString& canonicalFolder, QVector<MbdbRecord> records);

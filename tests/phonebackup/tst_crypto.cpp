@@ -214,7 +214,7 @@ void CryptoTest::fileDecryptionStreamsAndCuts()
     // Larger than one piece of the stream, and not a whole number of blocks.
     QByteArray plain(3 * 1024 * 1024 + 1234, '\0');
     for (int i = 0; i < plain.size(); ++i)
-        plain[i] = char((i * 7919) >> 3);
+        plain[i] = char((quint32(i) * 7919u) >> 3);
     QVERIFY(writeAll(dir.filePath("plain"), plain));
     QString error;
     QVERIFY2(crypto::encryptFile(dir.filePath("plain"), dir.filePath("cipher"), key, &error), qPrintable(error));

@@ -625,7 +625,7 @@ void LayoutsTest::checkNoBlock(const QString& name, const QStringList& fifos)
         result->result = backup.phoneDatabases();
     });
     thread->start();
-    const bool ended = thread->wait(QDeadlineTimer(120000));
+    const bool ended = thread->wait(QDeadlineTimer(50000));
     if (!ended) {
         // Release a reader stuck in open() so the test can end.
         for (const QString& fifo : fifos) {
