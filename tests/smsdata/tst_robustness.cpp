@@ -189,8 +189,9 @@ private slots:
     void shortTablesReadMissingColumnsAsNull()
     {
         const QString file = path(QStringLiteral("short.db"));
-        QCOMPARE(fixtures::exec(file, QStringLiteral("create table message (ROWID integer primary key, address);"
-                                                     "insert into message values (7, '138-1');"
+        // The least a table needs to read as the phone's old layout: address and flags.
+        QCOMPARE(fixtures::exec(file, QStringLiteral("create table message (ROWID integer primary key, address, flags);"
+                                                     "insert into message values (7, '138-1', NULL);"
                                                      "create table ABPerson (ROWID integer primary key, First);"
                                                      "insert into ABPerson values (3, 'Ann');"
                                                      "create table ABMultiValue (UID integer primary key, record_id);"
@@ -199,7 +200,8 @@ private slots:
                                                      "insert into AddressBook111 values ('Bob');")),
                  SQLITE_OK);
         MessageStore messages(file.toUtf8());
-        QCOMPARE(messages.columnCount, 2);
+        QCOMPARE(messages.layout(), MessageLayout::Legacy);
+        QCOMPARE(messages.columnCount, 3);
         QCOMPARE(messages.messages.size(), 1);
         const MessageRecord& m = messages.messages.at(0);
         QCOMPARE(m.rowId, 7);
@@ -254,7 +256,7 @@ private slots:
     void nullAndOddCellsEverywhere()
     {
         const QString file = path(QStringLiteral("nulls.db"));
-        QCOMPARE(fixtures::exec(file, QStringLiteral("create table message (a, b, c, d, e);"
+        QCOMPARE(fixtures::exec(file, QStringLiteral("create table message (a, address, c, d, flags);"
                                                      "insert into message values (NULL, NULL, NULL, NULL, NULL);"
                                                      "insert into message values ('x', x'00ff', 'soon', 3.5, 'two');"
                                                      "insert into message values (9.7, 12, 1262304000.9, 42, 2.0);"
@@ -268,22 +270,23 @@ private slots:
                  SQLITE_OK);
         MessageStore messages(file.toUtf8());
         QCOMPARE(messages.messages.size(), 3);
+        // Row ids are the table's own, whatever its first column holds.
         const MessageRecord& empty = messages.messages.at(0);
-        QCOMPARE(empty.rowId, 0);
+        QCOMPARE(empty.rowId, 1);
         QVERIFY(empty.address.isEmpty());
         QVERIFY(empty.text.isEmpty());
         QCOMPARE(empty.timeText(), QByteArray("time:Thu Jan 01 08:00:00 1970\n"));
         QVERIFY(!empty.isIncoming);
 
         const MessageRecord& odd = messages.messages.at(1);
-        QCOMPARE(odd.rowId, 0);
+        QCOMPARE(odd.rowId, 2);
         QCOMPARE(odd.address, QByteArray("\0\xff", 2));
         QCOMPARE(odd.text, QByteArray("3.5"));
         QCOMPARE(odd.timeText(), QByteArray("time:Thu Jan 01 08:00:00 1970\n"));
         QVERIFY(!odd.isIncoming);
 
         const MessageRecord& numbers = messages.messages.at(2);
-        QCOMPARE(numbers.rowId, 9);
+        QCOMPARE(numbers.rowId, 3);
         QCOMPARE(numbers.address, QByteArray("12"));
         QCOMPARE(numbers.text, QByteArray("42"));
         QCOMPARE(numbers.timeText(), QByteArray("time:Fri Jan 01 08:00:00 2010\n"));
