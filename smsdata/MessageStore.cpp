@@ -341,7 +341,7 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
         return SQLITE_READONLY;
     if (rowIds.isEmpty())
         return SQLITE_OK;
-    if (!m_db || m_rowIdName.isEmpty()) {
+    if (!m_db || m_layout == MessageLayout::Unknown) {
         *failed = true;
         return m_db ? SQLITE_ERROR : SQLITE_MISUSE;
     }
