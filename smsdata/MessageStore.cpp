@@ -54,7 +54,7 @@ bool byRowId(const MessageRecord& record, qint64 rowId)
 
 // Watches one delete call: which rows of the message table left the file,
 // whoever removed them (the statement or a trigger of the file), counted
-// only for the messages whose deletes succeeded.
+// only for the messages whose deletes succeeded and kept.
 class DeleteWatch
 {
 public:
@@ -71,6 +71,9 @@ public:
     DeleteWatch(const DeleteWatch&) = delete;
     DeleteWatch& operator=(const DeleteWatch&) = delete;
 
+    // A row whose delete statement succeeded is gone, whether the file had
+    // it or not (a record a caller made, a row removed behind the store's back).
+    void noteRequested(qint64 rowId) { m_pending.append(rowId); }
     void keep()
     {
         for (qint64 rowId : std::as_const(m_pending))
@@ -174,6 +177,8 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
     messageCount = 0;
     columnCount = 0;
     clearSideData();
+    m_layout = MessageLayout::Unknown;
+    m_rowIdName.clear();
     // A connection still open would otherwise leak and keep its file locked.
     close();
 
@@ -249,8 +254,6 @@ void MessageStore::clear()
 
 void MessageStore::clearSideData()
 {
-    m_layout = MessageLayout::Unknown;
-    m_rowIdName.clear();
     m_conversations.clear();
     m_reactions.clear();
     m_events.clear();
@@ -416,6 +419,9 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
             if (rc == SQLITE_OK)
                 rc = deleteRow(rowId);
             if (rc == SQLITE_OK && run(release) == SQLITE_OK) {
+                watch.noteRequested(rowId);
+                for (qint64 dependent : m_dependentRows.value(rowId))
+                    watch.noteRequested(dependent);
                 watch.keep();
                 continue;
             }

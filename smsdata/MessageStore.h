@@ -98,7 +98,7 @@ public:
     int close();
     bool isOpen() const { return m_db != nullptr; }
     // Empties every array and what the store knows beside them; the
-    // connection stays as it is.
+    // connection (and with it the file's layout, for deletes) stays.
     void clear();
 
     // 0 on success, else the SQLite result code. A record leaves messages
