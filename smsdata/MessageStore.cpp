@@ -278,8 +278,37 @@ void MessageStore::rebuildIndex()
     if (!std::is_sorted(messages.cbegin(), messages.cend(), before))
         std::stable_sort(messages.begin(), messages.end(), before);
     m_byAddress.clear();
-    for (const MessageRecord& record : std::as_const(messages))
-        m_byAddress[record.address].append(record.rowId);
+    // Records of one conversation share their key's buffer (the readers
+    // intern it): grouped by the buffer first, a record costs a pointer's
+    // hash, not its key's bytes. Equal keys in other buffers meet below.
+    struct Group
+    {
+        QByteArray address;
+        QVector<qint64> rowIds;
+    };
+    using Buffer = QPair<const char*, qsizetype>;
+    QHash<Buffer, Group> byBuffer;
+    Buffer lastBuffer;
+    Group* last = nullptr;
+    for (const MessageRecord& record : std::as_const(messages)) {
+        const Buffer buffer(record.address.constData(), record.address.size());
+        if (!last || buffer != lastBuffer) {
+            last = &byBuffer[buffer];
+            if (last->rowIds.isEmpty())
+                last->address = record.address;
+            lastBuffer = buffer;
+        }
+        last->rowIds.append(record.rowId);
+    }
+    for (Group& group : byBuffer) {
+        auto entry = m_byAddress.find(group.address);
+        if (entry == m_byAddress.end()) {
+            m_byAddress.insert(group.address, std::move(group.rowIds));
+            continue;
+        }
+        *entry += group.rowIds;
+        std::sort(entry->begin(), entry->end());
+    }
     m_indexedSize = messages.size();
     m_indexedData = messages.constData();
 }

@@ -35,7 +35,9 @@ int openAndProbe(const QByteArray& name, int flags, sqlite3** db)
     if (*db)
         sqlite3_close(*db);
     *db = nullptr;
-    int rc = sqlite3_open_v2(name.constData(), db, flags, nullptr);
+    // A connection is used by one thread at a time (a store may be read on
+    // a worker and used on the GUI thread after): no locking per call.
+    int rc = sqlite3_open_v2(name.constData(), db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(*db);
         *db = nullptr;
@@ -175,22 +177,34 @@ QByteArray text(sqlite3_stmt* stmt, int column, int columnCount)
 
 qint64 integer(sqlite3_stmt* stmt, int column, int columnCount)
 {
-    if (column >= columnCount || sqlite3_column_type(stmt, column) == SQLITE_NULL)
-        return 0;
-    return sqlite3_column_int64(stmt, column);
+    // SQLite gives 0 for NULL.
+    return column < columnCount ? sqlite3_column_int64(stmt, column) : 0;
+}
+
+QList<QByteArray> columnsInOrder(sqlite3* db, const char* table)
+{
+    QList<QByteArray> names;
+    sqlite3_stmt* stmt = prepare(db, "select name from pragma_table_info(?) order by cid");
+    if (!stmt)
+        return names;
+    sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        names.append(text(stmt, 0, 1));
+    sqlite3_finalize(stmt);
+    return names;
 }
 
 QSet<QByteArray> columnNames(sqlite3* db, const char* table)
 {
     QSet<QByteArray> names;
-    sqlite3_stmt* stmt = prepare(db, "select name from pragma_table_info(?)");
-    if (!stmt)
-        return names;
-    sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        names.insert(text(stmt, 0, 1).toLower());
-    sqlite3_finalize(stmt);
+    for (const QByteArray& name : columnsInOrder(db, table))
+        names.insert(name.toLower());
     return names;
+}
+
+QByteArray quotedName(const QByteArray& name)
+{
+    return '"' + QByteArray(name).replace('"', "\"\"") + '"';
 }
 
 QByteArray rowIdName(sqlite3* db, const char* table)
@@ -227,13 +241,13 @@ QByteArray rowIdName(sqlite3* db, const char* table)
         const qsizetype keys = std::count_if(columns.cbegin(), columns.cend(), [](const Column& c) { return c.pk > 0; });
         for (const Column& c : std::as_const(columns)) {
             if (keys == 1 && c.pk == 1 && c.type == "INTEGER")
-                chosen = '"' + QByteArray(c.name).replace('"', "\"\"") + '"';
+                chosen = quotedName(c.name);
         }
     }
     if (chosen.isEmpty())
         return {};
     // A WITHOUT ROWID table has none, whatever its columns are called.
-    const QByteArray probe = "select " + chosen + " from \"" + QByteArray(table).replace('"', "\"\"") + "\" limit 0";
+    const QByteArray probe = "select " + chosen + " from " + quotedName(table) + " limit 0";
     sqlite3_stmt* stmt = prepare(db, probe.constData());
     sqlite3_finalize(stmt);
     return stmt ? chosen : QByteArray();

@@ -38,6 +38,10 @@ qint64 integer(sqlite3_stmt* stmt, int column, int columnCount);
 // Names of a table's columns, in lower case (SQLite compares them so);
 // empty when the table does not exist.
 QSet<QByteArray> columnNames(sqlite3* db, const char* table);
+// The same as written in the table's definition, in its column order.
+QList<QByteArray> columnsInOrder(sqlite3* db, const char* table);
+// name as an SQL identifier: "name", inner quotes doubled.
+QByteArray quotedName(const QByteArray& name);
 
 // The name by which the table's true row id can be read: "rowid", "oid" or
 // "_rowid_", whichever the table does not declare as a column of its own

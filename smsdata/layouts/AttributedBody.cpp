@@ -15,7 +15,7 @@ bool typeMarkerAt(const uchar* p, qsizetype at, qsizetype size)
 
 // The text that follows a class name ending at `at`, or false when the bytes
 // there are not a complete string of the stream.
-bool textAfter(const QByteArray& blob, qsizetype at, QByteArray* out)
+bool textAfter(QByteArrayView blob, qsizetype at, QByteArrayView* out)
 {
     const auto* p = reinterpret_cast<const uchar*>(blob.constData());
     const qsizetype size = blob.size();
@@ -40,8 +40,7 @@ bool textAfter(const QByteArray& blob, qsizetype at, QByteArray* out)
     }
     if (length > quint64(size - pos))
         return false;
-    // A copy of its own: the blob may be SQLite's buffer, valid only for now.
-    *out = QByteArray(blob.constData() + pos, qsizetype(length));
+    *out = blob.sliced(pos, qsizetype(length));
     return true;
 }
 
@@ -49,8 +48,14 @@ bool textAfter(const QByteArray& blob, qsizetype at, QByteArray* out)
 
 QByteArray decode(const QByteArray& blob)
 {
+    // A copy of its own: the blob may be SQLite's buffer, valid only for now.
+    return textIn(blob).toByteArray();
+}
+
+QByteArrayView textIn(QByteArrayView blob)
+{
     static const QByteArrayView magic("\x04\x0bstreamtyped", 13);
-    if (!QByteArrayView(blob).startsWith(magic))
+    if (!blob.startsWith(magic))
         return {};
     // The first string object of the stream is the text; later class names
     // belong to the attributes. A name that is not followed by a complete
@@ -62,7 +67,7 @@ QByteArray decode(const QByteArray& blob)
         qsizetype found = -1;
         qsizetype nameSize = 0;
         for (const QByteArrayView& name : names) {
-            const qsizetype at = QByteArrayView(blob).indexOf(name, from);
+            const qsizetype at = blob.indexOf(name, from);
             if (at >= 0 && (found < 0 || at < found)) {
                 found = at;
                 nameSize = name.size();
@@ -70,7 +75,7 @@ QByteArray decode(const QByteArray& blob)
         }
         if (found < 0)
             return {};
-        QByteArray text;
+        QByteArrayView text;
         if (textAfter(blob, found + nameSize, &text))
             return text;
         from = found + 1;

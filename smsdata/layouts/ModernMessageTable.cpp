@@ -3,6 +3,7 @@
 #include "AttributedBody.h"
 #include "ByteInterner.h"
 #include "SqliteAccess.h"
+#include "TextChunks.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -28,6 +29,51 @@ QByteArray column(const QSet<QByteArray>& columns, const char* name)
 {
     return columns.contains(name) ? QByteArray(name) : QByteArrayLiteral("NULL");
 }
+
+// Rows of a small table (handles, chats) by row id. A phone numbers them
+// from 1 up, so a vector holds them; any others (a damaged or crafted file)
+// go to a hash.
+template <typename T>
+class ByRowId
+{
+public:
+    void insert(qint64 rowId, const T& value)
+    {
+        if (rowId >= 0 && rowId < denseLimit) {
+            if (rowId >= m_dense.size()) {
+                m_dense.resize(rowId + 1);
+                m_present.resize(rowId + 1);
+            }
+            m_dense[rowId] = value;
+            m_present[rowId] = true;
+        } else {
+            m_sparse.insert(rowId, value);
+        }
+    }
+    const T* find(qint64 rowId) const
+    {
+        if (rowId >= 0 && rowId < m_dense.size())
+            return m_present.at(rowId) ? &m_dense.at(rowId) : nullptr;
+        const auto it = m_sparse.constFind(rowId);
+        return it == m_sparse.cend() ? nullptr : &it.value();
+    }
+    template <typename F>
+    void forEach(F&& f) const
+    {
+        for (qsizetype i = 0; i < m_dense.size(); ++i) {
+            if (m_present.at(i))
+                f(m_dense.at(i));
+        }
+        for (const T& value : m_sparse)
+            f(value);
+    }
+
+private:
+    static constexpr qint64 denseLimit = 1 << 20;
+    QVector<T> m_dense;
+    QVector<bool> m_present;
+    QHash<qint64, T> m_sparse;
+};
 
 struct Chat
 {
@@ -55,9 +101,18 @@ struct PendingReaction
     bool removed = false;
 };
 
-QHash<qint64, QByteArray> readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, MessageStore& store)
+using Handles = ByRowId<QByteArray>;
+using Chats = ByRowId<Chat>;
+
+QByteArray handleOf(const Handles& handles, qint64 rowId)
 {
-    QHash<qint64, QByteArray> handles;
+    const QByteArray* handle = handles.find(rowId);
+    return handle ? *handle : QByteArray();
+}
+
+Handles readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, MessageStore& store)
+{
+    Handles handles;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "handle");
     if (rowId.isEmpty() || !columns.contains("id"))
         return handles;
@@ -76,9 +131,9 @@ QHash<qint64, QByteArray> readHandles(sqlite3* db, const QByteArray& rowId, Byte
     return handles;
 }
 
-QHash<qint64, Chat> readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool)
+Chats readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool)
 {
-    QHash<qint64, Chat> chats;
+    Chats chats;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat");
     if (rowId.isEmpty() || columns.isEmpty())
         return chats;
@@ -100,27 +155,26 @@ QHash<qint64, Chat> readChats(sqlite3* db, const QByteArray& rowId, ByteInterner
 
 // Groups with their names and members; several chats with one identifier
 // are one conversation, so their members are joined.
-void recordGroups(sqlite3* db, const QHash<qint64, Chat>& chats, const QHash<qint64, QByteArray>& handles,
-                  MessageStore& store)
+void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, MessageStore& store)
 {
     QHash<QByteArray, ConversationInfo> groups;
-    for (auto it = chats.cbegin(); it != chats.cend(); ++it) {
-        if (!it->isGroup || it->key.isEmpty())
-            continue;
-        ConversationInfo& info = groups[it->key];
+    chats.forEach([&groups](const Chat& chat) {
+        if (!chat.isGroup || chat.key.isEmpty())
+            return;
+        ConversationInfo& info = groups[chat.key];
         info.isGroup = true;
         if (info.displayName.isEmpty())
-            info.displayName = it->displayName;
-    }
+            info.displayName = chat.displayName;
+    });
     if (groups.isEmpty())
         return;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat_handle_join");
     if (columns.contains("chat_id") && columns.contains("handle_id")) {
         if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select chat_id, handle_id from chat_handle_join")) {
             while (sqlite3_step(stmt) == SQLITE_ROW) {
-                const auto chat = chats.constFind(sqliteaccess::integer(stmt, 0, 2));
-                const auto handle = handles.constFind(sqliteaccess::integer(stmt, 1, 2));
-                if (chat == chats.cend() || handle == handles.cend() || handle->isEmpty())
+                const Chat* chat = chats.find(sqliteaccess::integer(stmt, 0, 2));
+                const QByteArray* handle = handles.find(sqliteaccess::integer(stmt, 1, 2));
+                if (!chat || !handle || handle->isEmpty())
                     continue;
                 auto group = groups.find(chat->key);
                 if (group != groups.end() && !group->members.contains(*handle))
@@ -136,13 +190,19 @@ void recordGroups(sqlite3* db, const QHash<qint64, Chat>& chats, const QHash<qin
 // Rows of chat_message_join ordered by message, then chat. Read in the
 // table's own order (which is the messages' order in a phone's file), and
 // sorted only when it is not.
-QVector<ChatLink> readChatLinks(sqlite3* db)
+QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected)
 {
     QVector<ChatLink> links;
+    // About one row per message: growing step by step would copy them all
+    // a few times over.
+    links.reserve(qsizetype(qBound(qint64(0), expected, qint64(1) << 24)));
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat_message_join");
     if (!columns.contains("chat_id") || !columns.contains("message_id"))
         return links;
-    sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join");
+    // The table's own order, not that of an index SQLite might prefer.
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join order by rowid");
+    if (!stmt)
+        stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join");
     if (!stmt)
         return links;
     while (sqlite3_step(stmt) == SQLITE_ROW)
@@ -199,10 +259,8 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
 
 // Each U+FFFC that stands for an attachment shows its name in brackets; a
 // message whose only content is attachments shows their names.
-QByteArray withAttachmentNames(const QByteArray& text, const QVector<QByteArray>& names)
+QByteArray withAttachmentNames(QByteArrayView text, const QVector<QByteArray>& names)
 {
-    if (names.isEmpty())
-        return text;
     if (text.isEmpty()) {
         QByteArray shown;
         for (const QByteArray& name : names) {
@@ -221,12 +279,12 @@ QByteArray withAttachmentNames(const QByteArray& text, const QVector<QByteArray>
         const qsizetype at = text.indexOf(objectReplacement, from);
         if (at < 0)
             break;
-        result += text.mid(from, at - from);
+        result += text.sliced(from, at - from);
         // An attachment without any name keeps its placeholder.
         result += name.isEmpty() ? objectReplacement : '[' + name + ']';
         from = at + objectReplacement.size();
     }
-    result += text.mid(from);
+    result += text.sliced(from);
     return result;
 }
 
@@ -329,18 +387,27 @@ enum MessageColumn {
 
 QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId)
 {
-    // The body is only fetched where the text is missing: its pages are not
-    // read for the other messages.
+    // Columns that only some rows need are taken apart only for those rows:
+    // the body where the text is missing, the group columns for events, the
+    // reaction columns for reactions. Every column costs on every row.
+    auto only = [&c](const char* condition, const char* name) -> QByteArray {
+        if (!c.contains(QByteArray(name).toLower()))
+            return "NULL";
+        return QByteArray("case when ") + condition + " then " + name + " end";
+    };
+    const QByteArray itemType = column(c, "item_type");
+    const QByteArray associatedType = column(c, "associated_message_type");
+    const QByteArray isEvent = "ifnull(" + itemType + ", 0) != 0";
+    const QByteArray isReaction = "ifnull(" + associatedType + ", 0) between 2000 and 3999";
     QByteArray body = "NULL";
     if (c.contains("attributedbody"))
-        body = c.contains("text") ? "case when text is null or length(text) = 0 then attributedBody end"
-                                  : "attributedBody";
+        body = c.contains("text") ? only("text is null or length(text) = 0", "attributedBody") : "attributedBody";
     return "select " + rowId + ", " + column(c, "text") + ", " + body + ", " + column(c, "handle_id") + ", " +
-           column(c, "is_from_me") + ", " + column(c, "date") + ", " + column(c, "item_type") + ", " +
-           column(c, "other_handle") + ", " + column(c, "group_title") + ", " + column(c, "group_action_type") + ", " +
-           column(c, "associated_message_guid") + ", " + column(c, "associated_message_type") + ", " +
-           column(c, "associated_message_emoji") + ", " + column(c, "date_edited") + ", " +
-           column(c, "date_retracted") + " from message order by " + rowId;
+           column(c, "is_from_me") + ", " + column(c, "date") + ", " + itemType + ", " +
+           only(isEvent, "other_handle") + ", " + only(isEvent, "group_title") + ", " +
+           only(isEvent, "group_action_type") + ", " + only(isReaction, "associated_message_guid") + ", " +
+           associatedType + ", " + only(isReaction, "associated_message_emoji") + ", " + column(c, "date_edited") +
+           ", " + column(c, "date_retracted") + " from message order by " + rowId;
 }
 
 } // namespace
@@ -369,10 +436,10 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         progress(0, total);
 
     ByteInterner pool;
-    const QHash<qint64, QByteArray> handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store);
-    const QHash<qint64, Chat> chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
+    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store);
+    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
     recordGroups(db, chats, handles, store);
-    const QVector<ChatLink> chatLinks = readChatLinks(db);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, total);
     const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db);
 
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName).constData());
@@ -387,6 +454,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     QHash<QByteArray, QVector<PendingReaction>> reactions;
     QHash<QByteArray, QVector<qint64>> dependents;
 
+    TextChunks texts;
     qsizetype chatCursor = 0;
     qsizetype attachmentCursor = 0;
     QVector<QByteArray> names;
@@ -395,7 +463,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         const qint64 rowId = sqlite3_column_int64(stmt, RowIdColumn);
         const qint64 handleId = sqliteaccess::integer(stmt, HandleColumn, MessageColumnCount);
         const bool fromMe = sqliteaccess::integer(stmt, FromMeColumn, MessageColumnCount) != 0;
-        const QByteArray handle = handles.value(handleId);
+        const QByteArray handle = handleOf(handles, handleId);
 
         QByteArray key;
         while (chatCursor < chatLinks.size() && chatLinks.at(chatCursor).messageId < rowId)
@@ -403,8 +471,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         for (; chatCursor < chatLinks.size() && chatLinks.at(chatCursor).messageId == rowId; ++chatCursor) {
             if (!key.isEmpty())
                 continue;
-            const auto chat = chats.constFind(chatLinks.at(chatCursor).chatId);
-            if (chat != chats.cend())
+            if (const Chat* chat = chats.find(chatLinks.at(chatCursor).chatId))
                 key = chat->key;
         }
         if (key.isEmpty())
@@ -452,11 +519,11 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
             event.time = time;
             event.kind = eventKind(itemType, sqliteaccess::integer(stmt, GroupActionColumn, MessageColumnCount));
             event.actor = sender;
-            event.target = handles.value(sqliteaccess::integer(stmt, OtherHandleColumn, MessageColumnCount));
+            event.target = handleOf(handles, sqliteaccess::integer(stmt, OtherHandleColumn, MessageColumnCount));
             event.title = sqliteaccess::text(stmt, GroupTitleColumn, MessageColumnCount);
             store.addEvent(key, event);
         } else {
-            MessageRecord record;
+            MessageRecord& record = store.messages.emplaceBack();
             record.rowId = rowId;
             record.time = time;
             record.address = key;
@@ -466,18 +533,26 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
                 record.flags |= MessageRecord::Unsent;
                 record.text = unsentNote;
             } else {
-                QByteArray text = sqliteaccess::text(stmt, TextColumn, MessageColumnCount);
+                // Views into SQLite's buffers, copied once into the store.
+                QByteArrayView text;
+                if (sqlite3_column_type(stmt, TextColumn) != SQLITE_NULL) {
+                    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, TextColumn));
+                    text = QByteArrayView(bytes, bytes ? sqlite3_column_bytes(stmt, TextColumn) : 0);
+                }
                 if (text.isEmpty() && sqlite3_column_type(stmt, BodyColumn) == SQLITE_BLOB) {
                     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, BodyColumn));
-                    const int size = sqlite3_column_bytes(stmt, BodyColumn);
                     if (bytes)
-                        text = attributedbody::decode(QByteArray::fromRawData(bytes, size));
+                        text = attributedbody::textIn(QByteArrayView(bytes, sqlite3_column_bytes(stmt, BodyColumn)));
                 }
-                record.text = withAttachmentNames(text, names);
+                if (names.isEmpty()) {
+                    record.text = texts.add(text.constData(), text.size());
+                } else {
+                    const QByteArray shown = withAttachmentNames(text, names);
+                    record.text = texts.add(shown.constData(), shown.size());
+                }
             }
             if (sqliteaccess::integer(stmt, EditedColumn, MessageColumnCount) > 0)
                 record.flags |= MessageRecord::Edited;
-            store.messages.append(std::move(record));
         }
 
         if (progress && ++done % progressStep == 0)
