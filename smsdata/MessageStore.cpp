@@ -99,8 +99,7 @@ private:
     // ignore, SQLite deletes row by row instead (and nothing else changes).
     static int authorize(void*, int action, const char* table, const char*, const char*, const char*)
     {
-        return action == SQLITE_DELETE && table && sqlite3_stricmp(table, "message") == 0 ? SQLITE_IGNORE
-                                                                                           : SQLITE_OK;
+        return action == SQLITE_DELETE && table && sqlite3_stricmp(table, "message") == 0 ? SQLITE_IGNORE : SQLITE_OK;
     }
 
     sqlite3* m_db;

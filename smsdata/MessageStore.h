@@ -37,9 +37,9 @@ struct ConversationInfo
 struct Reaction
 {
     qint64 rowId = 0;
-    int kind = 2000;    // 2000 love, 2001 like, 2002 dislike, 2003 laugh, 2004 emphasis, 2005 question, ...
-    QByteArray sender;  // handle of who reacted; empty when it was the phone's owner
-    QByteArray emoji;   // the emoji of a custom reaction, when the file names one
+    int kind = 2000;   // 2000 love, 2001 like, 2002 dislike, 2003 laugh, 2004 emphasis, 2005 question, ...
+    QByteArray sender; // handle of who reacted; empty when it was the phone's owner
+    QByteArray emoji;  // the emoji of a custom reaction, when the file names one
 };
 
 // A change to a group (a member added or removed, a new name, someone
@@ -60,8 +60,8 @@ struct ConversationEvent
 // stays byte for byte as it was.
 enum class StoreAccess { ReadWrite, ReadOnly };
 
-// Called while a read runs, on the thread that reads: `done` of `total`
-// messages so far. A read of a large file may run on a worker thread; the
+// Called while a read runs, on the thread that reads: `done` of about
+// `total` rows so far; the last call has done == total. A read of a large file may run on a worker thread; the
 // callback then posts to the GUI thread itself.
 using ReadProgress = std::function<void(qint64 done, qint64 total)>;
 

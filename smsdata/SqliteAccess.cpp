@@ -124,7 +124,8 @@ sqlite3* openUntouched(const QByteArray& path, const QString& wal)
 
 sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& walPath)
 {
-    const QString wal = walPath.isEmpty() ? QString::fromUtf8(path) + QStringLiteral("-wal") : QString::fromUtf8(walPath);
+    const QString wal =
+        walPath.isEmpty() ? QString::fromUtf8(path) + QStringLiteral("-wal") : QString::fromUtf8(walPath);
     if (mode == OpenMode::Untouched)
         return openUntouched(path, wal);
     sqlite3* db = nullptr;
@@ -238,7 +239,8 @@ QByteArray rowIdName(sqlite3* db, const char* table)
     if (chosen.isEmpty()) {
         // All three are columns: only an INTEGER PRIMARY KEY of its own is
         // still the row id under another name.
-        const qsizetype keys = std::count_if(columns.cbegin(), columns.cend(), [](const Column& c) { return c.pk > 0; });
+        const qsizetype keys =
+            std::count_if(columns.cbegin(), columns.cend(), [](const Column& c) { return c.pk > 0; });
         for (const Column& c : std::as_const(columns)) {
             if (keys == 1 && c.pk == 1 && c.type == "INTEGER")
                 chosen = quotedName(c.name);
@@ -262,6 +264,17 @@ qint64 singleInteger(sqlite3* db, const char* sql)
         sqlite3_finalize(stmt);
     }
     return value;
+}
+
+qint64 rowCountEstimate(sqlite3* db, const char* table, const QByteArray& rowIdName)
+{
+    constexpr qint64 plausibleSpan = qint64(1) << 22;
+    const QByteArray name = quotedName(table);
+    const QByteArray span = "select max(" + rowIdName + ") - min(" + rowIdName + ") + 1 from " + name;
+    const qint64 estimate = singleInteger(db, span.constData());
+    if (estimate >= 0 && estimate <= plausibleSpan)
+        return estimate;
+    return singleInteger(db, ("select count(*) from " + name).constData());
 }
 
 namespace {
@@ -296,7 +309,8 @@ QSet<QByteArray> calledNames(const QByteArray& sql)
         while (end < n && isPart(sql.at(end)))
             ++end;
         qsizetype next = end;
-        while (next < n && (sql.at(next) == ' ' || sql.at(next) == '\t' || sql.at(next) == '\n' || sql.at(next) == '\r'))
+        while (next < n &&
+               (sql.at(next) == ' ' || sql.at(next) == '\t' || sql.at(next) == '\n' || sql.at(next) == '\r'))
             ++next;
         const QByteArray name = sql.mid(i, end - i).toLower();
         if (next < n && sql.at(next) == '(' && !sqlite3_keyword_check(name.constData(), int(name.size())))

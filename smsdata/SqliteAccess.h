@@ -53,6 +53,11 @@ QByteArray rowIdName(sqlite3* db, const char* table);
 // The first column of the first row of sql as an integer; 0 when it gives none.
 qint64 singleInteger(sqlite3* db, const char* sql);
 
+// About how many rows a table holds, for progress and for reserving room:
+// the span of its row ids (two look-ups), or, when that span is implausibly
+// wide (a file with gaps of millions), the true count (a scan).
+qint64 rowCountEstimate(sqlite3* db, const char* table, const QByteArray& rowIdName);
+
 // Gives every function that the file's triggers call and this connection
 // does not know a stand-in that does nothing, so that changing the tables
 // runs the triggers' own work instead of failing with "no such function".

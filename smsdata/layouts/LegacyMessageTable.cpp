@@ -42,7 +42,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     if (!stmt)
         return;
 
-    const qint64 total = sqliteaccess::singleInteger(db, "select count(*) from message");
+    const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
     if (total > 0)
         store.messages.reserve(qsizetype(qMin<qint64>(total, INT_MAX / 2)));
     if (progress)
@@ -84,8 +84,9 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
             progress(done, qMax(total, done));
     }
     sqlite3_finalize(stmt);
+    // The total was an estimate: the last report says all is read.
     if (progress)
-        progress(store.messages.size(), qMax<qint64>(total, store.messages.size()));
+        progress(store.messages.size(), store.messages.size());
 }
 
 } // namespace legacytable

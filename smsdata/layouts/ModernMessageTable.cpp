@@ -33,8 +33,7 @@ QByteArray column(const QSet<QByteArray>& columns, const char* name)
 // Rows of a small table (handles, chats) by row id. A phone numbers them
 // from 1 up, so a vector holds them; any others (a damaged or crafted file)
 // go to a hash.
-template <typename T>
-class ByRowId
+template <typename T> class ByRowId
 {
 public:
     void insert(qint64 rowId, const T& value)
@@ -57,8 +56,7 @@ public:
         const auto it = m_sparse.constFind(rowId);
         return it == m_sparse.cend() ? nullptr : &it.value();
     }
-    template <typename F>
-    void forEach(F&& f) const
+    template <typename F> void forEach(F&& f) const
     {
         for (qsizetype i = 0; i < m_dense.size(); ++i) {
             if (m_present.at(i))
@@ -305,8 +303,9 @@ ConversationEvent::Kind eventKind(qint64 itemType, qint64 groupAction)
 {
     switch (itemType) {
     case 1:
-        return groupAction == 0 ? ConversationEvent::MemberAdded
-                                : groupAction == 1 ? ConversationEvent::MemberRemoved : ConversationEvent::Other;
+        return groupAction == 0   ? ConversationEvent::MemberAdded
+               : groupAction == 1 ? ConversationEvent::MemberRemoved
+                                  : ConversationEvent::Other;
     case 2:
         return ConversationEvent::Renamed;
     case 3:
@@ -318,9 +317,9 @@ ConversationEvent::Kind eventKind(qint64 itemType, qint64 groupAction)
 
 bool guidIsIndexed(sqlite3* db)
 {
-    return sqliteaccess::singleInteger(db, "select count(*) from pragma_index_list('message') l, "
-                                           "pragma_index_info(l.name) i where i.seqno = 0 and lower(i.name) = 'guid'") >
-           0;
+    return sqliteaccess::singleInteger(db,
+                                       "select count(*) from pragma_index_list('message') l, "
+                                       "pragma_index_info(l.name) i where i.seqno = 0 and lower(i.name) = 'guid'") > 0;
 }
 
 // The row ids of the messages with the given guids: looked up one by one
@@ -403,11 +402,11 @@ QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId)
     if (c.contains("attributedbody"))
         body = c.contains("text") ? only("text is null or length(text) = 0", "attributedBody") : "attributedBody";
     return "select " + rowId + ", " + column(c, "text") + ", " + body + ", " + column(c, "handle_id") + ", " +
-           column(c, "is_from_me") + ", " + column(c, "date") + ", " + itemType + ", " +
-           only(isEvent, "other_handle") + ", " + only(isEvent, "group_title") + ", " +
-           only(isEvent, "group_action_type") + ", " + only(isReaction, "associated_message_guid") + ", " +
-           associatedType + ", " + only(isReaction, "associated_message_emoji") + ", " + column(c, "date_edited") +
-           ", " + column(c, "date_retracted") + " from message order by " + rowId;
+           column(c, "is_from_me") + ", " + column(c, "date") + ", " + itemType + ", " + only(isEvent, "other_handle") +
+           ", " + only(isEvent, "group_title") + ", " + only(isEvent, "group_action_type") + ", " +
+           only(isReaction, "associated_message_guid") + ", " + associatedType + ", " +
+           only(isReaction, "associated_message_emoji") + ", " + column(c, "date_edited") + ", " +
+           column(c, "date_retracted") + " from message order by " + rowId;
 }
 
 } // namespace
@@ -421,9 +420,9 @@ qint64 unixTime(qint64 messageDate)
 {
     if (messageDate == 0)
         return 0;
-    const qint64 seconds =
-        (messageDate > nanosecondThreshold || messageDate < -nanosecondThreshold) ? messageDate / 1000000000
-                                                                                  : messageDate;
+    const qint64 seconds = (messageDate > nanosecondThreshold || messageDate < -nanosecondThreshold)
+                               ? messageDate / 1000000000
+                               : messageDate;
     return qMax<qint64>(0, seconds + secondsFrom1970To2001);
 }
 
@@ -431,7 +430,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
 {
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
     store.columnCount = int(columns.size());
-    const qint64 total = sqliteaccess::singleInteger(db, "select count(*) from message");
+    const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
     if (progress)
         progress(0, total);
 
@@ -490,8 +489,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         const QByteArray sender = fromMe ? QByteArray() : handle;
 
         if (associatedType >= 2000 && associatedType <= 3999) {
-            const QByteArray guid =
-                targetGuid(sqliteaccess::text(stmt, AssociatedGuidColumn, MessageColumnCount));
+            const QByteArray guid = targetGuid(sqliteaccess::text(stmt, AssociatedGuidColumn, MessageColumnCount));
             if (!guid.isEmpty()) {
                 dependents[guid].append(rowId);
                 QVector<PendingReaction>& onTarget = reactions[guid];
@@ -579,8 +577,9 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
                 store.addDependentRow(*target, row);
         }
     }
+    // The total was an estimate: the last report says all is read.
     if (progress)
-        progress(qMax(total, done), qMax(total, done));
+        progress(done, done);
 }
 
 RowDeleter::RowDeleter(sqlite3* db, const QByteArray& rowIdName) : m_db(db)
@@ -635,8 +634,8 @@ bool deletesUnchosenMessages(const QByteArray& triggerSql)
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression oldRow(QStringLiteral("\\bold\\s*\\."), QRegularExpression::CaseInsensitiveOption);
     const QString sql = QString::fromUtf8(triggerSql);
-    const qsizetype begin = sql.indexOf(QRegularExpression(QStringLiteral("\\bbegin\\b"),
-                                                           QRegularExpression::CaseInsensitiveOption));
+    const qsizetype begin =
+        sql.indexOf(QRegularExpression(QStringLiteral("\\bbegin\\b"), QRegularExpression::CaseInsensitiveOption));
     auto match = deleteFromMessage.globalMatch(sql, qMax<qsizetype>(begin, 0));
     while (match.hasNext()) {
         const QRegularExpressionMatch m = match.next();
@@ -662,8 +661,8 @@ int TriggerPause::pause(sqlite3* db)
         QByteArray sql;
     };
     QVector<Trigger> triggers;
-    if (sqlite3_stmt* stmt = sqliteaccess::prepare(
-            db, "select name, tbl_name, sql from sqlite_master where type = 'trigger' and sql is not null order by rowid")) {
+    if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select name, tbl_name, sql from sqlite_master where type = "
+                                                       "'trigger' and sql is not null order by rowid")) {
         while (sqlite3_step(stmt) == SQLITE_ROW)
             triggers.append({sqliteaccess::text(stmt, 0, 3), sqliteaccess::text(stmt, 1, 3).toLower(),
                              sqliteaccess::text(stmt, 2, 3)});

@@ -45,8 +45,9 @@ private slots:
         QTest::newRow("65,535 bytes") << QByteArray(65535, 'c');
         QTest::newRow("65,536 bytes, four-byte length") << QByteArray(65536, 'd');
         QTest::newRow("emoji and placeholder") << QStringLiteral("Café 😀 \uFFFC").toUtf8();
-        QTest::newRow("bytes that look like a stream")
-            << QByteArray("NSString\x01\x94\x84\x01+\x05" "inner", 15);
+        QTest::newRow("bytes that look like a stream") << QByteArray("NSString\x01\x94\x84\x01+\x05"
+                                                                     "inner",
+                                                                     15);
     }
     void decodesWhatThePhoneWrites()
     {
@@ -81,7 +82,9 @@ private slots:
         QTest::newRow("other header") << QByteArray("\x04\x0cstreamtypes") + "NSString" + marker + "\x03" + "abc";
         QTest::newRow("name at the very end") << streamStart;
         QTest::newRow("marker cut") << streamStart + marker.left(4);
-        QTest::newRow("wrong type code") << streamStart + QByteArray("\x01\x94\x84\x01\x69\x03" "abc", 9);
+        QTest::newRow("wrong type code") << streamStart + QByteArray("\x01\x94\x84\x01\x69\x03"
+                                                                     "abc",
+                                                                     9);
         QTest::newRow("no length") << streamStart + marker;
         QTest::newRow("length beyond the end") << streamStart + marker + "\x05" + "abc";
         QTest::newRow("two-byte length cut") << streamStart + marker + "\x81\x10";

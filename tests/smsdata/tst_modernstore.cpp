@@ -266,9 +266,9 @@ private slots:
     void reducedFileWithMessageAndHandleOnly()
     {
         const Schema schema = Schema::Reduced;
-        MessageStore store(modernfixtures::makeModernDb(path(QStringLiteral("reduced.db")),
-                                                        modernfixtures::sample(schema), schema)
-                               .toUtf8());
+        MessageStore store(
+            modernfixtures::makeModernDb(path(QStringLiteral("reduced.db")), modernfixtures::sample(schema), schema)
+                .toUtf8());
         QCOMPARE(store.layout(), MessageLayout::Modern);
         QCOMPARE(store.messages.size(), 14);
         // Without chats every message is keyed by its handle.
@@ -286,30 +286,30 @@ private slots:
     void nullAndOddCellsInEveryTable()
     {
         const QString file = path(QStringLiteral("odd.db"));
-        QCOMPARE(fixtures::exec(
-                     file,
-                     QStringLiteral(
-                         "create table message (ROWID integer primary key, guid, text, attributedBody, handle_id, "
-                         "is_from_me, date, item_type, associated_message_type, associated_message_guid);"
-                         "insert into message values (1, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);"
-                         "insert into message values (2, 'g2', x'00ff', x'0102', 'h', 'yes', 'soon', 'x', 2000, NULL);"
-                         "insert into message values (3, 'g3', 7, 'not a blob', 99, 1, 1.5e9, NULL, 3000, 'p:');"
-                         "insert into message values (4, 'g4', NULL, x'040b73747265616d7479706564', 1, 0, -1, 0, "
-                         "NULL, NULL);"
-                         "create table handle (ROWID integer primary key, id, country);"
-                         "insert into handle values (1, NULL, NULL);"
-                         "create table chat (ROWID integer primary key, chat_identifier, style, display_name);"
-                         "insert into chat values (1, NULL, 'x', NULL);"
-                         "insert into chat values (2, 'chat1', 43, NULL);"
-                         "create table chat_message_join (chat_id, message_id);"
-                         "insert into chat_message_join values (NULL, NULL);"
-                         "insert into chat_message_join values (1, 3);"
-                         "insert into chat_message_join values ('2', 4);"
-                         "create table chat_handle_join (chat_id, handle_id);"
-                         "insert into chat_handle_join values (2, NULL);"
-                         "create table message_attachment_join (message_id, attachment_id);"
-                         "insert into message_attachment_join values (3, 42);")),
-                 SQLITE_OK);
+        QCOMPARE(
+            fixtures::exec(
+                file, QStringLiteral(
+                          "create table message (ROWID integer primary key, guid, text, attributedBody, handle_id, "
+                          "is_from_me, date, item_type, associated_message_type, associated_message_guid);"
+                          "insert into message values (1, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);"
+                          "insert into message values (2, 'g2', x'00ff', x'0102', 'h', 'yes', 'soon', 'x', 2000, NULL);"
+                          "insert into message values (3, 'g3', 7, 'not a blob', 99, 1, 1.5e9, NULL, 3000, 'p:');"
+                          "insert into message values (4, 'g4', NULL, x'040b73747265616d7479706564', 1, 0, -1, 0, "
+                          "NULL, NULL);"
+                          "create table handle (ROWID integer primary key, id, country);"
+                          "insert into handle values (1, NULL, NULL);"
+                          "create table chat (ROWID integer primary key, chat_identifier, style, display_name);"
+                          "insert into chat values (1, NULL, 'x', NULL);"
+                          "insert into chat values (2, 'chat1', 43, NULL);"
+                          "create table chat_message_join (chat_id, message_id);"
+                          "insert into chat_message_join values (NULL, NULL);"
+                          "insert into chat_message_join values (1, 3);"
+                          "insert into chat_message_join values ('2', 4);"
+                          "create table chat_handle_join (chat_id, handle_id);"
+                          "insert into chat_handle_join values (2, NULL);"
+                          "create table message_attachment_join (message_id, attachment_id);"
+                          "insert into message_attachment_join values (3, 42);")),
+            SQLITE_OK);
         MessageStore store(file.toUtf8());
         QCOMPARE(store.layout(), MessageLayout::Modern);
         // Row 2 reacts to nothing it names: not a message, and shown on none.
@@ -365,7 +365,8 @@ private slots:
             onWorker = onWorker && QThread::currentThread() != gui;
         };
         std::unique_ptr<MessageStore> store;
-        std::unique_ptr<QThread> worker(QThread::create([&] { store = std::make_unique<MessageStore>(file.toUtf8(), options); }));
+        std::unique_ptr<QThread> worker(
+            QThread::create([&] { store = std::make_unique<MessageStore>(file.toUtf8(), options); }));
         worker->start();
         QVERIFY(worker->wait(120000));
 
@@ -397,9 +398,9 @@ private slots:
         QTest::newRow("handle_id without is_from_me")
             << QStringLiteral("create table message (ROWID integer primary key, handle_id, text); "
                               "insert into message values (1, 1, 'x');");
-        QTest::newRow("without rowid")
-            << QStringLiteral("create table message (address primary key, date, text, flags) without rowid; "
-                              "insert into message values ('10086', 5, 'x', 2);");
+        QTest::newRow("without rowid") << QStringLiteral(
+            "create table message (address primary key, date, text, flags) without rowid; "
+            "insert into message values ('10086', 5, 'x', 2);");
     }
     void neitherLayoutReadsAsEmpty()
     {

@@ -279,8 +279,7 @@ private slots:
         QCOMPARE(store.reactionsTo(9).size(), 1);
         // Its joins, attachments and reactions are all still there.
         QCOMPARE(single(db, "select count(*) from chat_message_join where message_id = 9"), QStringLiteral("1"));
-        QCOMPARE(single(db, "select count(*) from message_attachment_join where message_id = 9"),
-                 QStringLiteral("2"));
+        QCOMPARE(single(db, "select count(*) from message_attachment_join where message_id = 9"), QStringLiteral("2"));
         QCOMPARE(single(db, "select count(*) from attachment"), QStringLiteral("3"));
         QCOMPARE(single(db, "select count(*) from message where ROWID in (11, 12, 13)"), QStringLiteral("3"));
         store.close();
@@ -296,9 +295,9 @@ private slots:
         for (bool modern : {false, true}) {
             for (bool wal : {false, true}) {
                 for (const char* kind : {"single", "selected", "clear all", "conversation"}) {
-                    const QString name = QStringLiteral("%1, %2, %3")
-                                             .arg(modern ? "modern" : "legacy", wal ? "WAL" : "rollback journal",
-                                                  QLatin1String(kind));
+                    const QString name =
+                        QStringLiteral("%1, %2, %3")
+                            .arg(modern ? "modern" : "legacy", wal ? "WAL" : "rollback journal", QLatin1String(kind));
                     QTest::newRow(qPrintable(name)) << modern << wal << QString::fromLatin1(kind);
                 }
             }

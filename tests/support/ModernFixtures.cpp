@@ -195,8 +195,8 @@ QString makeModernDb(const QString& path, const Database& database, Schema schem
 
     const bool joins = hasTable(db, "chat");
     if (joins) {
-        sqlite3_stmt* chat = prepare(
-            db, "insert into chat (ROWID, guid, style, chat_identifier, display_name) values (?, ?, ?, ?, ?)");
+        sqlite3_stmt* chat =
+            prepare(db, "insert into chat (ROWID, guid, style, chat_identifier, display_name) values (?, ?, ?, ?, ?)");
         sqlite3_stmt* member = prepare(db, "insert into chat_handle_join (chat_id, handle_id) values (?, ?)");
         for (const Chat& c : database.chats) {
             sqlite3_bind_int64(chat, 1, c.rowId);
@@ -231,8 +231,8 @@ QString makeModernDb(const QString& path, const Database& database, Schema schem
         sqlite3_finalize(attachment);
     }
 
-    sqlite3_stmt* chatLink = joins ? prepare(db, "insert into chat_message_join (chat_id, message_id) values (?, ?)")
-                                   : nullptr;
+    sqlite3_stmt* chatLink =
+        joins ? prepare(db, "insert into chat_message_join (chat_id, message_id) values (?, ?)") : nullptr;
     sqlite3_stmt* attachmentLink =
         joins ? prepare(db, "insert into message_attachment_join (message_id, attachment_id) values (?, ?)") : nullptr;
     for (const Message& m : database.messages) {
@@ -350,7 +350,8 @@ Database sample(Schema schema)
                          {QStringLiteral("other_handle"), 7}};
         d.messages.append(added);
         Message renamed = message(15, QVariant(), 0, true, {6});
-        renamed.columns = {{QStringLiteral("item_type"), 2}, {QStringLiteral("group_title"), QStringLiteral("Climbing crew")}};
+        renamed.columns = {{QStringLiteral("item_type"), 2},
+                           {QStringLiteral("group_title"), QStringLiteral("Climbing crew")}};
         d.messages.append(renamed);
     }
     d.messages.append(message(16, text("Unnamed group hello"), 1, false, {7}));
