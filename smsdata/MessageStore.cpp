@@ -406,11 +406,16 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
         // program did; the file's triggers do the rest.
         std::unique_ptr<moderntable::RowDeleter> modernRows;
         sqlite3_stmt* legacyRow = nullptr;
+        int legacyPrepared = SQLITE_OK;
         if (modern) {
             modernRows = std::make_unique<moderntable::RowDeleter>(m_db, m_rowIdName);
         } else {
             const QByteArray sql = "delete from message where " + m_rowIdName + " = ?";
-            sqlite3_prepare_v2(m_db, sql.constData(), -1, &legacyRow, nullptr);
+            if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &legacyRow, nullptr) != SQLITE_OK) {
+                legacyPrepared = sqlite3_extended_errcode(m_db);
+                sqlite3_finalize(legacyRow);
+                legacyRow = nullptr;
+            }
         }
         sqlite3_stmt* savepoint = sqliteaccess::prepare(m_db, "SAVEPOINT msgdesk_row");
         sqlite3_stmt* release = sqliteaccess::prepare(m_db, "RELEASE msgdesk_row");
@@ -426,7 +431,7 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
             if (modernRows)
                 return modernRows->deleteRow(rowId);
             if (!legacyRow)
-                return sqlite3_extended_errcode(m_db);
+                return legacyPrepared != SQLITE_OK ? legacyPrepared : SQLITE_ERROR;
             sqlite3_bind_int64(legacyRow, 1, rowId);
             return run(legacyRow);
         };

@@ -39,8 +39,11 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         sql += ", " + (position < columns.size() ? sqliteaccess::quotedName(columns.at(position)) : QByteArray("NULL"));
     sql += " from message";
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
-    if (!stmt)
+    if (!stmt) {
+        if (progress)
+            progress(0, 0);
         return;
+    }
 
     const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
     if (total > 0)

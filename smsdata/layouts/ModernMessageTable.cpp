@@ -442,8 +442,11 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db);
 
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName).constData());
-    if (!stmt)
+    if (!stmt) {
+        if (progress)
+            progress(0, 0);
         return;
+    }
     if (total > 0)
         store.messages.reserve(qsizetype(qMin<qint64>(total, INT_MAX / 2)));
 
@@ -582,7 +585,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         progress(done, done);
 }
 
-RowDeleter::RowDeleter(sqlite3* db, const QByteArray& rowIdName) : m_db(db)
+RowDeleter::RowDeleter(sqlite3* db, const QByteArray& rowIdName)
 {
     if (sqliteaccess::columnNames(db, "message_attachment_join").contains("message_id"))
         m_attachmentLinks = sqliteaccess::prepare(db, "delete from message_attachment_join where message_id = ?");

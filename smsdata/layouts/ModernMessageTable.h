@@ -46,13 +46,11 @@ public:
     RowDeleter(const RowDeleter&) = delete;
     RowDeleter& operator=(const RowDeleter&) = delete;
 
-    // SQLITE_OK when the message table's statement could be prepared.
-    int prepareResult() const { return m_prepareResult; }
-    // SQLITE_OK, or the code of the first statement that failed.
+    // SQLITE_OK, or the code of the first statement that failed (or of the
+    // message table's statement that could not be prepared).
     int deleteRow(qint64 rowId);
 
 private:
-    sqlite3* m_db = nullptr;
     sqlite3_stmt* m_attachmentLinks = nullptr;
     sqlite3_stmt* m_chatLinks = nullptr;
     sqlite3_stmt* m_message = nullptr;
