@@ -198,10 +198,8 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
     sqlite3_create_function(m_db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
     if (!readOnly) {
         sqliteaccess::registerTriggerStandIns(m_db);
-        // A deleted message must not stay readable in the file's free pages,
-        // nor in a journal kept between transactions.
+        // A deleted message must not stay readable in the file's free pages.
         exec(m_db, "PRAGMA secure_delete=ON");
-        exec(m_db, "PRAGMA journal_size_limit=0");
     }
 
     const QSet<QByteArray> columns = sqliteaccess::columnNames(m_db, "message");
