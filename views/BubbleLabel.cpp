@@ -128,8 +128,21 @@ void BubbleLabel::paintEvent(QPaintEvent* event)
         p.setBrush(look.badge);
         p.drawRoundedRect(badge, badge.height() / 2, badge.height() / 2);
         p.setPen(look.incomingText);
-        p.setFont(look.small.font());
-        p.drawText(badge, Qt::AlignCenter, m_content.badge);
+        qreal x = badge.left() + kBadgePadX;
+        for (const auto& [emoji, count] : badgeParts(m_content.badge)) {
+            const int w = look.emoji.estimate(emoji, 100000).width;
+            p.setFont(look.emoji.font());
+            p.drawText(QRectF(x, badge.top(), w + 4, badge.height()), Qt::AlignLeft | Qt::AlignVCenter, emoji);
+            x += w;
+            if (!count.isEmpty()) {
+                x += kBadgeCountGap;
+                const int cw = look.small.estimate(count, 100000).width;
+                p.setFont(look.small.font());
+                p.drawText(QRectF(x, badge.top(), cw + 4, badge.height()), Qt::AlignLeft | Qt::AlignVCenter, count);
+                x += cw;
+            }
+            x += kBadgeGap;
+        }
     }
 }
 

@@ -51,6 +51,30 @@ void BubbleLook::setTextFont(const QFont& font)
     note.setFont(scaled(f, 1.0, QFont::Normal, true));
     sender.setFont(scaled(f, 0.85, QFont::DemiBold));
     small.setFont(scaled(f, 0.8, QFont::Normal));
+    QFont e = f;
+    if (!m_emojiFamily.isEmpty())
+        e.setFamilies({m_emojiFamily, f.family()});
+    emoji.setFont(e);
+    emojiLine = std::max(emoji.layout(QString::fromUtf8("\xf0\x9f\x91\x8d"), 1000).height, small.lineHeight());
+}
+
+void BubbleLook::setEmojiFamily(const QString& family)
+{
+    m_emojiFamily = family;
+    setTextFont(text.font());
+}
+
+QVector<QPair<QString, QString>> badgeParts(const QString& badge)
+{
+    QVector<QPair<QString, QString>> parts;
+    for (const QString& part : badge.split(QStringLiteral("  "), Qt::SkipEmptyParts)) {
+        const int space = int(part.indexOf(QLatin1Char(' ')));
+        if (space < 0)
+            parts.append({part, QString()});
+        else
+            parts.append({part.left(space), part.mid(space + 1)});
+    }
+    return parts;
 }
 
 QColor BubbleLook::senderColor(int tone) const
@@ -64,12 +88,24 @@ int bubbleCap(int rowWidth, bool editing)
     return std::max(60, int((rowWidth - (editing ? 20 : 0)) * kBubbleShare));
 }
 
+static int textCapOf(int cap)
+{
+    return std::max(1, cap - 2 * kBubbleMarginX - 2 * kBubblePadX);
+}
+
+int oneLineBubbleHeight(const QByteArray& utf8, const BubbleLook& look, int cap)
+{
+    if (!look.text.fitsOneLine(utf8, textCapOf(cap)))
+        return 0;
+    return 2 * kBubbleMarginY + 2 * kBubblePadY + look.text.lineHeight();
+}
+
 BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, int cap, Measure how,
                           QTextLayout* keep, QVector<int>* lines)
 {
     BubbleShape shape;
     const TextMeasure& font = content.unsent ? look.note : look.text;
-    const int textCap = std::max(1, cap - 2 * kBubbleMarginX - 2 * kBubblePadX);
+    const int textCap = textCapOf(cap);
     TextShape text;
     if (content.text.size() > kHugeText) {
         // The greedy lines are what such a bubble shows, so they are exact.
@@ -96,8 +132,15 @@ BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, 
     }
     int bubbleWidth = std::max(inner + 2 * kBubblePadX, 2 * look.radius);
     if (!content.badge.isEmpty()) {
-        shape.badgeWidth = look.small.estimate(content.badge, 100000).width + 2 * kBadgePadX;
-        shape.badgeHeight = look.small.lineHeight() + 6;
+        const auto parts = badgeParts(content.badge);
+        int w = 2 * kBadgePadX + kBadgeGap * std::max(0, int(parts.size()) - 1);
+        for (const auto& [emoji, count] : parts) {
+            w += look.emoji.estimate(emoji, 100000).width;
+            if (!count.isEmpty())
+                w += kBadgeCountGap + look.small.estimate(count, 100000).width;
+        }
+        shape.badgeWidth = w;
+        shape.badgeHeight = look.emojiLine + 4;
         bubbleWidth = std::max(bubbleWidth, shape.badgeWidth + 2 * look.radius);
     }
     shape.width = std::min(cap, bubbleWidth + 2 * kBubbleMarginX);

@@ -35,6 +35,10 @@ struct BubbleLook
 
     // The text font; the sender line, notes and badges follow from it.
     void setTextFont(const QFont& font);
+    // A family tried first for the reactions' emoji, which many text fonts
+    // hold only as black outlines; empty for the text font alone.
+    void setEmojiFamily(const QString& family);
+    QString emojiFamily() const { return m_emojiFamily; }
     QColor senderColor(int tone) const;
 
     QColor incoming{0xe9, 0xe9, 0xeb};
@@ -51,8 +55,19 @@ struct BubbleLook
     TextMeasure text;
     TextMeasure note;   // the unsent note: the text font in italics
     TextMeasure sender; // the name line of a group's bubble
-    TextMeasure small;  // "Edited" and the reaction badge
+    TextMeasure small;  // "Edited" and the counts of the reaction badge
+    TextMeasure emoji;  // the reactions themselves
+    int emojiLine = 0;
+
+private:
+    QString m_emojiFamily;
 };
+
+// The parts of a reaction badge: each emoji with its count, if any.
+QVector<QPair<QString, QString>> badgeParts(const QString& badge);
+// Space between two parts of a badge, and between an emoji and its count.
+constexpr int kBadgeGap = 6;
+constexpr int kBadgeCountGap = 2;
 
 // Space around and inside the drawn bubble, in pixels.
 constexpr int kBubbleMarginX = 10;
@@ -90,6 +105,11 @@ enum class Measure { Quick, Exact };
 // for painting.
 BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, int cap, Measure how,
                           QTextLayout* keep = nullptr, QVector<int>* lines = nullptr);
+
+// The label height of a bubble that shows nothing but its text, when that
+// text is plain ASCII sure to be one line; 0 for any other text. Made from
+// the stored bytes, for the many messages whose height is only counted.
+int oneLineBubbleHeight(const QByteArray& utf8, const BubbleLook& look, int cap);
 
 // Widest label a bubble gets in a row of the given width.
 int bubbleCap(int rowWidth, bool editing);

@@ -177,6 +177,13 @@ QString ConversationItems::messageText(int item) const
     return QString::fromUtf8(record(item).text);
 }
 
+bool ConversationItems::isPlain(int item) const
+{
+    const MessageRecord& r = record(item);
+    return r.flags == 0 && !(m_group && r.isIncoming && !r.sender.isEmpty()) &&
+           (m_badges.isEmpty() || !m_badges.contains(r.rowId));
+}
+
 BubbleContent ConversationItems::contentOf(int item) const
 {
     const MessageRecord& r = record(item);

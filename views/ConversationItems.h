@@ -51,6 +51,8 @@ public:
     const QVector<MessageRecord>& records() const { return m_records; }
     QString eventText(int item) const { return m_eventTexts[m_items[item].event]; }
 
+    // Whether a message shows nothing but its text.
+    bool isPlain(int item) const;
     // The text of a message and what is shown with it.
     QString messageText(int item) const;
     BubbleContent contentOf(int item) const;

@@ -11,7 +11,7 @@
 namespace {
 
 // A header is at most this wide by preference, however long its text.
-constexpr int kPreferredChars = 40;
+constexpr int kPreferredChars = 16;
 // More of a text than any screen shows on one line; the rest is never measured.
 constexpr int kShownChars = 1000;
 

@@ -140,6 +140,23 @@ TextShape TextMeasure::estimate(const QString& text, int width, bool* exact) con
     return greedy(text, width, 1.0, nullptr);
 }
 
+bool TextMeasure::fitsOneLine(const QByteArray& utf8, int width) const
+{
+    qreal w = 0;
+    int run = 0;
+    for (const char ch : utf8) {
+        const uchar c = uchar(ch);
+        if (c < 0x20 || c > 0x7E)
+            return false;
+        // A long run would be shown with breaks put into it.
+        run = c == ' ' ? 0 : run + 1;
+        if (run > kLongestRun)
+            return false;
+        w += advance(c);
+    }
+    return w + 4 <= width;
+}
+
 TextShape TextMeasure::wrap(const QString& text, int width, QVector<int>* starts) const
 {
     return greedy(text, width, kWrapShare, starts);

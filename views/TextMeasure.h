@@ -56,6 +56,10 @@ public:
     // exact and *exact is set.
     TextShape estimate(const QString& text, int width, bool* exact = nullptr) const;
 
+    // Whether UTF-8 text is plain ASCII that is sure to be one line at the
+    // width: then its height is lineHeight() without any text made from it.
+    bool fitsOneLine(const QByteArray& utf8, int width) const;
+
     // The greedy wrap itself, one start offset per line. Texts too long to
     // shape whole are shown by these lines, each shaped when painted; the
     // lines leave a little room, so that shaping never makes one too wide.

@@ -227,9 +227,19 @@ views::RowTexts frame_page1::textsOf(int item) const
 int frame_page1::heightOf(int item, int width, views::Measure how, bool* exact)
 {
     const Entry& e = m_entries[item];
-    if (e.closed) {
-        *exact = true;
+    *exact = true;
+    if (e.closed)
         return 0;
+    // Most rows are a short name and a short text: counted from the stored
+    // bytes, without making the texts.
+    const MessageRecord& head = m_heads[item];
+    const QByteArray& name =
+        head.contactName == "NULL" || head.contactName.isEmpty() ? head.address : head.contactName;
+    const bool trimmed = !name.isEmpty() && name.front() != ' ' && name.back() != ' ';
+    constexpr qint64 kYear10000 = 253402300800;
+    if (trimmed && head.text.size() <= kPreviewChars && head.time >= 0 && head.time < kYear10000) {
+        if (const int h = views::oneLineRowHeight(metrics(), name, head.text, width, m_rowsEditing, e.offered))
+            return h;
     }
     return views::rowHeight(metrics(), textsOf(item), width, m_rowsEditing, e.offered, how, exact);
 }

@@ -271,10 +271,14 @@ int frame_page2::messageHeight(int item, int width, views::Measure how, bool* ex
         return 0;
     if (it.record < 0)
         return kEventHeight;
-    const views::BubbleShape shape =
-        views::measureBubble(m_items.contentOf(item), m_look, views::bubbleCap(width, m_bubblesEditing), how);
-    *exact = shape.exact;
-    const int column = shape.height + (item == m_copyItem ? m_copyRowHeight : 0);
+    const int cap = views::bubbleCap(width, m_bubblesEditing);
+    int label = m_items.isPlain(item) ? views::oneLineBubbleHeight(m_items.record(item).text, m_look, cap) : 0;
+    if (label == 0) {
+        const views::BubbleShape shape = views::measureBubble(m_items.contentOf(item), m_look, cap, how);
+        *exact = shape.exact;
+        label = shape.height;
+    }
+    const int column = label + (item == m_copyItem ? m_copyRowHeight : 0);
     return kDateHeight + std::max(m_bubblesEditing ? kMarkSize : 0, column);
 }
 
@@ -470,6 +474,14 @@ void frame_page2::setBubbleFontSize(int pixels)
     QFont f = m_look.text.font();
     f.setPixelSize(pixels);
     m_look.setTextFont(f);
+    lookChanged(true);
+}
+
+void frame_page2::setEmojiFontFamily(const QString& family)
+{
+    if (family == m_look.emojiFamily())
+        return;
+    m_look.setEmojiFamily(family);
     lookChanged(true);
 }
 

@@ -51,6 +51,7 @@ class frame_page2 : public QFrame, private views::ItemColumn::Items
     Q_PROPERTY(QColor markRingColor READ markRingColor WRITE setMarkRingColor)
     Q_PROPERTY(int bubbleRadius READ bubbleRadius WRITE setBubbleRadius)
     Q_PROPERTY(int bubbleFontSize READ bubbleFontSize WRITE setBubbleFontSize)
+    Q_PROPERTY(QString emojiFontFamily READ emojiFontFamily WRITE setEmojiFontFamily)
 
 public:
     explicit frame_page2(MessageStore* store, QWidget* parent = nullptr);
@@ -89,6 +90,8 @@ public:
     void setBubbleRadius(int radius);
     int bubbleFontSize() const { return m_look.text.font().pixelSize(); }
     void setBubbleFontSize(int pixels);
+    QString emojiFontFamily() const { return m_look.emojiFamily(); }
+    void setEmojiFontFamily(const QString& family);
 
 signals:
     void sendToPage1(QString number);

@@ -1,6 +1,7 @@
 #include "messageframe.h"
 
 #include "MarkButton.h"
+#include "RowLabel.h"
 
 #include "ui_messageframe.h"
 
@@ -26,17 +27,48 @@ int labelHeight(const QFont& font, const QString& text, int width)
     return QFontMetrics(font).boundingRect(0, 0, std::max(1, width), 2000, Qt::AlignLeft | Qt::TextWordWrap, text).height();
 }
 
-int wrappedHeight(const QFont& font, const TextMeasure& measure, int line, const QString& text, int width, Measure how,
-                  bool* exact)
+int estimatedHeight(const QFont& font, const TextMeasure& measure, int line, const QString& text, int width)
 {
-    if (how == Measure::Exact)
-        return labelHeight(font, text, width);
-    bool one = false;
-    const TextShape s = measure.estimate(text, width, &one);
-    if (one)
-        return line;
-    *exact = false;
+    const TextShape s = measure.estimate(text, width);
     return s.lines * line + std::max(0, s.lines - 1) * QFontMetrics(font).leading();
+}
+
+// Width left for the texts, and the tallest of the other columns.
+struct Columns
+{
+    int text = 0;
+    int tallest = 0;
+};
+
+Columns columnsOf(const RowMetrics& m, int width, bool editing, bool offered)
+{
+    const int avail = width - m.margins.left() - m.margins.right();
+    int columns = 1;
+    int fixed = 0;
+    Columns c;
+    if (editing) {
+        fixed += m.minus;
+        c.tallest = std::max(c.tallest, m.minus);
+        ++columns;
+    }
+    if (editing && offered) {
+        fixed += m.deleteButton.width();
+        c.tallest = std::max(c.tallest, m.deleteButton.height());
+        ++columns;
+    }
+    if (!editing) {
+        fixed += m.chevron.width();
+        c.tallest = std::max(c.tallest, m.chevron.height());
+        ++columns;
+    }
+    c.text = std::max(0, avail - fixed - m.spacing * (columns - 1));
+    return c;
+}
+
+int heightOf(const RowMetrics& m, const Columns& c, int nameHeight, int textHeight)
+{
+    const int texts = std::max(nameHeight, m.timeLine) + m.lineSpacing + textHeight;
+    return m.margins.top() + m.margins.bottom() + std::max(c.tallest, texts);
 }
 
 } // namespace
@@ -44,41 +76,46 @@ int wrappedHeight(const QFont& font, const TextMeasure& measure, int line, const
 int rowHeight(const RowMetrics& m, const RowTexts& texts, int width, bool editing, bool offered, Measure how, bool* exact)
 {
     bool ok = true;
-    const int avail = width - m.margins.left() - m.margins.right();
-    const bool showDelete = editing && offered;
-    int columns = 1;
-    int fixed = 0;
-    int tallest = 0;
-    if (editing) {
-        fixed += m.minus;
-        tallest = std::max(tallest, m.minus);
-        ++columns;
-    }
-    if (showDelete) {
-        fixed += m.deleteButton.width();
-        tallest = std::max(tallest, m.deleteButton.height());
-        ++columns;
-    }
-    if (!editing) {
-        fixed += m.chevron.width();
-        tallest = std::max(tallest, m.chevron.height());
-        ++columns;
-    }
-    const int textWidth = std::max(0, avail - fixed - m.spacing * (columns - 1));
-    // The time is one line, as wide as the label's own size hint.
-    const QSize time = how == Measure::Quick
-                           ? QSize(m.timeMeasure->estimate(texts.time, 100000).width + 1, m.timeLine)
-                           : QFontMetrics(m.time).boundingRect(0, 0, 2000, 2000, Qt::AlignLeft, texts.time).size();
-    if (how == Measure::Quick)
+    const Columns c = columnsOf(m, width, editing, offered);
+
+    // A name that fits beside the widest time is one line whatever the time.
+    int name = 0;
+    bool one = false;
+    m.nameMeasure->estimate(texts.name, c.text - m.nameSpacing - m.timeBound, &one);
+    if (one) {
+        name = m.nameLine;
+    } else if (how == Measure::Exact) {
+        const int time = RowLabel::lineSize(m.time, texts.time).width();
+        name = labelHeight(m.name, texts.name, c.text - m.nameSpacing - time);
+    } else {
+        const int time = m.timeMeasure->estimate(texts.time, 100000).width + 1;
+        name = estimatedHeight(m.name, *m.nameMeasure, m.nameLine, texts.name, c.text - m.nameSpacing - time);
         ok = false;
-    const int nameWidth = std::max(0, textWidth - m.nameSpacing - time.width());
-    const int nameLine =
-        std::max(wrappedHeight(m.name, *m.nameMeasure, m.nameLine, texts.name, nameWidth, how, &ok), time.height());
-    const int text = wrappedHeight(m.text, *m.textMeasure, m.textLine, texts.text, textWidth, how, &ok);
-    tallest = std::max(tallest, nameLine + m.lineSpacing + text);
+    }
+
+    int text = 0;
+    m.textMeasure->estimate(texts.text, c.text, &one);
+    if (one) {
+        text = m.textLine;
+    } else if (how == Measure::Exact) {
+        text = labelHeight(m.text, texts.text, c.text);
+    } else {
+        text = estimatedHeight(m.text, *m.textMeasure, m.textLine, texts.text, c.text);
+        ok = false;
+    }
     if (exact)
         *exact = ok;
-    return m.margins.top() + m.margins.bottom() + tallest;
+    return heightOf(m, c, name, text);
+}
+
+int oneLineRowHeight(const RowMetrics& m, const QByteArray& name, const QByteArray& text, int width, bool editing,
+                     bool offered)
+{
+    const Columns c = columnsOf(m, width, editing, offered);
+    if (!m.nameMeasure->fitsOneLine(name, c.text - m.nameSpacing - m.timeBound) ||
+        !m.textMeasure->fitsOneLine(text, c.text))
+        return 0;
+    return heightOf(m, c, m.nameLine, m.textLine);
 }
 
 } // namespace views
@@ -166,7 +203,22 @@ views::RowMetrics messageframe::metrics()
     m.timeMeasure = std::make_shared<views::TextMeasure>(m.time);
     m.nameLine = views::labelHeight(m.name, QStringLiteral("x"), 2000);
     m.textLine = views::labelHeight(m.text, QStringLiteral("x"), 2000);
-    m.timeLine = views::labelHeight(m.time, QStringLiteral("x"), 2000);
+    m.timeLine = RowLabel::lineSize(m.time, QStringLiteral("x")).height();
+    // Digits of most fonts are all as wide; the widest of them stands for each.
+    QChar widest = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d) {
+        if (RowLabel::lineSize(m.time, QString(QLatin1Char(d))).width() >
+            RowLabel::lineSize(m.time, QString(widest)).width())
+            widest = QLatin1Char(d);
+    }
+    const QString digits = QStringLiteral(" %1%1 %1%1:%1%1:%1%1 %1%1%1%1").arg(widest);
+    for (const char* day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}) {
+        for (const char* month : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"}) {
+            const QString time = QStringLiteral("time:") + QLatin1String(day) + QLatin1Char(' ') + QLatin1String(month) + digits;
+            m.timeBound = std::max(m.timeBound, RowLabel::lineSize(m.time, time).width());
+        }
+    }
+    m.timeBound += 2;
     return m;
 }
 

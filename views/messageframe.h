@@ -55,6 +55,8 @@ struct RowMetrics
     int nameLine = 0;
     int textLine = 0;
     int timeLine = 0;
+    // The widest a time text of years 1000 to 9999 can be.
+    int timeBound = 0;
 };
 
 struct RowTexts
@@ -67,6 +69,11 @@ struct RowTexts
 // Height of a row of the given width; Quick estimates the wrapped texts.
 int rowHeight(const RowMetrics& m, const RowTexts& texts, int width, bool editing, bool offered, Measure how,
               bool* exact = nullptr);
+
+// The height of a row whose name and text, as stored, are plain ASCII sure
+// to be one line each; 0 for any other row. No text is made for it.
+int oneLineRowHeight(const RowMetrics& m, const QByteArray& name, const QByteArray& text, int width, bool editing,
+                     bool offered);
 
 } // namespace views
 
