@@ -7,11 +7,15 @@
 // user drags the scroll bar (200 steps, each painted before the next), the
 // longest single step on the GUI thread, and the peak memory of the process.
 //
+// Last, what one bubble and one row widget cost to make, fill and paint,
+// with the skin and with no style sheet at all (bench_views --widgets MODE).
+//
 // Each case runs in a fresh child process (bench_views --case NAME VIEW),
 // so that its peak memory is its own; the parent prints the figures and one
 // line per goal ending in "met" or "MISSED".
 
 #include "BubbleFrame.h"
+#include "Frame.h"
 #include "MessageStore.h"
 #include "frame_page1.h"
 #include "frame_page2.h"
@@ -300,6 +304,60 @@ Figures runYardstick(const Case& c, MessageStore& store)
     return f;
 }
 
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// Makes count bubbles (or rows) on a shown canvas, fills and paints them.
+int runWidgets(bool skin)
+{
+    constexpr int count = 300;
+    xresourceMgr skins;
+    if (skin) {
+        static const char* const names[] = {"default", nullptr};
+        skins.registerSkin(names);
+        skins.setSkin(QStringLiteral("default"));
+    }
+    for (bool rows : {false, true}) {
+        QWidget canvas;
+        canvas.resize(700, 500);
+        PaintWatch watch(&canvas);
+        canvas.show();
+        watch.waitForPaint();
+        const long before = residentKb();
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < count; ++i) {
+            QWidget* w = nullptr;
+            if (rows) {
+                auto* row = new messageframe(&canvas);
+                row->setContents(QStringLiteral("Contact %1").arg(i), QStringLiteral("time:Fri Jan 01 08:02:00 2010"),
+                                 QString::fromUtf8(sampleText(i)));
+                w = row;
+            } else {
+                auto* bubble = new Frame(&canvas);
+                bubble->setMessageText(QString::fromUtf8(sampleText(i)));
+                w = bubble;
+            }
+            w->setGeometry(0, (i % 10) * 50, 700, 50);
+            w->show();
+            if (i % 10 == 9)
+                watch.waitForPaint();
+        }
+        const double each = ms(t.nsecsElapsed()) / count;
+        const double kib = double(residentKb() - before) / count;
+        std::printf("RESULT %s %.3f %.1f\n", rows ? "row" : "bubble", each, kib);
+    }
+    return 0;
+}
+
 const Case* findCase(const QByteArray& name)
 {
     for (const Case& c : kCases)
@@ -359,6 +417,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && QByteArray(argv[1]) == "--widgets") {
+        QApplication app(argc, argv);
+        return runWidgets(QByteArray(argv[2]) == "skin");
+    }
     if (argc == 4 && QByteArray(argv[1]) == "--case") {
         QApplication app(argc, argv);
         const Case* c = findCase(argv[2]);
@@ -416,6 +478,22 @@ int main(int argc, char** argv)
         std::printf("  goal: no step over %.0f ms on the GUI thread: longest %.1f ms: %s\n", kStepGoalMs,
                     page.longestStep, verdict(stepOk));
         missed += stepOk ? 0 : 1;
+    }
+    if (only.isEmpty() || only.contains(QStringLiteral("widgets"))) {
+        std::printf("one widget made, filled and painted (300 of each, resident memory per widget)\n");
+        for (const char* mode : {"skin", "plain"}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(self, {QStringLiteral("--widgets"), QString::fromLatin1(mode)});
+            child.waitForFinished(-1);
+            for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> p = line.split(' ');
+                if (p.size() == 4 && p[0] == "RESULT")
+                    std::printf("  %-6s %s: %6.3f ms, %6.1f KiB\n", p[1].constData(),
+                                qstrcmp(mode, "skin") == 0 ? "with the skin    " : "without any sheet", p[2].toDouble(),
+                                p[3].toDouble());
+            }
+        }
     }
     std::printf("\n%d goal(s) missed\n", missed);
     return 0;

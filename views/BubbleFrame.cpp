@@ -35,11 +35,6 @@ void BubbleFrame::initParts(BubbleLabel* text, MarkButton* selectButton, QToolBu
     setLook(nullptr);
 }
 
-QLabel* BubbleFrame::textLabel() const
-{
-    return m_textLabel;
-}
-
 void BubbleFrame::setMessageText(const QString& text)
 {
     views::BubbleContent shown;

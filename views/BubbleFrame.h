@@ -59,7 +59,6 @@ protected:
 
     // Called by the bubble class once its form is built.
     void initParts(BubbleLabel* text, MarkButton* selectButton, QToolButton* copyButton, bool outgoing);
-    QLabel* textLabel() const;
 
     virtual void reportClick() = 0;
     virtual void retranslate() = 0;

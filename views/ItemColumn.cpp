@@ -18,8 +18,19 @@ namespace {
 // Work done per idle slice while estimates are made exact: short enough
 // that scrolling and typing stay smooth in between.
 constexpr qint64 kSliceNs = 4'000'000;
+// Estimates are made exact only once the view has been still this long:
+// while the user scrolls, each moment goes to what comes into view.
+constexpr int kStillMs = 60;
 
 } // namespace
+
+void placeWidget(QWidget* w, const QRect& rect)
+{
+    if (w->geometry() != rect)
+        w->setGeometry(rect);
+    if (w->isHidden())
+        w->show();
+}
 
 ItemColumn::ItemColumn(QAbstractScrollArea* area, QWidget* canvas, Items* items, QObject* parent)
     : QObject(parent), m_area(area), m_bar(area->verticalScrollBar()), m_canvas(canvas), m_items(items)
@@ -112,26 +123,6 @@ void ItemColumn::remeasure(const QVector<int>& items)
     scheduleRefine();
 }
 
-QVector<int> ItemColumn::itemsWithWidgets() const
-{
-    QVector<int> out = m_liveList;
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-void ItemColumn::scrollTo(int item)
-{
-    if (item < 0 || item >= count())
-        return;
-    updateRange(m_heights.top(item));
-    layoutWindow();
-}
-
-void ItemColumn::layoutNow()
-{
-    layoutWindow();
-}
-
 bool ItemColumn::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_area->viewport()) {
@@ -157,6 +148,7 @@ void ItemColumn::onScrolled(int value)
         return;
     const int dy = m_lastValue - value;
     m_lastValue = value;
+    m_lastScroll.start();
     // A short step moves the widgets there are and copies what stays on
     // screen, as a list view does; only what comes into view is painted.
     if (dy != 0 && std::abs(dy) < m_canvas->height())
@@ -224,19 +216,8 @@ void ItemColumn::layoutWindow()
         window(&first, &last);
         bool changed = false;
         for (int i = first; i <= last; ++i) {
-            if (m_live[i] || (m_exact[i] && m_heights.height(i) == 0))
-                continue;
-            const int h = m_items->attach(i, w);
-            m_live[i] = true;
-            m_liveList.append(i);
-            if (!m_exact[i]) {
-                m_exact[i] = true;
-                --m_estimated;
-            }
-            if (h != m_heights.height(i)) {
-                m_heights.setHeight(i, h);
-                changed = true;
-            }
+            if (needsWidgets(i))
+                changed = bringIn(i, w) || changed;
         }
         if (!changed)
             break;
@@ -247,6 +228,12 @@ void ItemColumn::layoutWindow()
     int last = -1;
     if (n > 0)
         window(&first, &last);
+    // Should the heights still have moved in the last pass, whatever is now
+    // in view gets its widgets all the same.
+    for (int i = first; i <= last; ++i) {
+        if (needsWidgets(i))
+            bringIn(i, w);
+    }
     const qint64 value = m_bar->value();
     for (int k = int(m_liveList.size()) - 1; k >= 0; --k) {
         const int item = m_liveList[k];
@@ -262,12 +249,34 @@ void ItemColumn::layoutWindow()
     m_inLayout = false;
 }
 
+bool ItemColumn::needsWidgets(int item) const
+{
+    // Items of no height (deleted ones) show nothing.
+    return !m_live[item] && !(m_exact[item] && m_heights.height(item) == 0);
+}
+
+bool ItemColumn::bringIn(int item, int width)
+{
+    const int h = m_items->attach(item, width);
+    m_live[item] = true;
+    m_liveList.append(item);
+    if (!m_exact[item]) {
+        m_exact[item] = true;
+        --m_estimated;
+    }
+    if (h == m_heights.height(item))
+        return false;
+    m_heights.setHeight(item, h);
+    return true;
+}
+
 void ItemColumn::scheduleRefine()
 {
     if (m_refinePending || m_estimated <= 0 || !m_canvas->isVisible())
         return;
     m_refinePending = true;
-    QTimer::singleShot(0, this, [this] {
+    const bool scrolling = m_lastScroll.isValid() && m_lastScroll.elapsed() < kStillMs;
+    QTimer::singleShot(scrolling ? kStillMs : 0, this, [this] {
         m_refinePending = false;
         refineSlice();
     });
@@ -277,6 +286,10 @@ void ItemColumn::refineSlice()
 {
     if (m_estimated <= 0 || !m_canvas->isVisible())
         return;
+    if (m_lastScroll.isValid() && m_lastScroll.elapsed() < kStillMs) {
+        scheduleRefine();
+        return;
+    }
     int a = -1;
     qint64 offset = 0;
     anchor(&a, &offset);
@@ -297,8 +310,12 @@ void ItemColumn::refineSlice()
             changed = true;
         }
     }
-    if (m_refineFrom >= n)
+    if (m_refineFrom >= n) {
+        // After a whole pass, count what is left afresh: an idle loop must
+        // never spin on a count that went wrong.
         m_refineFrom = 0;
+        m_estimated = int(std::count(m_exact.begin(), m_exact.end(), false));
+    }
     if (changed) {
         updateRange(anchoredValue(a, offset));
         layoutWindow();

@@ -13,6 +13,7 @@
 // widget is measured exactly at once. Whenever heights change above the
 // item at the top of the view, the view stays where the user left it.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
 #include <QVector>
@@ -64,25 +65,17 @@ public:
 
     int count() const { return m_heights.count(); }
     int width() const;
-    int heightOf(int item) const { return m_heights.height(item); }
-    qint64 topOf(int item) const { return m_heights.top(item); }
     qint64 totalHeight() const { return m_heights.total(); }
-    bool hasWidgets(int item) const { return item >= 0 && item < m_live.size() && m_live[item]; }
-    // Items that have widgets now, top to bottom.
-    QVector<int> itemsWithWidgets() const;
     // Items whose height is still an estimate.
     int estimatedCount() const { return m_estimated; }
-    // Scrolls so that item is at the top of the view (or as near as the end allows).
-    void scrollTo(int item);
-
-    // Lays out the view now instead of when the event loop comes to it.
-    void layoutNow();
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void onScrolled(int value);
-    void scheduleLayout();
     void layoutWindow();
+    bool needsWidgets(int item) const;
+    // Gives the item its widgets; returns whether that changed its height.
+    bool bringIn(int item, int width);
     void updateRange(qint64 value);
     void scheduleRefine();
     void refineSlice();
@@ -100,10 +93,14 @@ private:
     int m_estimated = 0;
     int m_refineFrom = 0;
     int m_lastValue = 0;
+    QElapsedTimer m_lastScroll;
     int m_width = -1;
     bool m_inLayout = false;
-    bool m_layoutPending = false;
     bool m_refinePending = false;
 };
+
+// Puts a widget of an item where the column wants it, and shows it, doing
+// nothing where nothing changes: most of a window stays as it was.
+void placeWidget(QWidget* w, const QRect& rect);
 
 } // namespace views

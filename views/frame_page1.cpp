@@ -30,14 +30,6 @@ QString previewText(const QByteArray& text)
     return views::breakableText(s);
 }
 
-void setGeometryOf(QWidget* w, const QRect& r)
-{
-    if (w->geometry() != r)
-        w->setGeometry(r);
-    if (w->isHidden())
-        w->show();
-}
-
 } // namespace
 
 frame_page1::frame_page1(MessageStore* store, QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::frame_page1>())
@@ -279,7 +271,7 @@ int frame_page1::attach(int item, int width)
 void frame_page1::place(int item, const QRect& rect)
 {
     if (messageframe* row = m_live.value(item))
-        setGeometryOf(row, rect);
+        views::placeWidget(row, rect);
 }
 
 void frame_page1::detach(int item)

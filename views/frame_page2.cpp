@@ -23,14 +23,6 @@ constexpr int kEventHeight = 26;
 // The select button beside a bubble in edit mode.
 constexpr int kMarkSize = 20;
 
-void setGeometryOf(QWidget* w, const QRect& r)
-{
-    if (w->geometry() != r)
-        w->setGeometry(r);
-    if (w->isHidden())
-        w->show();
-}
-
 } // namespace
 
 frame_page2::frame_page2(MessageStore* store, QWidget* parent) : QFrame(parent), ui(std::make_unique<Ui::frame_page2>())
@@ -141,20 +133,27 @@ void frame_page2::on_toolButtonMessageAndClear_clicked()
         return;
     }
 
+    const int shown = m_generation;
     if (yesNoDialog(this, QStringLiteral("Warning"), QStringLiteral("Are you sure to Delete these messages?")) != 0)
         return;
+    // While the question was open the page may have been given another
+    // conversation, or its store taken away: the answer was not about that.
+    if (shown != m_generation)
+        return;
+    QVector<qint64> rowIds;
     if (store) {
-        QVector<qint64> rowIds;
         rowIds.reserve(store->conversation.size());
         for (const MessageRecord& r : std::as_const(store->conversation))
             rowIds.append(r.rowId);
-        store->deleteMessages(rowIds);
     }
+    MessageStore* target = store;
     discardBubbles();
     ui->pushButton_Edit->hide();
     ui->pushButton_3->hide();
     ui->toolButtonMessageAndClear->setText(tr("Message"));
     messageButtonGoesBack = true;
+    if (target)
+        target->deleteMessages(rowIds);
 }
 
 void frame_page2::on_pushButton_Edit_clicked()
@@ -202,10 +201,10 @@ void frame_page2::on_pushButton_3_clicked()
             }
         }
     }
-    if (store)
-        store->deleteMessages(rowIds);
 
-    // A failed statement was reported; the bubbles go all the same.
+    // The bubbles go first, whether or not the statements succeed (a
+    // failure is reported): the report may run an event loop, in which the
+    // page can be given another conversation or none.
     for (int item : std::as_const(gone)) {
         m_items.setGone(item);
         if (item == m_copyItem)
@@ -227,6 +226,8 @@ void frame_page2::on_pushButton_3_clicked()
     m_column->remeasure(gone);
     ui->pushButton_3->setText(tr("Delete"));
     ui->pushButton_3->setEnabled(false);
+    if (store)
+        store->deleteMessages(rowIds);
 }
 
 bool frame_page2::event(QEvent* e)
@@ -330,11 +331,11 @@ void frame_page2::place(int item, const QRect& rect)
 {
     const Live live = m_live.value(item);
     if (live.event) {
-        setGeometryOf(live.event, rect);
+        views::placeWidget(live.event, rect);
         return;
     }
-    setGeometryOf(live.date, QRect(rect.x(), rect.y(), rect.width(), kDateHeight));
-    setGeometryOf(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(), rect.height() - kDateHeight));
+    views::placeWidget(live.date, QRect(rect.x(), rect.y(), rect.width(), kDateHeight));
+    views::placeWidget(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(), rect.height() - kDateHeight));
 }
 
 void frame_page2::detach(int item)
@@ -406,6 +407,7 @@ QLabel* frame_page2::takeEventLabel()
 
 void frame_page2::discardBubbles()
 {
+    ++m_generation;
     // The column gives every widget back before they go.
     m_items.clear();
     m_copyItem = -1;

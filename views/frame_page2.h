@@ -64,8 +64,7 @@ public:
     void setEditButtonVisible(bool visible);
 
     bool isEditing() const { return !isBrowsing; }
-    // Messages and group events of the shown conversation, with or without a bubble.
-    int itemCount() const { return m_items.count(); }
+    // The heights of all messages and group events of the shown conversation.
     const views::ItemColumn& column() const { return *m_column; }
 
     QColor incomingColor() const { return m_look.incoming; }
@@ -161,4 +160,7 @@ private:
     QVector<QLabel*> m_events;
     int m_copyItem = -1;
     int m_copyRowHeight = 0;
+    // Counts the conversations shown, so that an answer given to one is
+    // not taken for the next.
+    int m_generation = 0;
 };

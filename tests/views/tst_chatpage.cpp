@@ -230,6 +230,17 @@ int slotHeight(BubbleFrame* b)
     return b->geometry().bottom() - b->dateLabel()->geometry().top() + 1;
 }
 
+// A "Delete Error" report that, like a phone unplugged while the box is
+// open, takes the conversation off the page.
+frame_page2* g_pageToEmpty = nullptr;
+int g_reports = 0;
+void emptyThePage(const QString&, const QString&)
+{
+    ++g_reports;
+    if (g_pageToEmpty)
+        g_pageToEmpty->loadConversation(nullptr);
+}
+
 int darkPixels(const QImage& image)
 {
     int n = 0;
@@ -273,6 +284,7 @@ private slots:
     void hugeMessageIsDrawnEverywhere();
     void hundredThousandTinyMessages();
     void headerNeverWidensThePage();
+    void deleteReportMayEmptyThePage();
 };
 
 void ChatPageTest::latestAtTopEachUnderItsDate()
@@ -1005,6 +1017,36 @@ void ChatPageTest::headerNeverWidensThePage()
         if (length == 500)
             QVERIFY(header->isElided());
     }
+}
+
+void ChatPageTest::deleteReportMayEmptyThePage()
+{
+    Source src(longConversation(200));
+    Page p(src);
+    QVERIFY(QTest::qWaitForWindowExposed(&p.page));
+    QTest::mouseClick(p.edit(), Qt::LeftButton);
+    QTest::mouseClick(selectOf(bubblesOnScreen(p.page).at(0)), Qt::LeftButton);
+    QTest::mouseClick(selectOf(bubblesOnScreen(p.page).at(2)), Qt::LeftButton);
+    QCOMPARE(p.del()->text(), QStringLiteral("Delete[2]"));
+
+    // Every statement fails now, and its report empties the page.
+    src.store->close();
+    g_pageToEmpty = &p.page;
+    g_reports = 0;
+    setDeleteErrorHandler(&emptyThePage);
+    QTest::mouseClick(p.del(), Qt::LeftButton);
+    setDeleteErrorHandler(nullptr);
+    g_pageToEmpty = nullptr;
+    QCOMPARE(g_reports, 1);
+    QCOMPARE(p.bubbles(), 0);
+    QCOMPARE(p.page.findChildren<BubbleFrame*>().size(), 0);
+    QCOMPARE(src.rowsFor(kPeer), 200);
+
+    // The page is whole afterwards: it shows the next conversation it is given.
+    src.open();
+    src.store->selectConversation(kPeer.toUtf8());
+    p.page.loadConversation(src.store.get());
+    QCOMPARE(walkChat(p.page).size(), 200);
 }
 
 QTEST_MAIN(ChatPageTest)
