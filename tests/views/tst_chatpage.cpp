@@ -794,8 +794,8 @@ void ChatPageTest::liveBubblesStayBoundedThrough20000()
     const int n = 20000;
     MemoryStore mem(n, [](int i) {
         static const char* const texts[] = {"ok", "See you at the station at eight tomorrow.", "新年快乐！",
-                                            "A longer message that wraps over several lines in its bubble because "
-                                            "it goes on and on about the weather and the trains."};
+                                            ("A longer message that wraps over several lines in its bubble because "
+                                             "it goes on and on about the weather and the trains.")};
         return QByteArray(texts[i % 4]) + ' ' + QByteArray::number(i);
     });
     frame_page2 page(nullptr);
