@@ -1,8 +1,21 @@
-// Times the conversation views offscreen with the default skin: a list of
-// 2,000 conversations and a conversation of 5,000 messages until their first
-// paint, scrolling each to its very end, and 20 round trips between two
-// conversations with the growth of the process's resident memory.
+// Times the conversation views offscreen with the default skin, against a
+// plain QListView of the same rows as the yardstick: chats of 1,000, 5,000
+// and 20,000 messages, lists of 2,000 and 20,000 conversations, and the bad
+// inputs (one message of 1 MB of text without a space, a conversation of
+// 100,000 one-character messages, a list where every name is 500
+// characters). For each: the first paint, scrolling to the end the way a
+// user drags the scroll bar (200 steps, each painted before the next), the
+// longest single step on the GUI thread, and the peak memory of the process.
+//
+// Last, what one bubble and one row widget cost to make, fill and paint,
+// with the skin and with no style sheet at all (bench_views --widgets MODE).
+//
+// Each case runs in a fresh child process (bench_views --case NAME VIEW),
+// so that its peak memory is its own; the parent prints the figures and one
+// line per goal ending in "met" or "MISSED".
 
+#include "BubbleFrame.h"
+#include "Frame.h"
 #include "MessageStore.h"
 #include "frame_page1.h"
 #include "frame_page2.h"
@@ -13,43 +26,56 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
+#include <QListView>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStringListModel>
 #include <QTemporaryDir>
-#include <QToolButton>
-#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
-constexpr int listSize = 2000;
-constexpr int chatSize = 5000;
-constexpr int roundTrips = 20;
+constexpr int kSteps = 200;
+constexpr double kFirstPaintGoalMs = 150;
+constexpr double kScrollRatioGoal = 1.5;
+constexpr double kPeakGoalMb = 150;
+constexpr double kStepGoalMs = 100;
 
-// Resident memory of this process in kB, 0 where /proc is not there.
-long residentKb()
+struct Case
+{
+    const char* name;
+    bool chat;
+    int count;
+    bool badInput; // measured for its longest step; a QListView has no answer to compare with
+    const char* what;
+};
+
+const Case kCases[] = {
+    {"chat1000", true, 1000, false, "chat of 1,000 messages"},
+    {"chat5000", true, 5000, false, "chat of 5,000 messages"},
+    {"chat20000", true, 20000, false, "chat of 20,000 messages"},
+    {"list2000", false, 2000, false, "list of 2,000 conversations"},
+    {"list20000", false, 20000, false, "list of 20,000 conversations"},
+    {"huge", true, 3, true, "chat with one message of 1 MB without spaces"},
+    {"tiny100k", true, 100000, true, "chat of 100,000 one-character messages"},
+    {"names500", false, 2000, true, "list of 2,000 conversations, names of 500 characters"},
+};
+
+// Peak resident memory of this process in kB, 0 where /proc is not there.
+long peakKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
+        if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return 0;
-}
-
-MessageRecord record(qint64 rowId, const QByteArray& address, const QByteArray& text, bool incoming)
-{
-    MessageRecord r;
-    r.rowId = rowId;
-    r.address = address;
-    r.contactName = rowId % 3 ? QByteArray("NULL") : "Contact " + QByteArray::number(rowId);
-    r.text = text;
-    r.time = 1262304120; // time:Fri Jan 01 08:02:00 2010 in Asia/Shanghai
-    r.isIncoming = incoming;
-    return r;
 }
 
 QByteArray sampleText(int i)
@@ -64,34 +90,325 @@ QByteArray sampleText(int i)
     return texts[i % 4];
 }
 
-// Counts paint events of one widget.
+MessageRecord record(qint64 rowId, const QByteArray& address, const QByteArray& text, bool incoming)
+{
+    MessageRecord r;
+    r.rowId = rowId;
+    r.address = address;
+    r.contactName = rowId % 3 ? QByteArray("NULL") : "Contact " + QByteArray::number(rowId);
+    r.text = text;
+    r.time = 1262304120 + rowId * 60;
+    r.isIncoming = incoming;
+    return r;
+}
+
+QByteArray hugeText()
+{
+    QByteArray text(1 << 20, 'a');
+    QRandomGenerator rng(7);
+    for (char& c : text)
+        c = char('a' + rng.bounded(26));
+    return text;
+}
+
+void fillStore(MessageStore& store, const Case& c)
+{
+    const QByteArray name = c.name;
+    if (c.chat) {
+        for (int i = 1; i <= c.count; ++i) {
+            QByteArray text;
+            if (name == "huge")
+                text = i == 2 ? hugeText() : sampleText(i);
+            else if (name == "tiny100k")
+                text = QByteArray(1, char('a' + i % 26));
+            else
+                text = sampleText(i) + ' ' + QByteArray::number(i);
+            store.conversation.append(record(i, "13800001111", text, i % 3 != 0));
+        }
+        return;
+    }
+    for (int i = c.count; i >= 1; --i) {
+        MessageRecord r = record(i, "1380000" + QByteArray::number(i).rightJustified(5, '0'), sampleText(i), i % 2);
+        if (name == "names500") {
+            QByteArray n = "Name " + QByteArray::number(i) + ' ';
+            while (n.size() < 500)
+                n += "Maximiliane Alexandra Theodora ";
+            r.contactName = n.left(500);
+        }
+        store.conversationHeads.append(r);
+    }
+}
+
+// The same rows as plain strings, for the yardstick.
+QStringList plainRows(const MessageStore& store, bool chat)
+{
+    QStringList rows;
+    if (chat) {
+        for (const MessageRecord& r : store.conversation)
+            rows.prepend(QString::fromUtf8(r.text));
+        return rows;
+    }
+    for (const MessageRecord& r : store.conversationHeads) {
+        const QString name = r.contactName == "NULL" ? QString::fromUtf8(r.address) : QString::fromUtf8(r.contactName);
+        rows.append(name + QStringLiteral("  ") + QString::fromUtf8(r.timeText()).trimmed() + QLatin1Char('\n') +
+                    QString::fromUtf8(r.text.left(640)));
+    }
+    return rows;
+}
+
+// Counts paint events of the widgets inside one window.
 class PaintWatch : public QObject
 {
 public:
-    explicit PaintWatch(QWidget* w) { w->installEventFilter(this); }
+    explicit PaintWatch(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
     int paints = 0;
 
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
+    // Processes events until something of the window was painted.
+    void waitForPaint()
     {
-        if (e->type() == QEvent::Paint)
+        const int before = paints;
+        QElapsedTimer guard;
+        guard.start();
+        while (paints == before && guard.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == m_window)
             ++paints;
         return false;
     }
+
+private:
+    QWidget* m_window;
 };
 
-void waitForPaint(PaintWatch& watch)
+double ms(qint64 ns)
 {
-    const int before = watch.paints;
-    QElapsedTimer guard;
-    guard.start();
-    while (watch.paints == before && guard.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return double(ns) / 1e6;
 }
 
-double ms(const QElapsedTimer& t)
+struct Figures
 {
-    return double(t.nsecsElapsed()) / 1e6;
+    double firstPaint = 0;
+    double scroll = 0;
+    double longestStep = 0;
+    long peak = 0;
+    int widgets = 0;
+    QString last;
+};
+
+// Drags the bar from top to bottom in kSteps steps, each painted.
+void scrollThrough(QScrollBar* bar, PaintWatch& watch, Figures& f)
+{
+    QElapsedTimer all;
+    all.start();
+    for (int k = 1; k <= kSteps; ++k) {
+        QElapsedTimer step;
+        step.start();
+        // The range may still change as estimates become exact; aim at the end as it is now.
+        const int target = k == kSteps ? bar->maximum() : bar->value() + (bar->maximum() - bar->value()) / (kSteps - k + 1);
+        bar->setValue(target);
+        watch.waitForPaint();
+        f.longestStep = std::max(f.longestStep, ms(step.nsecsElapsed()));
+    }
+    // The estimates may have moved the end while the last steps were made.
+    while (bar->value() < bar->maximum()) {
+        QElapsedTimer step;
+        step.start();
+        bar->setValue(bar->maximum());
+        watch.waitForPaint();
+        f.longestStep = std::max(f.longestStep, ms(step.nsecsElapsed()));
+    }
+    f.scroll = ms(all.nsecsElapsed());
+}
+
+Figures runPage(const Case& c, MessageStore& store)
+{
+    Figures f;
+    QWidget* page = nullptr;
+    QScrollBar* bar = nullptr;
+    std::function<void()> load;
+    std::unique_ptr<frame_page1> list;
+    std::unique_ptr<frame_page2> chat;
+    if (c.chat) {
+        chat = std::make_unique<frame_page2>(nullptr);
+        page = chat.get();
+        bar = chat->findChild<smsChartCtrl*>()->verticalScrollBar();
+        load = [&] { chat->loadConversation(&store); };
+    } else {
+        list = std::make_unique<frame_page1>(nullptr);
+        page = list.get();
+        bar = list->findChild<QScrollArea*>(QStringLiteral("scrollArea"))->verticalScrollBar();
+        load = [&] { list->showConversations(&store); };
+    }
+    page->resize(700, 500);
+    PaintWatch watch(page);
+    page->show();
+    watch.waitForPaint();
+
+    QElapsedTimer t;
+    t.start();
+    load();
+    watch.waitForPaint();
+    f.firstPaint = ms(t.nsecsElapsed());
+    f.longestStep = f.firstPaint;
+    scrollThrough(bar, watch, f);
+    f.peak = peakKb();
+    if (c.chat) {
+        f.widgets = int(page->findChildren<BubbleFrame*>().size());
+        QList<BubbleFrame*> shown;
+        for (BubbleFrame* b : page->findChildren<BubbleFrame*>())
+            if (b->isVisible())
+                shown.append(b);
+        std::sort(shown.begin(), shown.end(), [](BubbleFrame* a, BubbleFrame* b) { return a->y() < b->y(); });
+        if (!shown.isEmpty())
+            f.last = shown.last()->messageText().left(20);
+    } else {
+        f.widgets = int(page->findChildren<messageframe*>().size());
+        QList<messageframe*> shown;
+        for (messageframe* r : page->findChildren<messageframe*>())
+            if (r->isVisible())
+                shown.append(r);
+        std::sort(shown.begin(), shown.end(), [](messageframe* a, messageframe* b) { return a->y() < b->y(); });
+        if (!shown.isEmpty())
+            f.last = shown.last()->number();
+    }
+    return f;
+}
+
+Figures runYardstick(const Case& c, MessageStore& store)
+{
+    Figures f;
+    QListView view;
+    view.resize(700, 500);
+    view.setWordWrap(true);
+    view.setUniformItemSizes(false);
+    PaintWatch watch(&view);
+    view.show();
+    watch.waitForPaint();
+
+    QElapsedTimer t;
+    t.start();
+    QStringListModel model(plainRows(store, c.chat));
+    view.setModel(&model);
+    watch.waitForPaint();
+    f.firstPaint = ms(t.nsecsElapsed());
+    f.longestStep = f.firstPaint;
+    scrollThrough(view.verticalScrollBar(), watch, f);
+    f.peak = peakKb();
+    f.widgets = 1;
+    f.last = model.index(model.rowCount() - 1).data().toString().left(20);
+    return f;
+}
+
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// Makes count bubbles (or rows) on a shown canvas, fills and paints them.
+int runWidgets(bool skin)
+{
+    constexpr int count = 300;
+    xresourceMgr skins;
+    if (skin) {
+        static const char* const names[] = {"default", nullptr};
+        skins.registerSkin(names);
+        skins.setSkin(QStringLiteral("default"));
+    }
+    for (bool rows : {false, true}) {
+        QWidget canvas;
+        canvas.resize(700, 500);
+        PaintWatch watch(&canvas);
+        canvas.show();
+        watch.waitForPaint();
+        const long before = residentKb();
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < count; ++i) {
+            QWidget* w = nullptr;
+            if (rows) {
+                auto* row = new messageframe(&canvas);
+                row->setContents(QStringLiteral("Contact %1").arg(i), QStringLiteral("time:Fri Jan 01 08:02:00 2010"),
+                                 QString::fromUtf8(sampleText(i)));
+                w = row;
+            } else {
+                auto* bubble = new Frame(&canvas);
+                bubble->setMessageText(QString::fromUtf8(sampleText(i)));
+                w = bubble;
+            }
+            w->setGeometry(0, (i % 10) * 50, 700, 50);
+            w->show();
+            if (i % 10 == 9)
+                watch.waitForPaint();
+        }
+        const double each = ms(t.nsecsElapsed()) / count;
+        const double kib = double(residentKb() - before) / count;
+        std::printf("RESULT %s %.3f %.1f\n", rows ? "row" : "bubble", each, kib);
+    }
+    return 0;
+}
+
+const Case* findCase(const QByteArray& name)
+{
+    for (const Case& c : kCases)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+int runChild(const Case& c, bool yardstick)
+{
+    QTemporaryDir dir;
+    xresourceMgr skins;
+    static const char* const names[] = {"default", nullptr};
+    skins.registerSkin(names);
+    skins.setSkin(QStringLiteral("default"));
+    // A path that does not exist reads as empty; the records are made here.
+    MessageStore store(dir.filePath(QStringLiteral("none.db")).toUtf8());
+    fillStore(store, c);
+    const Figures f = yardstick ? runYardstick(c, store) : runPage(c, store);
+    std::printf("RESULT %.2f %.2f %.2f %ld %d %s\n", f.firstPaint, f.scroll, f.longestStep, f.peak, f.widgets,
+                qPrintable(QString(f.last).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+    return 0;
+}
+
+bool childFigures(const QString& self, const Case& c, const char* view, Figures* f)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, {QStringLiteral("--case"), QString::fromLatin1(c.name), QString::fromLatin1(view)});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        return false;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("RESULT "))
+            continue;
+        const QList<QByteArray> p = line.mid(7).split(' ');
+        if (p.size() < 5)
+            return false;
+        f->firstPaint = p[0].toDouble();
+        f->scroll = p[1].toDouble();
+        f->longestStep = p[2].toDouble();
+        f->peak = p[3].toLong();
+        f->widgets = p[4].toInt();
+        f->last = QString::fromUtf8(line.mid(7).split(' ').mid(5).join(' '));
+        return true;
+    }
+    return false;
+}
+
+const char* verdict(bool ok)
+{
+    return ok ? "met" : "MISSED";
 }
 
 } // namespace
@@ -100,111 +417,84 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir dir;
-    xresourceMgr skins;
-    static const char* const names[] = {"default", nullptr};
-    skins.registerSkin(names);
-    skins.setSkin(QStringLiteral("default"));
+    if (argc == 3 && QByteArray(argv[1]) == "--widgets") {
+        QApplication app(argc, argv);
+        return runWidgets(QByteArray(argv[2]) == "skin");
+    }
+    if (argc == 4 && QByteArray(argv[1]) == "--case") {
+        QApplication app(argc, argv);
+        const Case* c = findCase(argv[2]);
+        if (!c)
+            return 2;
+        return runChild(*c, QByteArray(argv[3]) == "listview");
+    }
 
-    // A path that does not exist reads as empty; the records are made here.
-    MessageStore store(dir.filePath(QStringLiteral("none.db")).toUtf8());
-    for (int i = listSize; i >= 1; --i)
-        store.conversationHeads.append(
-            record(i, "1380000" + QByteArray::number(i).rightJustified(4, '0'), sampleText(i), i % 2));
-    QVector<MessageRecord> big;
-    QVector<MessageRecord> small;
-    for (int i = 1; i <= chatSize; ++i)
-        big.append(record(i, "13800001111", sampleText(i) + ' ' + QByteArray::number(i), i % 3 != 0));
-    for (int i = 1; i <= 300; ++i)
-        small.append(record(chatSize + i, "13800002222", sampleText(i), i % 2));
-
+    QCoreApplication app(argc, argv);
+    const QString self = QCoreApplication::applicationFilePath();
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::printf("conversation views, offscreen, default skin\n");
-
-    // The list page.
-    {
-        frame_page1 page(nullptr);
-        page.resize(700, 500);
-        auto* area = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"));
-        PaintWatch watch(area->widget());
-        QElapsedTimer t;
-        t.start();
-        page.showConversations(&store);
-        page.show();
-        waitForPaint(watch);
-        std::printf("list of %d conversations, first paint: %8.1f ms (%d rows made)\n", listSize, ms(t),
-                    page.filledRowCount());
-        t.restart();
-        QScrollBar* bar = area->verticalScrollBar();
-        while (page.filledRowCount() < page.conversationCount()) {
-            bar->setValue(bar->maximum());
-            QCoreApplication::processEvents();
+    std::printf("conversation views, offscreen, default skin, %d painted scroll-bar steps to the end\n", kSteps);
+    std::printf("each case and its QListView yardstick in a fresh process of its own\n\n");
+    int missed = 0;
+    const QStringList only = app.arguments().mid(1);
+    for (const Case& c : kCases) {
+        if (!only.isEmpty() && !only.contains(QString::fromLatin1(c.name)))
+            continue;
+        Figures page;
+        Figures view;
+        // A QListView of word-wrapped rows lays out a 1 MB row for minutes;
+        // the bad inputs have only the goal of their longest step.
+        if (!childFigures(self, c, "page", &page) || (!c.badInput && !childFigures(self, c, "listview", &view))) {
+            std::printf("%s: a child process failed\n", c.what);
+            ++missed;
+            continue;
         }
-        bar->setValue(bar->maximum());
-        waitForPaint(watch);
-        const QList<messageframe*> rows = page.findChildren<messageframe*>();
-        std::printf("  scrolled to the end:             %8.1f ms (%lld rows, last \"%s\")\n", ms(t),
-                    qlonglong(rows.size()),
-                    qPrintable(rows.last()->findChild<QLabel*>(QStringLiteral("label"))->text()));
-    }
+        const double ratio = view.scroll > 0 ? page.scroll / view.scroll : 0;
+        std::printf("%s\n", c.what);
+        std::printf("  page:     first paint %8.1f ms, to the end %8.1f ms, longest step %6.1f ms, peak %6.1f MB, "
+                    "%d row/bubble widgets, last \"%s\"\n",
+                    page.firstPaint, page.scroll, page.longestStep, page.peak / 1024.0, page.widgets,
+                    qPrintable(page.last));
+        if (!c.badInput)
+            std::printf("  QListView first paint %8.1f ms, to the end %8.1f ms, longest step %6.1f ms, peak %6.1f MB\n",
+                        view.firstPaint, view.scroll, view.longestStep, view.peak / 1024.0);
 
-    // The chat page.
-    frame_page2 page(nullptr);
-    page.resize(700, 500);
-    auto* ctrl = page.findChild<smsChartCtrl*>();
-    PaintWatch watch(ctrl->widget());
-    page.show();
-    waitForPaint(watch);
-    {
-        store.conversation = big;
-        QElapsedTimer t;
-        t.start();
-        page.loadConversation(&store);
-        waitForPaint(watch);
-        std::printf("chat of %d messages, first paint:  %8.1f ms (%d left to make)\n", chatSize, ms(t),
-                    page.pendingBubbleCount());
-    }
-
-    // Round trips: back to the list, open the other one, paint, and again.
-    auto back = [&page] { page.findChild<QToolButton*>(QStringLiteral("toolButtonMessageAndClear"))->click(); };
-    auto open = [&](const QVector<MessageRecord>& conversation) {
-        back();
-        store.conversation = conversation;
-        page.loadConversation(&store);
-        waitForPaint(watch);
-    };
-    open(small);
-    open(big);
-    {
-        const long before = residentKb();
-        QElapsedTimer t;
-        t.start();
-        for (int i = 0; i < roundTrips; ++i) {
-            open(small);
-            open(big);
+        if (!c.badInput) {
+            const bool paintOk = page.firstPaint <= kFirstPaintGoalMs;
+            const bool scrollOk = ratio <= kScrollRatioGoal;
+            std::printf("  goal: first paint <= %.0f ms: %.1f ms: %s\n", kFirstPaintGoalMs, page.firstPaint,
+                        verdict(paintOk));
+            std::printf("  goal: to the end within %.1fx the QListView: %.2fx: %s\n", kScrollRatioGoal, ratio,
+                        verdict(scrollOk));
+            missed += paintOk ? 0 : 1;
+            missed += scrollOk ? 0 : 1;
+            if (c.count >= 20000) {
+                const bool peakOk = page.peak / 1024.0 <= kPeakGoalMb;
+                std::printf("  goal: peak memory <= %.0f MB: %.1f MB: %s\n", kPeakGoalMb, page.peak / 1024.0,
+                            verdict(peakOk));
+                missed += peakOk ? 0 : 1;
+            }
         }
-        const long after = residentKb();
-        std::printf("%d round trips (%d and 300 messages): %8.1f ms, resident %ld kB -> %ld kB (%+ld kB)\n", roundTrips,
-                    chatSize, ms(t), before, after, after - before);
+        const bool stepOk = page.longestStep <= kStepGoalMs;
+        std::printf("  goal: no step over %.0f ms on the GUI thread: longest %.1f ms: %s\n", kStepGoalMs,
+                    page.longestStep, verdict(stepOk));
+        missed += stepOk ? 0 : 1;
     }
-
-    // The big conversation is open: scroll it to its very end.
-    {
-        QElapsedTimer t;
-        t.start();
-        QScrollBar* bar = ctrl->verticalScrollBar();
-        while (page.pendingBubbleCount() > 0) {
-            bar->setValue(bar->maximum());
-            QCoreApplication::processEvents();
+    if (only.isEmpty() || only.contains(QStringLiteral("widgets"))) {
+        std::printf("one widget made, filled and painted (300 of each, resident memory per widget)\n");
+        for (const char* mode : {"skin", "plain"}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(self, {QStringLiteral("--widgets"), QString::fromLatin1(mode)});
+            child.waitForFinished(-1);
+            for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> p = line.split(' ');
+                if (p.size() == 4 && p[0] == "RESULT")
+                    std::printf("  %-6s %s: %6.3f ms, %6.1f KiB\n", p[1].constData(),
+                                qstrcmp(mode, "skin") == 0 ? "with the skin    " : "without any sheet", p[2].toDouble(),
+                                p[3].toDouble());
+            }
         }
-        bar->setValue(bar->maximum());
-        waitForPaint(watch);
-        // The last block, its last widget: the oldest message.
-        QLayout* last = ctrl->bubbleLayout->itemAt(ctrl->bubbleLayout->count() - 2)->widget()->layout();
-        QWidget* oldest = last->itemAt(last->count() - 1)->widget();
-        std::printf("chat scrolled to the end:          %8.1f ms (last bubble \"%s\"), resident %ld kB\n", ms(t),
-                    qPrintable(oldest->findChild<QLabel*>()->text()), residentKb());
     }
+    std::printf("\n%d goal(s) missed\n", missed);
     return 0;
 }

@@ -1,17 +1,18 @@
 #include "BubbleFrame.h"
 
-#include "bubbletext.h"
-#include "repolish.h"
+#include "BubbleLabel.h"
+#include "MarkButton.h"
 
 #include <QEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QToolButton>
 
+#include <algorithm>
+
 BubbleFrame::BubbleFrame(QWidget* parent) : QFrame(parent) {}
 
-void BubbleFrame::initParts(QLabel* text, QToolButton* selectButton, QToolButton* copyButton)
+void BubbleFrame::initParts(BubbleLabel* text, MarkButton* selectButton, QToolButton* copyButton, bool outgoing)
 {
     m_textLabel = text;
     m_selectButton = selectButton;
@@ -23,18 +24,38 @@ void BubbleFrame::initParts(QLabel* text, QToolButton* selectButton, QToolButton
     m_textLabel->installEventFilter(this);
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
     m_textLabel->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    // Bubbles are never edited in place; plain text keeps markup in a
-    // message from being rendered.
-    m_textLabel->setTextFormat(Qt::PlainText);
+    m_textLabel->setOutgoing(outgoing);
+    // Plain text never holds links; a label that reacts to them fills a
+    // text document of its own with the message. The label keeps the focus
+    // it takes on a click (the chat page tells a click on the text by it),
+    // which QLabel drops along with the interaction.
+    const Qt::FocusPolicy focus = m_textLabel->focusPolicy();
+    m_textLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    m_textLabel->setFocusPolicy(focus);
+    setLook(nullptr);
 }
 
 void BubbleFrame::setMessageText(const QString& text)
 {
+    views::BubbleContent shown;
+    shown.text = views::breakableText(text);
+    setContent(text, shown);
+}
+
+void BubbleFrame::setContent(const QString& text, const views::BubbleContent& shown)
+{
     m_text = text;
-    m_textLabel->setText(views::breakableText(text));
-    m_textWidth = -1;
+    m_shown = shown;
+    m_textLabel->setContent(shown);
     if (width() > 0)
-        views::fitBubbleText(m_textLabel, width(), m_textWidth);
+        prepare(width());
+}
+
+void BubbleFrame::setLook(const views::BubbleLook* look)
+{
+    m_textLabel->setLook(look);
+    const views::BubbleLook& l = m_textLabel->look();
+    m_selectButton->setColors(l.mark, l.markRing);
 }
 
 void BubbleFrame::toggleSelected()
@@ -47,20 +68,35 @@ void BubbleFrame::setEditMode(bool on)
 {
     selected = false;
     setSelectLook(false);
+    m_editMode = on;
     m_selectButton->setVisible(on);
 }
 
 void BubbleFrame::setCopyButtonVisible(bool visible)
 {
+    m_copyShown = visible;
     m_copyButton->setVisible(visible);
+}
+
+int BubbleFrame::prepare(int rowWidth)
+{
+    const QSize label = m_textLabel->fitTo(views::bubbleCap(rowWidth, m_editMode));
+    const int column = label.height() + (m_copyShown ? copyRowHeight() : 0);
+    return std::max(m_editMode ? m_selectButton->minimumHeight() : 0, column);
+}
+
+int BubbleFrame::copyRowHeight() const
+{
+    return m_copyButton->sizeHint().height();
 }
 
 void BubbleFrame::setSelectLook(bool selectedLook)
 {
     const QString name = selectedLook ? QStringLiteral("itemFrame1111") : QStringLiteral("itemFrame2222");
     if (m_selectButton->objectName() != name) {
+        // The mark draws itself by its name.
         m_selectButton->setObjectName(name);
-        views::repolish(m_selectButton);
+        m_selectButton->update();
     }
 }
 
@@ -95,17 +131,18 @@ void BubbleFrame::mousePressEvent(QMouseEvent* e)
 void BubbleFrame::resizeEvent(QResizeEvent* e)
 {
     QFrame::resizeEvent(e);
-    views::fitBubbleText(m_textLabel, width(), m_textWidth);
+    if (e->size().width() != e->oldSize().width())
+        prepare(width());
 }
 
 void BubbleFrame::changeEvent(QEvent* e)
 {
     QFrame::changeEvent(e);
-    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
-        m_textWidth = -1;
     if (e->type() == QEvent::LanguageChange) {
         // The form's translation would put the designer's sample text over the message.
         retranslate();
-        m_textLabel->setText(views::breakableText(m_text));
+        m_textLabel->setContent(m_shown);
+        if (width() > 0)
+            prepare(width());
     }
 }

@@ -1,11 +1,13 @@
 #include "Frame.h"
 
+#include "BubbleLabel.h"
+#include "MarkButton.h"
 #include "ui_Frame.h"
 
 Frame::Frame(QWidget* parent) : BubbleFrame(parent), ui(std::make_unique<Ui::Frame>())
 {
     ui->setupUi(this);
-    initParts(ui->specialButton, ui->toolButton, ui->pushButton_copyOne);
+    initParts(ui->specialButton, ui->toolButton, ui->pushButton_copyOne, false);
     // Spare width goes to the spacer column: a short message keeps a short
     // bubble instead of sharing the row with the spacer.
     ui->gridLayout->setColumnStretch(2, 1);

@@ -1,11 +1,13 @@
 #include "Frame1.h"
 
+#include "BubbleLabel.h"
+#include "MarkButton.h"
 #include "ui_Frame1.h"
 
 Frame1::Frame1(QWidget* parent) : BubbleFrame(parent), ui(std::make_unique<Ui::Frame1>())
 {
     ui->setupUi(this);
-    initParts(ui->specialButton1, ui->toolButton, ui->pushButton_copyOne);
+    initParts(ui->specialButton1, ui->toolButton, ui->pushButton_copyOne, true);
     // Spare width goes to the spacer column: a short message keeps a short
     // bubble instead of sharing the row with the spacer.
     ui->gridLayout->setColumnStretch(1, 1);

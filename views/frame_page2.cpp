@@ -10,17 +10,18 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QScrollBar>
-#include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
+using views::ChatItem;
+
 namespace {
 
-// Enough bubbles to cover a tall window; older ones follow while scrolling.
-constexpr int kFirstBubbles = 30;
-constexpr int kBatchBubbles = 40;
+// The date label above each bubble, and a group event's line.
+constexpr int kDateHeight = 15;
+constexpr int kEventHeight = 26;
+// The select button beside a bubble in edit mode.
+constexpr int kMarkSize = 20;
 
 } // namespace
 
@@ -41,9 +42,7 @@ frame_page2::frame_page2(MessageStore* store, QWidget* parent) : QFrame(parent),
     connect(ctrl, &smsChartCtrl::sendTongJi, this, &frame_page2::Tongji);
     connect(ctrl, &smsChartCtrl::SendOneMesage, this, &frame_page2::copyOneMeeage);
 
-    QScrollBar* bar = ctrl->verticalScrollBar();
-    connect(bar, &QScrollBar::valueChanged, this, &frame_page2::scheduleGrowth);
-    connect(bar, &QScrollBar::rangeChanged, this, &frame_page2::scheduleGrowth);
+    m_column = std::make_unique<views::ItemColumn>(ctrl, ctrl->canvas(), static_cast<Items*>(this));
 }
 
 frame_page2::~frame_page2() = default;
@@ -56,16 +55,16 @@ void frame_page2::loadConversation(MessageStore* newStore)
     ui->toolButtonMessageAndClear->setText(tr("Message"));
     ui->pushButton_Edit->setText(tr("Edit"));
     discardBubbles();
+    m_bubblesEditing = false;
 
     store = newStore;
-    m_records = store ? store->conversation : QVector<MessageRecord>();
-    if (!m_records.isEmpty())
-        ui->iphonenumber->setText(QString::fromUtf8(m_records.first().address));
-    m_next = int(m_records.size()) - 1;
-    makeBubbles(kFirstBubbles);
-    ui->pushButton_Edit->setVisible(!m_records.isEmpty());
-    ui->scrollArea->verticalScrollBar()->setValue(0);
-    scheduleGrowth();
+    // The skin's look applies before anything is measured.
+    ensurePolished();
+    m_items.load(store ? store->conversation : QVector<MessageRecord>(), store);
+    if (!m_items.records().isEmpty())
+        ui->iphonenumber->setText(m_items.header());
+    m_column->reset(m_items.count());
+    ui->pushButton_Edit->setVisible(!m_items.records().isEmpty());
 }
 
 void frame_page2::resetEditMode()
@@ -99,12 +98,20 @@ void frame_page2::addRight(Frame1* f)
 
 void frame_page2::Tongji(QFrame* f, int side, QLabel* label)
 {
+    Q_UNUSED(side)
+    auto* bubble = qobject_cast<BubbleFrame*>(f);
+    const int item = m_itemOfBubble.value(f, -1);
+    // The scroll control has toggled the bubble; the message keeps that.
+    if (bubble && item >= 0)
+        m_items.setSelected(item, bubble->isSelected());
     hideCopyButtons();
     if (isBrowsing && focusWidget() == label) {
-        if (side == 1)
-            static_cast<Frame*>(f)->setCopyButtonVisible(true);
-        else
-            static_cast<Frame1*>(f)->setCopyButtonVisible(true);
+        if (bubble)
+            bubble->setCopyButtonVisible(true);
+        if (item >= 0) {
+            m_copyItem = item;
+            m_column->remeasure(item);
+        }
         return;
     }
     updateDeleteButton();
@@ -126,20 +133,27 @@ void frame_page2::on_toolButtonMessageAndClear_clicked()
         return;
     }
 
+    const int shown = m_generation;
     if (yesNoDialog(this, QStringLiteral("Warning"), QStringLiteral("Are you sure to Delete these messages?")) != 0)
         return;
+    // While the question was open the page may have been given another
+    // conversation, or its store taken away: the answer was not about that.
+    if (shown != m_generation)
+        return;
+    QVector<qint64> rowIds;
     if (store) {
-        QVector<qint64> rowIds;
         rowIds.reserve(store->conversation.size());
         for (const MessageRecord& r : std::as_const(store->conversation))
             rowIds.append(r.rowId);
-        store->deleteMessages(rowIds);
     }
+    MessageStore* target = store;
     discardBubbles();
     ui->pushButton_Edit->hide();
     ui->pushButton_3->hide();
     ui->toolButtonMessageAndClear->setText(tr("Message"));
     messageButtonGoesBack = true;
+    if (target)
+        target->deleteMessages(rowIds);
 }
 
 void frame_page2::on_pushButton_Edit_clicked()
@@ -158,61 +172,62 @@ void frame_page2::on_pushButton_Edit_clicked()
         ui->toolButtonMessageAndClear->setText(tr("Message"));
         ui->pushButton_3->hide();
     }
+    // Either way every bubble starts unselected, with or without its select button.
+    m_bubblesEditing = !isBrowsing;
+    m_items.clearSelection();
     for (Frame* b : std::as_const(leftBubbles))
-        b->setEditMode(!isBrowsing);
+        b->setEditMode(m_bubblesEditing);
     for (Frame1* b : std::as_const(rightBubbles))
-        b->setEditMode(!isBrowsing);
+        b->setEditMode(m_bubblesEditing);
+    m_column->remeasureAll();
 }
 
 void frame_page2::on_pushButton_3_clicked()
 {
-    // All selected messages go in one transaction, in the order the bubbles
-    // are walked below.
+    // Selected incoming messages from the latest to the oldest, then the
+    // sent ones likewise, all in one transaction.
+    const QVector<MessageRecord>& records = m_items.records();
     QVector<qint64> rowIds;
-    for (int i = int(leftBubbles.size()) - 1; i >= 0; --i) {
-        if (leftBubbles.at(i)->isSelected())
-            rowIds.append(leftBubbles.at(i)->rowId());
-    }
-    for (int i = int(rightBubbles.size()) - 1; i >= 0; --i) {
-        if (rightBubbles.at(i)->isSelected())
-            rowIds.append(rightBubbles.at(i)->rowId());
-    }
-    if (store)
-        store->deleteMessages(rowIds);
-
-    for (int i = int(leftBubbles.size()) - 1; i >= 0; --i) {
-        Frame* b = leftBubbles[i];
-        if (!b->isSelected())
-            continue;
-        delete b->dateLabel();
-        // Deleted rather than closed, so that bubbles do not pile up
-        // hidden in the page while it lives.
-        delete b;
-        leftBubbles.remove(i);
-    }
-    for (int i = int(rightBubbles.size()) - 1; i >= 0; --i) {
-        Frame1* b = rightBubbles[i];
-        if (!b->isSelected())
-            continue;
-        delete b->dateLabel();
-        delete b;
-        rightBubbles.remove(i);
-    }
-    if (leftBubbles.isEmpty() && rightBubbles.isEmpty()) {
-        if (m_next < 0) {
-            ui->pushButton_3->setEnabled(false);
-            ui->pushButton_Edit->hide();
-            ui->toolButtonMessageAndClear->setText(tr("Message"));
-            messageButtonGoesBack = true;
-        } else {
-            // Older messages remain; bring them in at once rather than
-            // waiting for a scroll that an empty view cannot make.
-            makeBubbles(kFirstBubbles);
+    QVector<int> gone;
+    for (bool incoming : {true, false}) {
+        for (int r = int(records.size()) - 1; r >= 0; --r) {
+            const int item = m_items.itemOfRecord(r);
+            if (item < 0 || records.at(r).isIncoming != incoming)
+                continue;
+            const ChatItem& it = m_items.at(item);
+            if (it.selected && !it.gone) {
+                rowIds.append(records.at(r).rowId);
+                gone.append(item);
+            }
         }
     }
+
+    // The bubbles go first, whether or not the statements succeed (a
+    // failure is reported): the report may run an event loop, in which the
+    // page can be given another conversation or none.
+    for (int item : std::as_const(gone)) {
+        m_items.setGone(item);
+        if (item == m_copyItem)
+            m_copyItem = -1;
+    }
+    if (m_items.messagesLeft() == 0) {
+        // Nothing is left to show the group's events between.
+        for (int i = 0; i < m_items.count(); ++i) {
+            if (!m_items.isMessage(i) && !m_items.at(i).gone) {
+                m_items.setGone(i);
+                gone.append(i);
+            }
+        }
+        ui->pushButton_3->setEnabled(false);
+        ui->pushButton_Edit->hide();
+        ui->toolButtonMessageAndClear->setText(tr("Message"));
+        messageButtonGoesBack = true;
+    }
+    m_column->remeasure(gone);
     ui->pushButton_3->setText(tr("Delete"));
     ui->pushButton_3->setEnabled(false);
-    scheduleGrowth();
+    if (store)
+        store->deleteMessages(rowIds);
 }
 
 bool frame_page2::event(QEvent* e)
@@ -220,12 +235,6 @@ bool frame_page2::event(QEvent* e)
     if (e->type() == QEvent::MouseButtonPress)
         hideCopyButtons();
     return QFrame::event(e);
-}
-
-void frame_page2::showEvent(QShowEvent* e)
-{
-    QFrame::showEvent(e);
-    scheduleGrowth();
 }
 
 void frame_page2::changeEvent(QEvent* e)
@@ -239,83 +248,184 @@ void frame_page2::changeEvent(QEvent* e)
         ui->iphonenumber->setText(number);
         ui->toolButtonMessageAndClear->setText(messageButtonGoesBack ? tr("Message") : tr("Clear All"));
         ui->pushButton_Edit->setText(isBrowsing ? tr("Edit") : tr("Done"));
-        if (selectedCount() > 0)
+        if (m_items.selectedCount() > 0)
             ui->pushButton_3->setText(deleteText);
     }
 }
 
+int frame_page2::quickHeight(int item, int width, bool* exact)
+{
+    return messageHeight(item, width, views::Measure::Quick, exact);
+}
+
+int frame_page2::exactHeight(int item, int width)
+{
+    bool exact = true;
+    return messageHeight(item, width, views::Measure::Exact, &exact);
+}
+
+int frame_page2::messageHeight(int item, int width, views::Measure how, bool* exact)
+{
+    const ChatItem& it = m_items.at(item);
+    *exact = true;
+    if (it.gone)
+        return 0;
+    if (it.record < 0)
+        return kEventHeight;
+    const int cap = views::bubbleCap(width, m_bubblesEditing);
+    int label = m_items.isPlain(item) ? views::oneLineBubbleHeight(m_items.record(item).text, m_look, cap) : 0;
+    if (label == 0) {
+        const views::BubbleShape shape = views::measureBubble(m_items.contentOf(item), m_look, cap, how);
+        *exact = shape.exact;
+        label = shape.height;
+    }
+    const int column = label + (item == m_copyItem ? m_copyRowHeight : 0);
+    return kDateHeight + std::max(m_bubblesEditing ? kMarkSize : 0, column);
+}
+
+int frame_page2::attach(int item, int width)
+{
+    if (m_items.at(item).gone)
+        return 0;
+    auto it = m_live.find(item);
+    const bool fresh = it == m_live.end();
+    if (fresh) {
+        Live live;
+        if (m_items.isMessage(item)) {
+            live.bubble = takeBubble(item);
+            live.date = takeDateLabel();
+            live.bubble->setLook(&m_look);
+            live.bubble->setRowId(m_items.record(item).rowId);
+            live.date->setText(QString::fromUtf8(m_items.record(item).timeText()).trimmed());
+            live.bubble->setDateLabel(live.date);
+            m_itemOfBubble.insert(live.bubble, item);
+        } else {
+            live.event = takeEventLabel();
+        }
+        it = m_live.insert(item, live);
+    }
+    const Live& live = *it;
+    if (live.event) {
+        const QString text = m_items.eventText(item);
+        live.event->setText(live.event->fontMetrics().elidedText(text, Qt::ElideMiddle, std::max(40, width - 24)));
+        live.event->setToolTip(live.event->text() == text ? QString() : text);
+        return kEventHeight;
+    }
+    // The bubble shows the message's state as the page keeps it; the state
+    // goes first, so that the text is laid out once, for the right width.
+    BubbleFrame* b = live.bubble;
+    if (b->isEditMode() != m_bubblesEditing || b->isSelected())
+        b->setEditMode(m_bubblesEditing);
+    if (m_items.at(item).selected)
+        b->toggleSelected();
+    b->setCopyButtonVisible(item == m_copyItem);
+    if (fresh)
+        b->setContent(m_items.messageText(item), m_items.contentOf(item));
+    const int h = kDateHeight + b->prepare(width);
+    if (item == m_copyItem)
+        m_copyRowHeight = b->copyRowHeight();
+    return h;
+}
+
+void frame_page2::place(int item, const QRect& rect)
+{
+    const Live live = m_live.value(item);
+    if (live.event) {
+        views::placeWidget(live.event, rect);
+        return;
+    }
+    views::placeWidget(live.date, QRect(rect.x(), rect.y(), rect.width(), kDateHeight));
+    views::placeWidget(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(), rect.height() - kDateHeight));
+}
+
+void frame_page2::detach(int item)
+{
+    const Live live = m_live.take(item);
+    if (live.event) {
+        m_spareEvents.append(live.event);
+        return;
+    }
+    m_itemOfBubble.remove(live.bubble);
+    if (auto* left = qobject_cast<Frame*>(live.bubble))
+        m_spareLeft.append(left);
+    else if (auto* right = qobject_cast<Frame1*>(live.bubble))
+        m_spareRight.append(right);
+    live.bubble->setDateLabel(nullptr);
+    m_spareDates.append(live.date);
+}
+
+void frame_page2::settle()
+{
+    for (QWidget* w : std::as_const(m_spareLeft))
+        if (!w->isHidden())
+            w->hide();
+    for (QWidget* w : std::as_const(m_spareRight))
+        if (!w->isHidden())
+            w->hide();
+    for (QWidget* w : std::as_const(m_spareDates))
+        if (!w->isHidden())
+            w->hide();
+    for (QWidget* w : std::as_const(m_spareEvents))
+        if (!w->isHidden())
+            w->hide();
+}
+
+BubbleFrame* frame_page2::takeBubble(int item)
+{
+    const MessageRecord& r = m_items.record(item);
+    if (r.isIncoming) {
+        if (!m_spareLeft.isEmpty())
+            return m_spareLeft.takeLast();
+        return ui->scrollArea->addLeftMessage(QString(), r.rowId);
+    }
+    if (!m_spareRight.isEmpty())
+        return m_spareRight.takeLast();
+    return ui->scrollArea->addRightMessage(QString(), r.rowId);
+}
+
+QLabel* frame_page2::takeDateLabel()
+{
+    if (!m_spareDates.isEmpty())
+        return m_spareDates.takeLast();
+    QLabel* label = ui->scrollArea->addDateLabel(QString());
+    m_dates.append(label);
+    return label;
+}
+
+QLabel* frame_page2::takeEventLabel()
+{
+    if (!m_spareEvents.isEmpty())
+        return m_spareEvents.takeLast();
+    auto* label = new QLabel(ui->scrollArea->canvas());
+    label->hide();
+    label->setObjectName(QStringLiteral("eventLine"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    m_events.append(label);
+    return label;
+}
+
 void frame_page2::discardBubbles()
 {
-    for (Frame* b : std::as_const(leftBubbles)) {
-        delete b->dateLabel();
-        delete b;
-    }
-    for (Frame1* b : std::as_const(rightBubbles)) {
-        delete b->dateLabel();
-        delete b;
-    }
+    ++m_generation;
+    // The column gives every widget back before they go.
+    m_items.clear();
+    m_copyItem = -1;
+    m_column->reset(0);
+    qDeleteAll(leftBubbles);
+    qDeleteAll(rightBubbles);
+    qDeleteAll(m_dates);
+    qDeleteAll(m_events);
     leftBubbles.clear();
     rightBubbles.clear();
-    ui->scrollArea->removeBatches();
-    m_records.clear();
-    m_next = -1;
-}
-
-void frame_page2::makeBubbles(int count)
-{
-    smsChartCtrl* ctrl = ui->scrollArea;
-    if (count <= 0 || m_next < 0)
-        return;
-    // Bubbles are made newest first; each batch goes below the ones made
-    // before it, each date label directly above its bubble.
-    ctrl->beginBatch();
-    for (; count > 0 && m_next >= 0; --count, --m_next) {
-        const MessageRecord& r = m_records.at(m_next);
-        QFrame* bubble = nullptr;
-        if (r.isIncoming) {
-            ctrl->addLeftMessage(QString::fromUtf8(r.text), r.rowId, -1);
-            bubble = leftBubbles.last();
-        } else {
-            ctrl->addRightMessage(QString::fromUtf8(r.text), r.rowId, -1);
-            bubble = rightBubbles.last();
-        }
-        QLabel* date = ctrl->addDateLabel(QString::fromUtf8(r.timeText()), ctrl->targetCount() - 1);
-        if (r.isIncoming) {
-            auto* b = static_cast<Frame*>(bubble);
-            b->setDateLabel(date);
-            if (!isBrowsing)
-                b->setEditMode(true);
-        } else {
-            auto* b = static_cast<Frame1*>(bubble);
-            b->setDateLabel(date);
-            if (!isBrowsing)
-                b->setEditMode(true);
-        }
-    }
-    ctrl->endBatch();
-}
-
-void frame_page2::scheduleGrowth()
-{
-    // Layouts settle after the event that changed them; look once they have.
-    if (m_growthPending || m_next < 0)
-        return;
-    m_growthPending = true;
-    QTimer::singleShot(0, this, &frame_page2::growTowardView);
-}
-
-void frame_page2::growTowardView()
-{
-    m_growthPending = false;
-    if (m_next < 0 || !ui->scrollArea->isVisible())
-        return;
-    const QScrollBar* bar = ui->scrollArea->verticalScrollBar();
-    if (bar->maximum() - bar->value() < 2 * ui->scrollArea->viewport()->height()) {
-        // Each batch as large as all before it: a jump to the end of a long
-        // conversation then takes a few layout passes, not hundreds.
-        const int made = int(m_records.size()) - 1 - m_next;
-        makeBubbles(std::max(kBatchBubbles, made));
-    }
+    m_dates.clear();
+    m_events.clear();
+    m_spareLeft.clear();
+    m_spareRight.clear();
+    m_spareDates.clear();
+    m_spareEvents.clear();
+    m_itemOfBubble.clear();
+    m_live.clear();
 }
 
 void frame_page2::hideCopyButtons()
@@ -324,21 +434,16 @@ void frame_page2::hideCopyButtons()
         b->setCopyButtonVisible(false);
     for (Frame1* b : std::as_const(rightBubbles))
         b->setCopyButtonVisible(false);
-}
-
-int frame_page2::selectedCount() const
-{
-    int n = 0;
-    for (const Frame* b : leftBubbles)
-        n += b->isSelected() ? 1 : 0;
-    for (const Frame1* b : rightBubbles)
-        n += b->isSelected() ? 1 : 0;
-    return n;
+    if (m_copyItem >= 0) {
+        const int was = m_copyItem;
+        m_copyItem = -1;
+        m_column->remeasure(was);
+    }
 }
 
 void frame_page2::updateDeleteButton()
 {
-    const int n = selectedCount();
+    const int n = m_items.selectedCount();
     if (n > 0) {
         ui->pushButton_3->setEnabled(true);
         ui->pushButton_3->setText(QStringLiteral("Delete[") + QString::number(n) + QStringLiteral("]"));
@@ -346,4 +451,49 @@ void frame_page2::updateDeleteButton()
         ui->pushButton_3->setEnabled(false);
         ui->pushButton_3->setText(tr("Delete"));
     }
+}
+
+void frame_page2::setLookColor(QColor& slot, const QColor& c)
+{
+    if (slot == c)
+        return;
+    slot = c;
+    lookChanged(false);
+}
+
+void frame_page2::setBubbleRadius(int radius)
+{
+    if (radius == m_look.radius || radius < 0)
+        return;
+    m_look.radius = radius;
+    lookChanged(false);
+}
+
+void frame_page2::setBubbleFontSize(int pixels)
+{
+    if (pixels <= 0 || pixels == bubbleFontSize())
+        return;
+    QFont f = m_look.text.font();
+    f.setPixelSize(pixels);
+    m_look.setTextFont(f);
+    lookChanged(true);
+}
+
+void frame_page2::setEmojiFontFamily(const QString& family)
+{
+    if (family == m_look.emojiFamily())
+        return;
+    m_look.setEmojiFamily(family);
+    lookChanged(true);
+}
+
+void frame_page2::lookChanged(bool geometry)
+{
+    for (BubbleFrame* b : std::as_const(leftBubbles))
+        b->setLook(&m_look);
+    for (BubbleFrame* b : std::as_const(rightBubbles))
+        b->setLook(&m_look);
+    if (geometry && m_column && m_items.count() > 0)
+        m_column->remeasureAll();
+    ui->scrollArea->canvas()->update();
 }

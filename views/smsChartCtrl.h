@@ -2,6 +2,11 @@
 
 // The scroll control of the chat page: makes the bubbles and their date
 // labels and turns the bubbles' click signals into the page's.
+//
+// Its widgets live on one canvas that covers the viewport; the chat page
+// places on it only the bubbles near the visible part and reuses them as
+// the view scrolls (see ItemColumn.h). The scroll area's own content
+// widget is not used.
 
 #include <QScrollArea>
 
@@ -9,8 +14,8 @@
 
 class Frame;
 class Frame1;
+class QFrame;
 class QLabel;
-class QVBoxLayout;
 
 namespace Ui {
 class smsChartCtrl;
@@ -23,22 +28,12 @@ public:
     explicit smsChartCtrl(QWidget* parent = nullptr);
     ~smsChartCtrl() override;
 
-    // index is the position in bubbleLayout, or in the open batch while
-    // there is one; 0 is the top, -1 the end.
-    void addLeftMessage(const QString& text, qint64 rowId, int index = 0);
-    void addRightMessage(const QString& text, qint64 rowId, int index = 0);
-    QLabel* addDateLabel(const QString& text, int index = 0);
+    // Each makes a new widget on the canvas, hidden until the page places it.
+    Frame* addLeftMessage(const QString& text, qint64 rowId);
+    Frame1* addRightMessage(const QString& text, qint64 rowId);
+    QLabel* addDateLabel(const QString& text);
 
-    // Widgets added between these two go into one block placed below
-    // everything else, which lays out and shows as one piece.
-    void beginBatch();
-    void endBatch();
-    // Number of widgets in the open batch (or in bubbleLayout without one).
-    int targetCount() const;
-    // Deletes the blocks of earlier batches, with whatever is still in them.
-    void removeBatches();
-
-    QVBoxLayout* bubbleLayout = nullptr;
+    QFrame* canvas() const { return m_canvas; }
 
 signals:
     void sendRightPointer(Frame1* f);
@@ -56,10 +51,6 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
-    void insert(QWidget* w, int index);
-
     std::unique_ptr<Ui::smsChartCtrl> ui;
-    QVBoxLayout* m_target = nullptr;
-    QWidget* m_openBatch = nullptr;
-    QList<QWidget*> m_batches;
+    QFrame* m_canvas = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using viewstest::msg;
@@ -87,19 +88,87 @@ void clickRow(messageframe* row)
     QTest::mouseClick(row->findChild<QLabel*>(QStringLiteral("label_2")), Qt::LeftButton);
 }
 
-// Scrolls to the end until no more rows come; returns the visible rows.
-QList<messageframe*> scrollToEnd(frame_page1& page)
+QScrollBar* barOf(frame_page1& page)
 {
-    QScrollBar* bar = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->verticalScrollBar();
-    for (int guard = 0; guard < 1000 && page.filledRowCount() < page.conversationCount(); ++guard) {
-        bar->setValue(bar->maximum());
+    return page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->verticalScrollBar();
+}
+
+// Rows whose top is inside the viewport, top to bottom.
+QList<messageframe*> rowsOnScreen(frame_page1& page)
+{
+    QWidget* viewport = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport();
+    QList<messageframe*> out;
+    for (messageframe* row : visibleRows(page)) {
+        const int y = row->mapTo(viewport, QPoint()).y();
+        if (y >= 0 && y < viewport->height())
+            out.append(row);
+    }
+    return out;
+}
+
+// Walks the whole list from the top a screen at a time, as a user paging
+// down would, and returns each conversation's number once, in the order
+// seen, while `visit` sees every row on screen. The list is left at its end.
+template <typename Visit> QStringList walkList(frame_page1& page, Visit visit)
+{
+    QScrollBar* bar = barOf(page);
+    bar->setValue(0);
+    QCoreApplication::processEvents();
+    QStringList seen;
+    for (int guard = 0; guard < 100000; ++guard) {
+        for (messageframe* row : rowsOnScreen(page)) {
+            visit(row);
+            if (seen.isEmpty() || !seen.mid(std::max<qsizetype>(0, seen.size() - 50)).contains(row->number()))
+                seen.append(row->number());
+        }
+        if (bar->value() >= bar->maximum())
+            break;
+        bar->setValue(bar->value() + bar->pageStep() / 2);
         QCoreApplication::processEvents();
     }
-    // Let the last rows be laid out before asking where they are.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCoreApplication::processEvents();
-    return visibleRows(page);
+    return seen;
 }
+
+// Scrolls until the conversation's row is on screen.
+messageframe* bringIntoView(frame_page1& page, const QString& number)
+{
+    QScrollBar* bar = barOf(page);
+    for (int guard = 0; guard < 2000; ++guard) {
+        const QList<messageframe*> shown = rowsOnScreen(page);
+        for (messageframe* row : shown)
+            if (row->number() == number)
+                return row;
+        // Latest at the top: numbers of later conversations are above.
+        const bool below = shown.isEmpty() || shown.last()->number() > number;
+        if ((below && bar->value() >= bar->maximum()) || (!below && bar->value() <= 0))
+            return nullptr;
+        bar->setValue(bar->value() + (below ? 1 : -1) * std::max(1, bar->pageStep() / 3));
+        QCoreApplication::processEvents();
+    }
+    return nullptr;
+}
+
+// A store read from nowhere with n conversations made here.
+struct MemoryStore
+{
+    explicit MemoryStore(int n, const QByteArray& name = QByteArray())
+        : store(dir.filePath(QStringLiteral("none.db")).toUtf8())
+    {
+        for (int i = n; i >= 1; --i) {
+            MessageRecord r;
+            r.rowId = i;
+            r.address = numberOf(i).toUtf8();
+            r.contactName = name.isEmpty() ? QByteArray("NULL") : name + ' ' + QByteArray::number(i);
+            r.text = i % 5 ? QByteArray("message ") + QByteArray::number(i)
+                           : QByteArray("A longer message that wraps over two lines or more in its row because it "
+                                        "goes on about the weather and the trains.");
+            r.time = 1262304000 + i;
+            store.conversationHeads.append(r);
+        }
+    }
+    QTemporaryDir dir;
+    MessageStore store;
+};
 
 } // namespace
 
@@ -119,6 +188,9 @@ private slots:
     void rowsComeAsTheListScrolls();
     void forgottenStoreIsNeverUsed();
     void longNameAndTextStayInsideTheRow();
+    void liveRowsStayBoundedThrough20000();
+    void editStateFarOutOfView();
+    void namesOf500CharactersStayWhole();
 };
 
 void ListPageTest::emptyOrMissingStoreShowsNothing()
@@ -356,21 +428,30 @@ void ListPageTest::rowsComeAsTheListScrolls()
     QCoreApplication::processEvents();
 
     QCOMPARE(page.conversationCount(), n);
-    QVERIFY2(page.filledRowCount() < n / 2, qPrintable(QString::number(page.filledRowCount())));
+    const int made = int(page.findChildren<messageframe*>().size());
+    QVERIFY2(made < n / 4, qPrintable(QString::number(made)));
     QCOMPARE(nameOf(visibleRows(page).first()), numberOf(n));
 
-    // Rows made while editing show the minus button.
+    // Rows shown while editing show the minus button, all the way down.
     QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit")), Qt::LeftButton);
-    const QList<messageframe*> rows = scrollToEnd(page);
-    QCOMPARE(rows.size(), n);
+    int withoutMinus = 0;
+    const QStringList order = walkList(page, [&](messageframe* row) {
+        if (!minusOf(row)->isVisible() || chevronOf(row)->isVisible())
+            ++withoutMinus;
+    });
+    QCOMPARE(withoutMinus, 0);
+    QCOMPARE(order.size(), n);
     for (int i = 0; i < n; ++i)
-        QCOMPARE(nameOf(rows[i]), numberOf(n - i));
-    QVERIFY(minusOf(rows.last())->isVisible());
-    QVERIFY(!chevronOf(rows.last())->isVisible());
+        QCOMPARE(order[i], numberOf(n - i));
+    // Rows above the view are kept as well as those below it, and no more.
+    QVERIFY2(page.findChildren<messageframe*>().size() <= 2 * made,
+             qPrintable(QStringLiteral("%1 rows, %2 at first").arg(page.findChildren<messageframe*>().size()).arg(made)));
 
-    // Deleting the oldest conversation, made last, acts on the file.
-    QTest::mouseClick(minusOf(rows.last()), Qt::LeftButton);
-    QTest::mouseClick(deleteOf(rows.last()), Qt::LeftButton);
+    // Deleting the oldest conversation, shown last, acts on the file.
+    messageframe* last = rowsOnScreen(page).last();
+    QCOMPARE(nameOf(last), numberOf(1));
+    QTest::mouseClick(minusOf(last), Qt::LeftButton);
+    QTest::mouseClick(deleteOf(last), Qt::LeftButton);
     QCOMPARE(src.rowsFor(numberOf(1)), 0);
     QCOMPARE(src.allRows(), n - 1);
 }
@@ -427,6 +508,118 @@ void ListPageTest::longNameAndTextStayInsideTheRow()
     // The preview is cut short with an ellipsis; the name is whole.
     QVERIFY(textOf(row).endsWith(QChar(0x2026)));
     QCOMPARE(nameOf(row).remove(QChar(0x200B)).trimmed(), name);
+}
+
+void ListPageTest::liveRowsStayBoundedThrough20000()
+{
+    const int n = 20000;
+    MemoryStore mem(n);
+    frame_page1 page(nullptr);
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.showConversations(&mem.store);
+    QScrollBar* bar = barOf(page);
+
+    int most = 0;
+    const int steps = 300;
+    for (int k = 0; k <= steps; ++k) {
+        bar->setValue(int(qint64(bar->maximum()) * k / steps));
+        QCoreApplication::processEvents();
+        most = std::max(most, int(page.findChildren<messageframe*>().size()));
+    }
+    QVERIFY2(most > 0 && most <= 60, qPrintable(QString::number(most)));
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    QCOMPARE(rowsOnScreen(page).last()->number(), numberOf(1));
+    QTRY_COMPARE_WITH_TIMEOUT(page.column().estimatedCount(), 0, 60000);
+    QCOMPARE(qint64(bar->maximum()),
+             page.column().totalHeight() - page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->height());
+    QCOMPARE(rowsOnScreen(page).last()->number(), numberOf(1));
+}
+
+void ListPageTest::editStateFarOutOfView()
+{
+    const int n = 400;
+    Source src(manyConversations(n));
+    frame_page1 page(src.store.get());
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QScrollBar* bar = barOf(page);
+    auto* edit = page.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"));
+    QTest::mouseClick(edit, Qt::LeftButton);
+
+    // "Delete" offered at the top and at the end.
+    QTest::mouseClick(minusOf(bringIntoView(page, numberOf(n))), Qt::LeftButton);
+    int offeredOnTheWay = 0;
+    walkList(page, [&](messageframe* row) {
+        if (row->number() != numberOf(n) && (deleteOf(row)->isVisible() || row->isDeleteOffered() ||
+                                             minusOf(row)->objectName() != QLatin1String("toolButtonV")))
+            ++offeredOnTheWay;
+    });
+    QCOMPARE(offeredOnTheWay, 0);
+    messageframe* oldest = bringIntoView(page, numberOf(1));
+    QTest::mouseClick(minusOf(oldest), Qt::LeftButton);
+    QVERIFY(deleteOf(oldest)->isVisible());
+
+    // Back at the top the offer is still there; deleting it takes its row's
+    // height from the range and leaves the next row where it was.
+    messageframe* newest = bringIntoView(page, numberOf(n));
+    QCOMPARE(minusOf(newest)->objectName(), QStringLiteral("toolButtonH"));
+    QVERIFY(deleteOf(newest)->isVisible());
+    bar->setValue(0);
+    QCoreApplication::processEvents();
+    const int height = newest->height();
+    const int maximum = bar->maximum();
+    QTest::mouseClick(deleteOf(newest), Qt::LeftButton);
+    QCOMPARE(src.rowsFor(numberOf(n)), 0);
+    QCOMPARE(bar->maximum(), maximum - height);
+    QCOMPARE(rowsOnScreen(page).first()->number(), numberOf(n - 1));
+    QCOMPARE(rowsOnScreen(page).first()->y(), 0);
+
+    oldest = bringIntoView(page, numberOf(1));
+    QCOMPARE(minusOf(oldest)->objectName(), QStringLiteral("toolButtonH"));
+    QTest::mouseClick(deleteOf(oldest), Qt::LeftButton);
+    QCOMPARE(src.rowsFor(numberOf(1)), 0);
+    QCOMPARE(src.allRows(), n - 2);
+
+    // Done and Edit again: every row upright, wherever it is.
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    int turned = 0;
+    const QStringList order = walkList(page, [&](messageframe* row) {
+        turned += row->isDeleteOffered() || deleteOf(row)->isVisible() ? 1 : 0;
+    });
+    QCOMPARE(turned, 0);
+    QCOMPARE(order.size(), n - 2);
+}
+
+void ListPageTest::namesOf500CharactersStayWhole()
+{
+    QByteArray name;
+    while (name.size() < 490)
+        name += "Maximiliane Alexandra Theodora ";
+    name.truncate(490);
+    MemoryStore mem(300, name);
+    frame_page1 page(nullptr);
+    page.resize(500, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.showConversations(&mem.store);
+    int cutShort = 0;
+    const int right = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->width();
+    const QStringList order = walkList(page, [&](messageframe* row) {
+        QLabel* label = row->findChild<QLabel*>(QStringLiteral("label"));
+        const QRect needed =
+            label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+        if (needed.height() > label->height() || label->mapTo(row, QPoint(label->width(), 0)).x() > right ||
+            !nameOf(row).remove(QChar(0x200B)).startsWith(QString::fromLatin1(name)))
+            ++cutShort;
+    });
+    QCOMPARE(cutShort, 0);
+    QCOMPARE(order.size(), 300);
+    QVERIFY(page.findChildren<messageframe*>().size() <= 30);
 }
 
 QTEST_MAIN(ListPageTest)

@@ -1,7 +1,9 @@
 // Shows the conversation views on a fixture backup file so that a person
-// can look at them: views_demo <folder> writes list.png, chat.png and
-// chat-edit.png (two bubbles selected) there; views_demo without arguments
-// keeps the list and chat pages open side by side.
+// can look at them: views_demo <folder> writes list.png, chat.png (a
+// conversation with one person), chat-copy.png (a Copy button offered),
+// chat-edit.png (two bubbles selected), group.png (a group with senders,
+// reactions, events, an edited and an unsent message) and list-edit.png
+// there; views_demo without arguments keeps the pages open side by side.
 
 #include "Frame.h"
 #include "Frame1.h"
@@ -45,8 +47,42 @@ int main(int argc, char** argv)
                            "-from-central-station.html"),
             true),
     };
+    // A group of three, as a modern phone records it.
+    const QString group = QStringLiteral("chat493817");
+    msgs << msg(20, group, t + 60, QStringLiteral("Who is coming on Saturday?"), true)
+         << msg(21, group, t + 120, QStringLiteral("Me! I will bring the map."), false)
+         << msg(23, group, t + 180, QStringLiteral("Count me in, I can drive if we need a second car."), true)
+         << msg(24, group, t + 240, QStringLiteral("Ben, we leave at seven"), true)
+         << msg(25, group, t + 300, QStringLiteral("This message was unsent."), true)
+         << msg(26, group, t + 360, QStringLiteral("Seven sharp, see you all at the station 🚉"), false);
     viewstest::Source src(
         msgs, {{QStringLiteral("Anna Berg"), peer}, {QStringLiteral("李雷"), QStringLiteral("13800138000")}});
+    MessageStore& store = *src.store;
+    ConversationInfo info;
+    info.isGroup = true;
+    info.displayName = "Trip to the lake";
+    info.members = {"+15550101", "+15550102"};
+    store.setConversationInfo(group.toUtf8(), info);
+    store.setSenderName("+15550101", "Anna Berg");
+    store.setSenderName("+15550102", "Ben Stone");
+    store.addReaction(21, {90, 2000, "+15550101", {}});
+    store.addReaction(21, {91, 2000, "+15550102", {}});
+    store.addReaction(23, {92, 2001, {}, {}});
+    ConversationEvent added;
+    added.rowId = 22;
+    added.kind = ConversationEvent::MemberAdded;
+    added.actor = "+15550101";
+    added.target = "+15550102";
+    store.addEvent(group.toUtf8(), added);
+    ConversationEvent named;
+    named.rowId = 19;
+    named.kind = ConversationEvent::Renamed;
+    named.actor = "+15550101";
+    named.title = "Trip to the lake";
+    store.addEvent(group.toUtf8(), named);
+    for (MessageRecord& head : store.conversationHeads)
+        if (head.address == group.toUtf8())
+            head.contactName = info.displayName;
 
     frame_page1 list(src.store.get());
     list.setWindowTitle(QStringLiteral("Conversations"));
@@ -90,6 +126,21 @@ int main(int argc, char** argv)
     QTest::mouseClick(received.first()->findChild<QToolButton*>(QStringLiteral("itemFrame2222")), Qt::LeftButton);
     QTest::qWait(100);
     chat.grab().save(out.filePath(QStringLiteral("chat-edit.png")));
+
+    // The group, as the main window opens it.
+    chat.findChild<QToolButton*>(QStringLiteral("pushButton_Edit"))->click();
+    store.selectConversation(group.toUtf8());
+    for (MessageRecord& r : store.conversation) {
+        if (r.isIncoming)
+            r.sender = r.rowId == 23 ? "+15550102" : "+15550101";
+        if (r.rowId == 25)
+            r.flags = MessageRecord::Unsent;
+        if (r.rowId == 26)
+            r.flags = MessageRecord::Edited;
+    }
+    chat.loadConversation(&store);
+    QTest::qWait(100);
+    chat.grab().save(out.filePath(QStringLiteral("group.png")));
 
     list.findChild<QPushButton*>(QStringLiteral("pushButton_Edit"))->click();
     QTest::qWait(50);
