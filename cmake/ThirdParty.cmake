@@ -15,4 +15,6 @@ endif()
 add_library(PhoneNumber::phonenumber UNKNOWN IMPORTED)
 set_target_properties(PhoneNumber::phonenumber PROPERTIES
     IMPORTED_LOCATION ${PHONENUMBER_LIBRARY}
-    INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE_DIR})
+    INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE_DIR}
+    # Its number type is a protobuf message: the sanitizers need protobuf's type information.
+    INTERFACE_LINK_LIBRARIES protobuf)

@@ -320,7 +320,9 @@ void MainWindow::onPhoneBackupFinished(bool ok, const QString& message)
 
 void MainWindow::loadPhoneDatabases()
 {
-    const QByteArray identifier = deviceIdentifier(deviceLink);
+    // The backup just made is that of the phone it was started for; a phone
+    // attached meanwhile may answer for the link by now.
+    const QByteArray identifier = m_backupRun->identifier();
     const QString root = defaultBackupRoot();
     locateBackupDatabase(identifier.constData(), "sms.db", root);
     const QByteArray smsPath = withoutTrailingNewline(locatedDatabasePath());
@@ -359,6 +361,12 @@ void MainWindow::loadPhoneDatabases()
     } else if (shownRow >= FirstBackupRow) {
         currentSourceRow = -1;
         showBackup(shownRow);
+    }
+    // Told once per backup, after the messages are in place: without a book
+    // they show with their numbers.
+    if (bookPath.isEmpty()) {
+        infoDialogOK(nullptr, tr("Information"),
+                     tr("The iPhone's backup holds no address book: names cannot be shown."));
     }
 }
 

@@ -1,9 +1,11 @@
 #include "ContactStore.h"
 
+#include "ContactLookup.h"
 #include "MessageStore.h"
 #include "SqliteAccess.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -14,13 +16,36 @@ struct PersonRow
     qint64 rowId = 0;
     QByteArray first;
     QByteArray last;
+    QByteArray organization;
 };
 
-// The part of a number or address by which messages and contacts are matched:
-// the last 11 bytes, so "+8613800138000" meets "13800138000".
-QByteArray matchingKey(const QByteArray& number)
+// Where a column of "select *" stands: under its name when the table has a
+// column of that name, else where the oldest books keep it (legacyPosition,
+// -1 for nowhere). A column that is nowhere reads as NULL.
+int columnIndex(sqlite3_stmt* stmt, const char* name, int legacyPosition)
 {
-    return number.right(11);
+    const int count = sqlite3_column_count(stmt);
+    for (int i = 0; i < count; ++i) {
+        const char* columnName = sqlite3_column_name(stmt, i);
+        if (columnName && sqlite3_stricmp(columnName, name) == 0)
+            return i;
+    }
+    return legacyPosition >= 0 && legacyPosition < count ? legacyPosition : count;
+}
+
+ContactValue::Kind valueKind(qint64 property)
+{
+    if (property == ContactValue::Phone)
+        return ContactValue::Phone;
+    if (property == ContactValue::Email)
+        return ContactValue::Email;
+    return ContactValue::Other;
+}
+
+// A backup row stores a value without its kind; its text tells.
+ContactValue backupValue(const QByteArray& tel)
+{
+    return {tel.contains('@') ? ContactValue::Email : ContactValue::Phone, tel};
 }
 
 } // namespace
@@ -36,39 +61,53 @@ ContactStore::~ContactStore()
         sqlite3_close_v2(m_db);
 }
 
-void ContactStore::readPhoneAddressBook(const QByteArray& path)
+void ContactStore::readPhoneAddressBook(const QByteArray& path, const QByteArray& walPath)
 {
     contacts.clear();
-    m_db = sqliteaccess::openExisting(path, sqliteaccess::OpenMode::ReadOnly);
+    m_db = sqliteaccess::openExisting(path, sqliteaccess::OpenMode::Untouched, walPath);
 
     QVector<PersonRow> people;
     personRowCount = 0;
     personColumnCount = 0;
     if (sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "select * from ABPerson")) {
         personColumnCount = sqlite3_column_count(stmt);
+        const int rowIdColumn = columnIndex(stmt, "ROWID", 0);
+        const int firstColumn = columnIndex(stmt, "First", 1);
+        const int lastColumn = columnIndex(stmt, "Last", 2);
+        const int organizationColumn = columnIndex(stmt, "Organization", -1);
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             PersonRow row;
-            row.rowId = sqliteaccess::integer(stmt, 0, personColumnCount);
-            row.first = sqliteaccess::text(stmt, 1, personColumnCount);
-            row.last = sqliteaccess::text(stmt, 2, personColumnCount);
+            row.rowId = sqliteaccess::integer(stmt, rowIdColumn, personColumnCount);
+            row.first = sqliteaccess::text(stmt, firstColumn, personColumnCount);
+            row.last = sqliteaccess::text(stmt, lastColumn, personColumnCount);
+            row.organization = sqliteaccess::text(stmt, organizationColumn, personColumnCount);
             people.append(row);
         }
         sqlite3_finalize(stmt);
         personRowCount = people.size();
     }
 
-    // Of consecutive multi-value rows of one person only the first is kept.
-    // The kind of value is not looked at: a first e-mail address wins too.
+    // numberLinks keeps the matching number's old rule: of consecutive rows
+    // of one person only the first, of whatever kind, so that the names this
+    // rule has always given stay as they were. values holds every phone and
+    // e-mail value, which is what matching by number looks at.
+    QHash<qint64, QVector<ContactValue>> valuesOf;
     if (sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "select * from ABMultiValue")) {
         const int columns = sqlite3_column_count(stmt);
+        const int personColumn = columnIndex(stmt, "record_id", 1);
+        const int propertyColumn = columnIndex(stmt, "property", -1);
+        const int valueColumn = columnIndex(stmt, "value", 5);
         bool firstRow = true;
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             NumberLink link;
-            link.personId = sqliteaccess::integer(stmt, 1, columns);
+            link.personId = sqliteaccess::integer(stmt, personColumn, columns);
+            link.value = sqliteaccess::text(stmt, valueColumn, columns);
+            const ContactValue::Kind kind = valueKind(sqliteaccess::integer(stmt, propertyColumn, columns));
+            if (kind != ContactValue::Other && !link.value.isEmpty())
+                valuesOf[link.personId].append({kind, link.value});
             if (!firstRow && link.personId == numberLinks.constLast().personId)
                 continue;
             firstRow = false;
-            link.value = sqliteaccess::text(stmt, 5, columns);
             numberLinks.append(link);
         }
         sqlite3_finalize(stmt);
@@ -88,10 +127,12 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path)
         ContactRecord contact;
         contact.firstName = person.first;
         contact.lastName = person.last;
+        contact.organization = person.organization;
         const auto link = firstLink.constFind(person.rowId);
         if (link != firstLink.constEnd())
             contact.number = numberLinks.at(link.value()).value;
         contact.number.replace('-', QByteArray());
+        contact.values = valuesOf.value(person.rowId);
         contacts.append(contact);
     }
 
@@ -110,6 +151,8 @@ int ContactStore::readBackupAddressBook(const QByteArray& path)
             contact.firstName = sqliteaccess::text(stmt, 0, columns);
             // Stored numbers are taken as written, dashes and all.
             contact.number = sqliteaccess::text(stmt, 1, columns);
+            if (!contact.number.isEmpty())
+                contact.values.append(backupValue(contact.number));
             contacts.append(contact);
         }
         sqlite3_finalize(stmt);
@@ -119,26 +162,104 @@ int ContactStore::readBackupAddressBook(const QByteArray& path)
     return rc;
 }
 
-void fillContactNames(MessageStore& messages, const ContactStore& contacts)
+namespace {
+
+// Names of one fill: each distinct address and handle is looked up once,
+// and every record of a conversation shares its one name buffer.
+class NameFill
 {
-    // First contact per key wins, as a search from the start would find it.
-    QHash<QByteArray, int> byKey;
-    byKey.reserve(contacts.contacts.size());
-    for (int i = 0; i < contacts.contacts.size(); ++i) {
-        const QByteArray key = matchingKey(contacts.contacts.at(i).number);
-        if (!key.isEmpty() && !byKey.contains(key))
-            byKey.insert(key, i);
+public:
+    NameFill(const MessageStore& store, const ContactStore& contacts)
+        : m_store(store), m_contacts(contacts.contacts),
+          m_lookup(m_contacts, store.layout() == MessageLayout::Modern ? ContactLookup::Rules::NumbersOnly
+                                                                       : ContactLookup::Rules::LegacyFirst)
+    {
     }
 
-    for (MessageRecord& record : messages.messages) {
-        // A message without an address (an outgoing MMS) belongs to nobody;
-        // it must not take the name of the first contact without a number.
-        const auto found = byKey.constFind(matchingKey(record.address));
-        if (record.address.isEmpty() || found == byKey.constEnd()) {
-            record.contactName = "NULL";
-            continue;
+    QByteArray conversationName(const QByteArray& address)
+    {
+        const auto known = m_conversationNames.constFind(address);
+        if (known != m_conversationNames.constEnd())
+            return known.value();
+        QByteArray name;
+        const ConversationInfo* info = m_store.conversationInfo(address);
+        if (info && info->isGroup) {
+            name = info->displayName.isEmpty() ? memberList(info->members) : info->displayName;
+            for (const QByteArray& member : info->members)
+                m_handles.insert(member);
+        } else {
+            const int found = m_lookup.find(address, m_store.handleCountry(address));
+            if (found >= 0)
+                name = contactDisplayName(m_contacts.at(found));
         }
-        const ContactRecord& contact = contacts.contacts.at(found.value());
-        record.contactName = contact.lastName + ' ' + contact.firstName;
+        if (name.isEmpty())
+            name = QByteArrayLiteral("NULL");
+        m_conversationNames.insert(address, name);
+        return name;
     }
+
+    // A person's name as it stands beside others, in a group's name or
+    // above a bubble: without the blank that a missing part leaves.
+    QByteArray personName(const QByteArray& handle)
+    {
+        const auto known = m_personNames.constFind(handle);
+        if (known != m_personNames.constEnd())
+            return known.value();
+        const int found = m_lookup.find(handle, m_store.handleCountry(handle));
+        const QByteArray name = found >= 0 ? contactDisplayName(m_contacts.at(found)).trimmed() : QByteArray();
+        m_personNames.insert(handle, name);
+        return name;
+    }
+
+    void noteSender(const QByteArray& handle)
+    {
+        if (!handle.isEmpty())
+            m_handles.insert(handle);
+    }
+
+    QSet<QByteArray> handles() const { return m_handles; }
+
+private:
+    QByteArray memberList(const QVector<QByteArray>& members)
+    {
+        QByteArray list;
+        for (const QByteArray& member : members) {
+            const QByteArray name = personName(member);
+            if (!list.isEmpty())
+                list += ", ";
+            list += name.isEmpty() ? member : name;
+        }
+        return list;
+    }
+
+    const MessageStore& m_store;
+    const QVector<ContactRecord>& m_contacts;
+    ContactLookup m_lookup;
+    QHash<QByteArray, QByteArray> m_conversationNames;
+    QHash<QByteArray, QByteArray> m_personNames;
+    QSet<QByteArray> m_handles;
+};
+
+} // namespace
+
+void fillContactNames(MessageStore& messages, const ContactStore& contacts)
+{
+    NameFill fill(messages, contacts);
+    // Records of one conversation mostly stand together: the previous
+    // record's name is reused without a lookup while the address repeats.
+    QByteArray lastAddress;
+    QByteArray lastName;
+    bool haveLast = false;
+    for (MessageRecord& record : messages.messages) {
+        if (!haveLast || record.address != lastAddress) {
+            lastAddress = record.address;
+            lastName = fill.conversationName(record.address);
+            haveLast = true;
+        }
+        record.contactName = lastName;
+        fill.noteSender(record.sender);
+    }
+    const QSet<QByteArray> handles = fill.handles();
+    for (const QByteArray& handle : handles)
+        messages.setSenderName(handle, fill.personName(handle));
 }

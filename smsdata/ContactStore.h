@@ -19,8 +19,14 @@ public:
     ContactStore(const ContactStore&) = delete;
     ContactStore& operator=(const ContactStore&) = delete;
 
-    void readPhoneAddressBook(const QByteArray& path);
-    // Returns the SQLite result code of the final close.
+    // The phone's book is only ever read: its folder stays byte for byte as
+    // it was, and a write-ahead log beside it (or at walPath, where a phone
+    // backup keeps it under a name of its own) is read, never merged.
+    // Columns are found by name (First, Last, Organization; record_id,
+    // property, value), so every version of the book reads alike.
+    void readPhoneAddressBook(const QByteArray& path, const QByteArray& walPath = {});
+    // Returns the SQLite result code of the final close. Each row is one
+    // contact; its tel is also the contact's one value.
     int readBackupAddressBook(const QByteArray& path);
 
     QVector<ContactRecord> contacts;
@@ -34,6 +40,10 @@ private:
 
 class MessageStore;
 
-// Sets contactName of every message: "NULL", or the first contact whose
-// number agrees with the address in its last 11 bytes ("last" + " " + "first").
+// Sets contactName of every message, one shared buffer per conversation:
+// "NULL" when nobody matches, else the contact's name ("last first", or the
+// organisation of a contact without either). A group conversation is named
+// by its own name, or by its members' names (their handles when unknown)
+// joined with ", ". Every group member and sender handle gets its name, or
+// an empty one, through MessageStore::setSenderName.
 void fillContactNames(MessageStore& messages, const ContactStore& contacts);

@@ -38,6 +38,8 @@ struct MessageRecord
     // 1970"), ending in '\n'.
     QByteArray timeText() const;
 };
+// Moved by memcpy when the arrays grow or close up after a delete.
+Q_DECLARE_TYPEINFO(MessageRecord, Q_RELOCATABLE_TYPE);
 
 // One phone or e-mail value of a person in an address book.
 struct ContactValue

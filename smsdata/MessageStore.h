@@ -3,18 +3,26 @@
 // Messages of one source (the phone's message database or a backup file):
 // every message, the selected conversation and the conversation list. The
 // store keeps its SQLite connection open for deletes until closed.
+//
+// `messages` is kept in row-id order. Beside it the store keeps an index (by
+// row id and by conversation key), so that finding, selecting and deleting
+// cost what they touch, not the size of the file. A caller that changes
+// `messages` itself gets the index rebuilt on the next call that needs it.
 
 #include "MessageRecord.h"
 
 #include <QHash>
+#include <QSet>
 #include <QVector>
+
+#include <functional>
 
 struct sqlite3;
 
 // The table layouts a message database comes in: the phone's own of iOS 5
 // and before ("message" with "address" and "flags"), and that of iOS 6 and
 // later ("message" with "handle_id" and "is_from_me", beside "handle",
-// "chat" and their joins).
+// "chat" and their joins). Any other table reads as empty (Unknown).
 enum class MessageLayout { Unknown, Legacy, Modern };
 
 // What a modern file tells about one conversation besides its messages.
@@ -29,9 +37,9 @@ struct ConversationInfo
 struct Reaction
 {
     qint64 rowId = 0;
-    int kind = 2000;    // 2000 love, 2001 like, 2002 dislike, 2003 laugh, 2004 emphasis, 2005 question, ...
-    QByteArray sender;  // handle of who reacted; empty when it was the phone's owner
-    QByteArray emoji;   // the emoji of a custom reaction, when the file names one
+    int kind = 2000;   // 2000 love, 2001 like, 2002 dislike, 2003 laugh, 2004 emphasis, 2005 question, ...
+    QByteArray sender; // handle of who reacted; empty when it was the phone's owner
+    QByteArray emoji;  // the emoji of a custom reaction, when the file names one
 };
 
 // A change to a group (a member added or removed, a new name, someone
@@ -52,12 +60,30 @@ struct ConversationEvent
 // stays byte for byte as it was.
 enum class StoreAccess { ReadWrite, ReadOnly };
 
+// Called while a read runs, on the thread that reads: `done` of about
+// `total` rows so far; the last call has done == total. A read of a large file may run on a worker thread; the
+// callback then posts to the GUI thread itself.
+using ReadProgress = std::function<void(qint64 done, qint64 total)>;
+
+struct ReadOptions
+{
+    StoreAccess access = StoreAccess::ReadWrite;
+    // The database's write-ahead log when it does not lie beside the file
+    // as path + "-wal" (a phone backup keeps it under a name of its own).
+    QByteArray walPath;
+    ReadProgress progress;
+};
+
 class MessageStore
 {
 public:
+    // An empty store with nothing open, to be filled by reload (for example
+    // on a worker thread).
+    MessageStore() = default;
     // openAndRead: creates the empty arrays and reads the file at path
     // (UTF-8). A path that does not exist reads as empty and is not created.
     explicit MessageStore(const QByteArray& path, StoreAccess access = StoreAccess::ReadWrite);
+    MessageStore(const QByteArray& path, const ReadOptions& options);
     ~MessageStore();
 
     MessageStore(const MessageStore&) = delete;
@@ -65,13 +91,19 @@ public:
 
     // Empties messages (not the derived arrays), opens path and reads every
     // row of the message table. The caller closes any earlier connection.
+    // A ReadOnly store refuses deletes; a ReadWrite one allows them.
     void reload(const QByteArray& path, StoreAccess access = StoreAccess::ReadWrite);
+    void reload(const QByteArray& path, const ReadOptions& options);
     // Closes the connection; an already closed store does nothing (SQLITE_OK).
     int close();
     bool isOpen() const { return m_db != nullptr; }
+    // Empties every array and what the store knows beside them; the
+    // connection (and with it the file's layout, for deletes) stays.
+    void clear();
 
     // 0 on success, else the SQLite result code. A record leaves messages
-    // only when its statement succeeded.
+    // only when its row left the file. Rows the file's own triggers remove
+    // with it leave the store too, so store and file always agree.
     int deleteMessage(qint64 rowId);
     void deleteConversation(const QByteArray& address);
     // Deletes the given rows, in order, in one transaction: each as
@@ -87,6 +119,11 @@ public:
 
     MessageLayout layout() const { return m_layout; }
 
+    // The record with this row id, or null.
+    const MessageRecord* message(qint64 rowId);
+    // Number of messages of one conversation.
+    int messageCountOf(const QByteArray& address);
+
     // Modern files only; legacy files have none of these.
     const ConversationInfo* conversationInfo(const QByteArray& address) const;
     QVector<Reaction> reactionsTo(qint64 rowId) const;
@@ -99,6 +136,10 @@ public:
     void addReaction(qint64 targetRowId, const Reaction& reaction);
     void addEvent(const QByteArray& address, const ConversationEvent& event);
     void setHandleCountry(const QByteArray& handle, const QByteArray& country);
+    // A row that belongs to a message without being a reaction shown on it
+    // (the removal of a reaction, or a reaction since removed): it goes
+    // when the message is deleted.
+    void addDependentRow(qint64 targetRowId, qint64 rowId);
 
     // Names of group members and senders, set by the contact-name fill:
     // the contact's name, or empty when none matched.
@@ -113,16 +154,43 @@ public:
 
 private:
     friend void closeLastMessageDatabase();
-    void openAndRead(const QByteArray& path);
+    void openAndRead(const QByteArray& path, const ReadOptions& options);
+    void clearSideData();
+
+    // The index: positions by row id come from a binary search in messages;
+    // the row ids of each conversation, ascending, from this hash.
+    void ensureIndex();
+    void rebuildIndex();
+    qsizetype positionOf(qint64 rowId) const;
+
+    // Runs the deletes without telling the user; fills *failed when one did
+    // not succeed. The caller reports afterwards.
+    int deleteRows(const QVector<qint64>& rowIds, bool* failed);
+    void forgetDeleted(const QSet<qint64>& deleted);
 
     sqlite3* m_db = nullptr;
     bool m_deletesAllowed = true;
     MessageLayout m_layout = MessageLayout::Unknown;
+    // The name under which the message table's true row id is read and
+    // deleted by ("rowid", "oid" or "_rowid_": one the table does not
+    // declare as a column of its own).
+    QByteArray m_rowIdName;
+
+    QHash<QByteArray, QVector<qint64>> m_byAddress;
+    qsizetype m_indexedSize = -1;
+    const MessageRecord* m_indexedData = nullptr;
+
     QHash<QByteArray, ConversationInfo> m_conversations;
     QHash<qint64, QVector<Reaction>> m_reactions;
     QHash<QByteArray, QVector<ConversationEvent>> m_events;
     QHash<QByteArray, QByteArray> m_handleCountries;
     QHash<QByteArray, QByteArray> m_senderNames;
+    // Rows that go with a message (its reactions and their removals), and
+    // the other way round, which message a row goes with; group events by
+    // row id, to the conversation that shows them.
+    QHash<qint64, QVector<qint64>> m_dependentRows;
+    QHash<qint64, qint64> m_dependentOf;
+    QHash<qint64, QByteArray> m_eventAddress;
 };
 
 // Bit 0 of this value is what the SQL function "read" answers; deleteMessage
@@ -137,6 +205,8 @@ void closeLastMessageDatabase();
 
 // Called when a delete statement fails, with the translated title "Error" and
 // text "Delete Error". The default writes them to standard error; the GUI
-// installs a handler that shows the message box.
+// installs a handler that shows the message box. The store calls it last,
+// when it is done with the delete: the handler may run an event loop in
+// which the store is destroyed.
 using DeleteErrorHandler = void (*)(const QString& title, const QString& text);
 void setDeleteErrorHandler(DeleteErrorHandler handler);

@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QVector>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -33,7 +35,9 @@ int openAndProbe(const QByteArray& name, int flags, sqlite3** db)
     if (*db)
         sqlite3_close(*db);
     *db = nullptr;
-    int rc = sqlite3_open_v2(name.constData(), db, flags, nullptr);
+    // A connection is used by one thread at a time (a store may be read on
+    // a worker and used on the GUI thread after): no locking per call.
+    int rc = sqlite3_open_v2(name.constData(), db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(*db);
         *db = nullptr;
@@ -120,7 +124,8 @@ sqlite3* openUntouched(const QByteArray& path, const QString& wal)
 
 sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& walPath)
 {
-    const QString wal = walPath.isEmpty() ? QString::fromUtf8(path) + QStringLiteral("-wal") : QString::fromUtf8(walPath);
+    const QString wal =
+        walPath.isEmpty() ? QString::fromUtf8(path) + QStringLiteral("-wal") : QString::fromUtf8(walPath);
     if (mode == OpenMode::Untouched)
         return openUntouched(path, wal);
     sqlite3* db = nullptr;
@@ -173,9 +178,192 @@ QByteArray text(sqlite3_stmt* stmt, int column, int columnCount)
 
 qint64 integer(sqlite3_stmt* stmt, int column, int columnCount)
 {
-    if (column >= columnCount || sqlite3_column_type(stmt, column) == SQLITE_NULL)
-        return 0;
-    return sqlite3_column_int64(stmt, column);
+    // SQLite gives 0 for NULL.
+    return column < columnCount ? sqlite3_column_int64(stmt, column) : 0;
+}
+
+QList<QByteArray> columnsInOrder(sqlite3* db, const char* table)
+{
+    QList<QByteArray> names;
+    sqlite3_stmt* stmt = prepare(db, "select name from pragma_table_info(?) order by cid");
+    if (!stmt)
+        return names;
+    sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        names.append(text(stmt, 0, 1));
+    sqlite3_finalize(stmt);
+    return names;
+}
+
+QSet<QByteArray> columnNames(sqlite3* db, const char* table)
+{
+    QSet<QByteArray> names;
+    for (const QByteArray& name : columnsInOrder(db, table))
+        names.insert(name.toLower());
+    return names;
+}
+
+QByteArray quotedName(const QByteArray& name)
+{
+    return '"' + QByteArray(name).replace('"', "\"\"") + '"';
+}
+
+QByteArray rowIdName(sqlite3* db, const char* table)
+{
+    struct Column
+    {
+        QByteArray name;
+        QByteArray type;
+        qint64 pk = 0;
+    };
+    QVector<Column> columns;
+    if (sqlite3_stmt* stmt = prepare(db, "select name, type, pk from pragma_table_info(?)")) {
+        sqlite3_bind_text(stmt, 1, table, -1, SQLITE_STATIC);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            columns.append({text(stmt, 0, 3).toLower(), text(stmt, 1, 3).toUpper(), integer(stmt, 2, 3)});
+        sqlite3_finalize(stmt);
+    }
+    if (columns.isEmpty())
+        return {};
+
+    auto declared = [&columns](const QByteArray& name) {
+        return std::any_of(columns.cbegin(), columns.cend(), [&name](const Column& c) { return c.name == name; });
+    };
+    QByteArray chosen;
+    for (const char* name : {"rowid", "oid", "_rowid_"}) {
+        if (!declared(name)) {
+            chosen = name;
+            break;
+        }
+    }
+    if (chosen.isEmpty()) {
+        // All three are columns: only an INTEGER PRIMARY KEY of its own is
+        // still the row id under another name.
+        const qsizetype keys =
+            std::count_if(columns.cbegin(), columns.cend(), [](const Column& c) { return c.pk > 0; });
+        for (const Column& c : std::as_const(columns)) {
+            if (keys == 1 && c.pk == 1 && c.type == "INTEGER")
+                chosen = quotedName(c.name);
+        }
+    }
+    if (chosen.isEmpty())
+        return {};
+    // A WITHOUT ROWID table has none, whatever its columns are called.
+    const QByteArray probe = "select " + chosen + " from " + quotedName(table) + " limit 0";
+    sqlite3_stmt* stmt = prepare(db, probe.constData());
+    sqlite3_finalize(stmt);
+    return stmt ? chosen : QByteArray();
+}
+
+qint64 singleInteger(sqlite3* db, const char* sql)
+{
+    qint64 value = 0;
+    if (sqlite3_stmt* stmt = prepare(db, sql)) {
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            value = integer(stmt, 0, sqlite3_column_count(stmt));
+        sqlite3_finalize(stmt);
+    }
+    return value;
+}
+
+qint64 rowCountEstimate(sqlite3* db, const char* table, const QByteArray& rowIdName)
+{
+    constexpr qint64 plausibleSpan = qint64(1) << 22;
+    const QByteArray name = quotedName(table);
+    const QByteArray span = "select max(" + rowIdName + ") - min(" + rowIdName + ") + 1 from " + name;
+    const qint64 estimate = singleInteger(db, span.constData());
+    if (estimate >= 0 && estimate <= plausibleSpan)
+        return estimate;
+    return singleInteger(db, ("select count(*) from " + name).constData());
+}
+
+namespace {
+
+void doNothing(sqlite3_context* context, int, sqlite3_value**)
+{
+    sqlite3_result_null(context);
+}
+
+// Every name in sql that stands before an opening bracket: the functions a
+// trigger calls, and (harmlessly) the tables of "insert into t (a, b)".
+QSet<QByteArray> calledNames(const QByteArray& sql)
+{
+    QSet<QByteArray> names;
+    auto isStart = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    auto isPart = [&isStart](char c) { return isStart(c) || (c >= '0' && c <= '9') || c == '$'; };
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n;) {
+        const char c = sql.at(i);
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            // Skip literals and quoted names whole.
+            const char close = c == '[' ? ']' : c;
+            const qsizetype end = sql.indexOf(close, i + 1);
+            i = end < 0 ? n : end + 1;
+            continue;
+        }
+        if (!isStart(c) || (i > 0 && isPart(sql.at(i - 1)))) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < n && isPart(sql.at(end)))
+            ++end;
+        qsizetype next = end;
+        while (next < n &&
+               (sql.at(next) == ' ' || sql.at(next) == '\t' || sql.at(next) == '\n' || sql.at(next) == '\r'))
+            ++next;
+        const QByteArray name = sql.mid(i, end - i).toLower();
+        if (next < n && sql.at(next) == '(' && !sqlite3_keyword_check(name.constData(), int(name.size())))
+            names.insert(name);
+        i = end;
+    }
+    return names;
+}
+
+} // namespace
+
+void registerTriggerStandIns(sqlite3* db)
+{
+    if (!db)
+        return;
+    QSet<QByteArray> wanted{"delete_attachment_path", "before_delete_attachment_path"};
+    if (sqlite3_stmt* stmt = prepare(db, "select sql from sqlite_master where type = 'trigger'")) {
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            wanted.unite(calledNames(text(stmt, 0, 1)));
+        sqlite3_finalize(stmt);
+    }
+    // Never shadow what SQLite or this program already provides.
+    bool listed = false;
+    if (sqlite3_stmt* stmt = prepare(db, "select name from pragma_function_list")) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            wanted.remove(text(stmt, 0, 1).toLower());
+            listed = true;
+        }
+        sqlite3_finalize(stmt);
+    }
+    for (const QByteArray& name : std::as_const(wanted)) {
+        if (!listed) {
+            // Without the function list, ask SQLite about each name.
+            sqlite3_stmt* probe = nullptr;
+            const QByteArray sql = "select " + name + "()";
+            sqlite3_prepare_v2(db, sql.constData(), -1, &probe, nullptr);
+            sqlite3_finalize(probe);
+            if (!QByteArray(sqlite3_errmsg(db)).startsWith("no such function"))
+                continue;
+        }
+        sqlite3_create_function(db, name.constData(), -1, SQLITE_UTF8, nullptr, &doNothing, nullptr, nullptr);
+    }
+}
+
+void checkpointAfterDelete(sqlite3* db)
+{
+    sqlite3_stmt* stmt = prepare(db, "PRAGMA journal_mode");
+    if (!stmt)
+        return;
+    const bool wal = sqlite3_step(stmt) == SQLITE_ROW && text(stmt, 0, 1).toLower() == "wal";
+    sqlite3_finalize(stmt);
+    if (wal)
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
 }
 
 QByteArray timeText(qint64 secondsSinceEpoch)

@@ -4,6 +4,7 @@
 // reading result cells leniently, and the local-time text of a message.
 
 #include <QByteArray>
+#include <QSet>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,6 +34,40 @@ sqlite3_stmt* prepare(sqlite3* db, const char* sql);
 // as NULL, so short tables and NULL cells give empty text or 0.
 QByteArray text(sqlite3_stmt* stmt, int column, int columnCount);
 qint64 integer(sqlite3_stmt* stmt, int column, int columnCount);
+
+// Names of a table's columns, in lower case (SQLite compares them so);
+// empty when the table does not exist.
+QSet<QByteArray> columnNames(sqlite3* db, const char* table);
+// The same as written in the table's definition, in its column order.
+QList<QByteArray> columnsInOrder(sqlite3* db, const char* table);
+// name as an SQL identifier: "name", inner quotes doubled.
+QByteArray quotedName(const QByteArray& name);
+
+// The name by which the table's true row id can be read: "rowid", "oid" or
+// "_rowid_", whichever the table does not declare as a column of its own
+// (a declared column of that name hides the row id), or the declared
+// INTEGER PRIMARY KEY when it takes all three. Empty when the table has no
+// reachable row id (it does not exist, or is WITHOUT ROWID).
+QByteArray rowIdName(sqlite3* db, const char* table);
+
+// The first column of the first row of sql as an integer; 0 when it gives none.
+qint64 singleInteger(sqlite3* db, const char* sql);
+
+// About how many rows a table holds, for progress and for reserving room:
+// the span of its row ids (two look-ups), or, when that span is implausibly
+// wide (a file with gaps of millions), the true count (a scan).
+qint64 rowCountEstimate(sqlite3* db, const char* table, const QByteArray& rowIdName);
+
+// Gives every function that the file's triggers call and this connection
+// does not know a stand-in that does nothing, so that changing the tables
+// runs the triggers' own work instead of failing with "no such function".
+// The phone registers such functions itself (to remove an attachment's
+// file, for example); nothing of the kind must happen here.
+void registerTriggerStandIns(sqlite3* db);
+
+// After a delete: when the file is in WAL form, copies the log into the
+// file and empties it, so that nothing deleted stays readable in the log.
+void checkpointAfterDelete(sqlite3* db);
 
 // "time:" followed by the asctime layout ("Thu Jan 01 08:00:00 1970\n") of
 // the given seconds since 1970 in local time.

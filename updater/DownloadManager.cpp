@@ -30,10 +30,13 @@ DownloadManager::DownloadManager(QObject* parent)
 DownloadManager::~DownloadManager()
 {
     // The reply outlives this object's members for a moment; it must not
-    // report back into them.
+    // report back into them. What it wrote so far is half a file, which
+    // nobody must take for the whole one.
     if (currentDownload) {
         currentDownload->disconnect(this);
         currentDownload->abort();
+        output.close();
+        QFile::remove(m_currentFileName);
     }
 }
 
@@ -45,6 +48,11 @@ void DownloadManager::setDownloadFolder(const QString& folder)
 void DownloadManager::setConsoleSink(ConsoleSink sink)
 {
     m_sink = sink ? std::move(sink) : ConsoleSink(writeToStdStream);
+}
+
+void DownloadManager::setBeforeOpenForTests(std::function<void(const QString& path)> hook)
+{
+    m_beforeOpen = std::move(hook);
 }
 
 void DownloadManager::print(Stream stream, const QByteArray& line)
@@ -69,6 +77,59 @@ void DownloadManager::append(const QStringList& urlList)
         append(QUrl::fromEncoded(text.toLocal8Bit()));
 }
 
+namespace {
+
+// An extension longer than this is more likely a part of the name itself.
+constexpr qsizetype longestKeptExtension = 32;
+
+// Lone surrogates are replaced before any length is taken, so every unit
+// here is a whole character or the first half of a pair.
+qsizetype utf8Width(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c))
+        return 4;
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+}
+
+qsizetype utf8Length(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); i += QChar::isHighSurrogate(text[i].unicode()) ? 2 : 1)
+        bytes += utf8Width(text, i);
+    return bytes;
+}
+
+// The longest start of the text that fits in maxBytes of UTF-8.
+QStringView utf8Prefix(QStringView text, qsizetype maxBytes)
+{
+    qsizetype bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype width = utf8Width(text, i);
+        if (bytes + width > maxBytes)
+            break;
+        bytes += width;
+        i += width == 4 ? 2 : 1;
+    }
+    return text.left(i);
+}
+
+QString fitName(const QString& name, qsizetype maxBytes)
+{
+    if (utf8Length(name) <= maxBytes)
+        return name;
+    // "setup.exe" must stay something the desktop knows how to open.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    QStringView extension;
+    if (dot > 0 && utf8Length(QStringView(name).mid(dot)) <= longestKeptExtension)
+        extension = QStringView(name).mid(dot);
+    const QStringView stem = QStringView(name).left(name.size() - extension.size());
+    return utf8Prefix(stem, maxBytes - utf8Length(extension)).toString() + extension.toString();
+}
+
+} // namespace
+
 QString DownloadManager::fileNameForUrl(const QUrl& url)
 {
     QString name = QFileInfo(url.path()).fileName();
@@ -77,13 +138,19 @@ QString DownloadManager::fileNameForUrl(const QUrl& url)
     const qsizetype backslash = name.lastIndexOf(QLatin1Char('\\'));
     if (backslash >= 0)
         name = name.mid(backslash + 1);
-    for (QChar& c : name) {
-        if (c.unicode() < 0x20 || c == QLatin1Char(':'))
-            c = QLatin1Char('_');
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        // Half a surrogate pair cannot be written as a file name at all.
+        if (c.unicode() < 0x20 || c == QLatin1Char(':') || c.isSurrogate())
+            name[i] = QLatin1Char('_');
     }
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("download");
-    return name;
+    return fitName(name, maxNameBytes - suffixRoomBytes);
 }
 
 namespace {
@@ -147,21 +214,20 @@ void DownloadManager::startNextDownload()
 
         ++currentIndex;
         const QUrl url = downloadQueue.dequeue();
-        m_currentFileName = saveFileName(url);
         m_writeError.clear();
+        m_bodyBytes = 0;
 
         // A fresh account may not have a download folder yet.
         if (!m_downloadFolder.isEmpty())
             QDir().mkpath(m_downloadFolder);
-        output.setFileName(m_currentFileName);
-        if (!output.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (!openTarget(url)) {
             print(Stream::Err, "Problem opening save file '" + m_currentFileName.toLocal8Bit() + "' for download '" +
                                    url.toEncoded() + "': " + output.errorString().toLocal8Bit() + '\n');
             continue;
         }
 
         QNetworkRequest request(url);
-        // A redirect answer is saved as it is, never followed.
+        // A redirect is never followed; its answer ends as a failure.
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         currentDownload = manager.get(request);
         connect(currentDownload, &QNetworkReply::downloadProgress, this, &DownloadManager::downloadProgress);
@@ -174,6 +240,63 @@ void DownloadManager::startNextDownload()
         return;
     }
 }
+
+bool DownloadManager::openTarget(const QUrl& url)
+{
+    // The name was free when it was chosen, but another program may take it
+    // before the open. The open only ever creates: a file or a link that
+    // turned up meanwhile is neither truncated nor written through, and the
+    // next name of the ".0", ".1" rule is tried. Someone who keeps taking
+    // the names cannot hold the queue for ever.
+    constexpr int attempts = 16;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        m_currentFileName = saveFileName(url);
+        if (m_beforeOpen)
+            m_beforeOpen(m_currentFileName);
+        output.setFileName(m_currentFileName);
+        if (output.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return true;
+        if (!taken(m_currentFileName))
+            return false;
+    }
+    return false;
+}
+
+namespace {
+
+// The server's own words go to a console: only plain printable ASCII of
+// them, and not too much.
+QByteArray printable(const QString& text)
+{
+    QByteArray result;
+    for (const QChar c : QStringView(text).left(80))
+        result += c.unicode() >= 0x20 && c.unicode() <= 0x7e ? char(c.unicode()) : '?';
+    return result;
+}
+
+// Why an answer that came without a network error is still no download;
+// empty when it is one. Only a 2xx with data is: a redirect's body, say, is
+// a page about the file, not the file.
+QByteArray answerProblem(const QNetworkReply& reply, qint64 bodyBytes)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    // Not a web address (a local file, say): nothing but the data to judge.
+    if (!status.isValid())
+        return bodyBytes > 0 ? QByteArray() : QByteArrayLiteral("no data received");
+
+    const int code = status.toInt();
+    QByteArray text = "HTTP " + QByteArray::number(code);
+    const QByteArray reason = printable(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    if (!reason.isEmpty())
+        text += ' ' + reason;
+    if (code < 200 || code > 299)
+        return text;
+    if (bodyBytes == 0)
+        return text + " without data";
+    return {};
+}
+
+} // namespace
 
 void DownloadManager::downloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
@@ -192,13 +315,22 @@ void DownloadManager::downloadFinished()
         writeChunk(reply->readAll());
     output.close();
 
-    if (!m_writeError.isEmpty()) {
-        print(Stream::Err, "Failed: " + m_writeError.toLocal8Bit() + '\n');
-    } else if (reply->error() != QNetworkReply::NoError) {
-        print(Stream::Err, "Failed: " + reply->errorString().toLocal8Bit() + '\n');
-    } else {
+    QByteArray problem;
+    if (!m_writeError.isEmpty())
+        problem = m_writeError.toLocal8Bit();
+    else if (reply->error() != QNetworkReply::NoError)
+        problem = reply->errorString().toLocal8Bit();
+    else
+        problem = answerProblem(*reply, m_bodyBytes);
+
+    if (problem.isEmpty()) {
         print(Stream::Out, "Succeeded.\n");
         ++downloadedCount;
+    } else {
+        print(Stream::Err, "Failed: " + problem + '\n');
+        // Half a file, or an error page under the file's name, would be
+        // taken for the download later.
+        QFile::remove(m_currentFileName);
     }
 
     currentDownload = nullptr;
@@ -231,6 +363,7 @@ bool DownloadManager::writeChunk(const QByteArray& data)
             return false;
         }
         written += n;
+        m_bodyBytes += n;
     }
     return true;
 }

@@ -6,6 +6,11 @@
 // event also becomes one console line; the lines go through a replaceable
 // sink so that they can be captured.
 //
+// Only a 2xx answer that carries data counts as a download: redirects are
+// not followed and, like every other answer, end as a failure that leaves
+// no file behind. A target is only ever created, never overwritten or
+// written through, so a name that turns up after it was chosen is left alone.
+//
 // Only Qt Core and Network are used here, so the engine can be driven
 // without any window.
 
@@ -49,9 +54,19 @@ public:
     int downloaded() const { return downloadedCount; }
     int total() const { return totalCount; }
 
+    // Runs with each path just before it is opened; lets a test plant a file
+    // or a link there. An empty function removes the hook.
+    void setBeforeOpenForTests(std::function<void(const QString& path)> hook);
+
+    // Longest file name in bytes (UTF-8) that common file systems take.
+    static constexpr int maxNameBytes = 255;
+    // Room kept for a "." and the ten digits of the largest ".0", ".1" number.
+    static constexpr int suffixRoomBytes = 11;
+
     // The last path component of the address, made safe to use as a plain
     // file name inside the download folder; "download" when nothing usable
-    // is left.
+    // is left. An over-long name is cut between characters, keeping its
+    // extension, so that it fits in maxNameBytes - suffixRoomBytes.
     static QString fileNameForUrl(const QUrl& url);
     // "512.0 bytes/sec", "1.5 kB/s", "2.3 MB/s".
     static QString speedText(double bytesPerSecond);
@@ -72,6 +87,8 @@ private slots:
 
 private:
     void print(Stream stream, const QByteArray& line);
+    // Creates the target for the address and sets m_currentFileName.
+    bool openTarget(const QUrl& url);
     // False when the file refused the data; the reason is kept.
     bool writeChunk(const QByteArray& data);
 
@@ -86,5 +103,7 @@ private:
     QString m_currentFileName;
     QString m_downloadFolder;
     QString m_writeError;
+    qint64 m_bodyBytes = 0;
     ConsoleSink m_sink;
+    std::function<void(const QString&)> m_beforeOpen;
 };

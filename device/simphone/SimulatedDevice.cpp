@@ -1,8 +1,10 @@
 // libiTunesMobileDevice of the simulated phone: one phone that is attached
 // shortly after the subscription, on a thread of the library's own, and that
 // answers the connect sequence. Its behaviour is set through the environment,
-// read when the subscription is made (timing) or at each step (failures):
+// read when the subscription is made (timing) or at each step (failures and
+// the phone's values):
 //
+//   MSGDESK_SIM_PHONE            "legacy": a phone of iOS 5 and before; else a current phone
 //   MSGDESK_SIM_ATTACH_MS        delay before the phone is attached (default 1000; -1: never)
 //   MSGDESK_SIM_REMOVE_AFTER_MS  removes the phone that long after it was attached
 //   MSGDESK_SIM_UDID             the device identifier
@@ -17,6 +19,7 @@
 // SimPhoneControl(kind) posts a notification of that kind (1 attach,
 // 2 remove, anything else as is) to the library's thread at once.
 
+#include "SimPhoneIdentity.h"
 #include "support/CFStringData.h"
 #include "support/Export.h"
 
@@ -63,7 +66,6 @@ struct AFCDictionaryOpaque
 namespace {
 
 constexpr int kErrorGeneric = static_cast<int>(0xE8000001u & 0x7FFFFFFF);
-constexpr const char* kDefaultUdid = "0f3c2a9b8d7e6f5a4b3c2d1e0f9a8b7c6d5e4f3a";
 
 bool flag(const char* name)
 {
@@ -79,12 +81,6 @@ long number(const char* name, long fallback)
     char* end = nullptr;
     const long n = std::strtol(value, &end, 10);
     return (end && *end == '\0') ? n : fallback;
-}
-
-std::string text(const char* name, const char* fallback)
-{
-    const char* value = std::getenv(name);
-    return (value && *value) ? std::string(value) : std::string(fallback);
 }
 
 // The library's notification thread: a queue of timed notifications.
@@ -275,9 +271,10 @@ MSGDESK_EXPORT int AFCDeviceInfoOpen(AFCConnectionRef connection, AFCDictionaryR
 {
     if (!connection || !info)
         return kErrorGeneric;
-    *info = new AFCDictionaryOpaque{{{"Model", "iPhone5,2"},
-                                     {"FSTotalBytes", "15989469184"},
-                                     {"FSFreeBytes", "7392583680"},
+    const simphone::Identity& phone = simphone::identity();
+    *info = new AFCDictionaryOpaque{{{"Model", phone.productType},
+                                     {"FSTotalBytes", phone.totalBytes},
+                                     {"FSFreeBytes", phone.freeBytes},
                                      {"FSBlockSize", "4096"}},
                                     0};
     return 0;
@@ -310,20 +307,21 @@ MSGDESK_EXPORT CFStringRef AMDeviceCopyValue(AMDeviceRef device, CFStringRef, CF
     if (!isOurDevice(device) || !name)
         return nullptr;
     const std::string k(name);
+    const simphone::Identity& phone = simphone::identity();
     if (k == "ProductVersion")
-        return cfstring::fromUtf8("6.1.3");
+        return cfstring::fromUtf8(phone.productVersion);
     if (k == "SerialNumber")
-        return cfstring::fromUtf8("DNPK3SIM0001");
+        return cfstring::fromUtf8(phone.serialNumber);
     if (k == "VolumeFormat")
-        return flag("MSGDESK_SIM_NO_VOLUME_FORMAT") ? nullptr : cfstring::fromUtf8("HFS+");
+        return flag("MSGDESK_SIM_NO_VOLUME_FORMAT") ? nullptr : cfstring::fromUtf8(phone.volumeFormat);
     if (k == "DeviceName")
-        return cfstring::fromUtf8(text("MSGDESK_SIM_DEVICE_NAME", "Zo\xC3\xAB's iPhone \xE5\xBC\xA0"));
+        return cfstring::fromUtf8(simphone::deviceName());
     if (k == "ModelNumber")
-        return cfstring::fromUtf8("MD297");
+        return cfstring::fromUtf8(phone.modelNumber);
     if (k == "ProductType")
-        return cfstring::fromUtf8("iPhone5,2");
+        return cfstring::fromUtf8(phone.productType);
     if (k == "UniqueDeviceID")
-        return cfstring::fromUtf8(text("MSGDESK_SIM_UDID", kDefaultUdid));
+        return cfstring::fromUtf8(simphone::udid());
     return nullptr;
 }
 
@@ -331,5 +329,5 @@ MSGDESK_EXPORT CFStringRef AMDeviceCopyDeviceIdentifier(AMDeviceRef device)
 {
     if (!isOurDevice(device))
         return nullptr;
-    return cfstring::fromUtf8(text("MSGDESK_SIM_UDID", kDefaultUdid));
+    return cfstring::fromUtf8(simphone::udid());
 }

@@ -5,16 +5,73 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
 // Exit status of a tool that could not find its own helper program.
 constexpr int kToolMissingStatus = 127;
-// How long a cancelled tool gets to stop before it is killed.
+// How long a stopped tool's group gets to end before it is killed, and how
+// long a killed group may linger (as unreaped zombies) before the run ends
+// regardless: after a kill nothing of it can write any more.
 constexpr int kTerminateGraceMs = 3000;
+// How often a group being stopped is looked at.
+constexpr int kGroupCheckMs = 25;
+
+// The tool's process group. On Unix the tool leads a group of its own and
+// the whole group is signalled; elsewhere only the tool itself is stopped.
+namespace toolgroup {
+#ifdef Q_OS_UNIX
+void prepare(QProcess* process)
+{
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+}
+
+// Set from both sides of the fork, so that the group exists whichever side
+// runs first; the call fails harmlessly once the child has run its program.
+void adopt(qint64 pid)
+{
+    ::setpgid(static_cast<pid_t>(pid), static_cast<pid_t>(pid));
+}
+
+bool alive(QProcess*, qint64 group)
+{
+    return group > 0 && (::kill(-static_cast<pid_t>(group), 0) == 0 || errno == EPERM);
+}
+
+void stop(QProcess* process, qint64 group, bool kill)
+{
+    if (group <= 0 || ::kill(-static_cast<pid_t>(group), kill ? SIGKILL : SIGTERM) != 0) {
+        // The group is not formed yet or already gone: the tool itself still counts.
+        if (process && process->state() != QProcess::NotRunning)
+            kill ? process->kill() : process->terminate();
+    }
+}
+#else
+void prepare(QProcess*) {}
+void adopt(qint64) {}
+
+bool alive(QProcess* process, qint64)
+{
+    return process && process->state() != QProcess::NotRunning;
+}
+
+void stop(QProcess* process, qint64, bool kill)
+{
+    if (process && process->state() != QProcess::NotRunning)
+        kill ? process->kill() : process->terminate();
+}
+#endif
+} // namespace toolgroup
 
 QString tr(const char* text)
 {
@@ -34,12 +91,19 @@ QString missingToolsMessage(const QString& what)
 BackupRun::BackupRun(QObject* parent) : QObject(parent), m_backupRoot(defaultBackupRoot())
 {
     m_toolsFolder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    m_groupWatch = new QTimer(this);
+    m_groupWatch->setInterval(kGroupCheckMs);
+    connect(m_groupWatch, &QTimer::timeout, this, &BackupRun::checkGroup);
 }
 
 BackupRun::~BackupRun()
 {
-    if (m_process && m_process->state() != QProcess::NotRunning) {
-        m_process->disconnect(this);
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
+    if (toolgroup::alive(m_process, m_group))
+        toolgroup::stop(m_process, m_group, true);
+    if (m_process->state() != QProcess::NotRunning) {
         m_process->kill();
         m_process->waitForFinished(kTerminateGraceMs);
     }
@@ -69,6 +133,12 @@ bool BackupRun::start(const QByteArray& identifier)
         return false;
     m_running = true;
     m_cancelled = false;
+    m_toolEnded = false;
+    m_toolOk = false;
+    m_toolMessage.clear();
+    m_group = 0;
+    m_groupKilled = false;
+    m_identifier = identifier;
     m_lastLine.clear();
     m_pending.clear();
 
@@ -91,25 +161,35 @@ bool BackupRun::start(const QByteArray& identifier)
     connect(m_process, &QProcess::readyRead, this, &BackupRun::readOutput);
     connect(m_process, &QProcess::finished, this, &BackupRun::onFinished);
     connect(m_process, &QProcess::errorOccurred, this, &BackupRun::onError);
+    toolgroup::prepare(m_process);
     m_process->start(tool, {QStringLiteral("--backup"), QStringLiteral("--target"), QString::fromUtf8(identifier)});
+    // A start that failed at once has already ended the run.
+    if (m_running && m_process->processId() > 0) {
+        m_group = m_process->processId();
+        toolgroup::adopt(m_group);
+    }
     return true;
 }
 
 void BackupRun::cancel()
 {
-    if (!m_running || !m_process || m_process->state() == QProcess::NotRunning)
+    // A tool that has ended is only waited for; its result stands.
+    if (!m_running || !m_process || m_toolEnded || m_cancelled)
         return;
     m_cancelled = true;
-    m_process->terminate();
-    QTimer::singleShot(kTerminateGraceMs, m_process, [p = m_process] {
-        if (p->state() != QProcess::NotRunning)
-            p->kill();
-    });
+    toolgroup::stop(m_process, m_group, false);
+    m_stopClock.start();
+    m_groupWatch->start();
 }
 
 bool BackupRun::isRunning() const
 {
     return m_running;
+}
+
+QByteArray BackupRun::identifier() const
+{
+    return m_identifier;
 }
 
 void BackupRun::readOutput()
@@ -137,19 +217,47 @@ void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
         emit output(m_lastLine);
     }
     m_pending.clear();
+    m_toolEnded = true;
     if (m_cancelled) {
-        finish(false, tr("The backup was cancelled. The phone's previous backup is kept."));
+        m_toolMessage = tr("The backup was cancelled. The phone's previous backup is kept.");
     } else if (status != QProcess::NormalExit) {
-        finish(false, tr("The backup tool stopped unexpectedly. The phone's previous backup is kept."));
+        m_toolMessage = tr("The backup tool stopped unexpectedly. The phone's previous backup is kept.");
     } else if (exitCode == kToolMissingStatus) {
-        finish(false, missingToolsMessage(QStringLiteral("idevicebackup2")));
+        m_toolMessage = missingToolsMessage(QStringLiteral("idevicebackup2"));
     } else if (exitCode != 0) {
-        QString message = tr("The backup of the phone failed (status %1).").arg(exitCode);
+        m_toolMessage = tr("The backup of the phone failed (status %1).").arg(exitCode);
         if (!m_lastLine.isEmpty())
-            message += QLatin1Char('\n') + m_lastLine;
-        finish(false, message);
+            m_toolMessage += QLatin1Char('\n') + m_lastLine;
     } else {
-        finish(true, QString());
+        m_toolOk = true;
+    }
+    awaitGroupEnd();
+}
+
+void BackupRun::awaitGroupEnd()
+{
+    if (!toolgroup::alive(m_process, m_group)) {
+        finish(m_toolOk, m_toolMessage);
+        return;
+    }
+    // Something the tool started outlived it.
+    if (!m_groupWatch->isActive()) {
+        toolgroup::stop(m_process, m_group, false);
+        m_stopClock.start();
+        m_groupWatch->start();
+    }
+}
+
+void BackupRun::checkGroup()
+{
+    const bool alive = toolgroup::alive(m_process, m_group);
+    if (m_toolEnded && (!alive || (m_groupKilled && m_stopClock.elapsed() > 2 * kTerminateGraceMs))) {
+        finish(m_toolOk, m_toolMessage);
+        return;
+    }
+    if (alive && !m_groupKilled && m_stopClock.elapsed() > kTerminateGraceMs) {
+        m_groupKilled = true;
+        toolgroup::stop(m_process, m_group, true);
     }
 }
 
@@ -158,6 +266,7 @@ void BackupRun::onError(QProcess::ProcessError error)
     // Only a failed start gives no finished() afterwards.
     if (error == QProcess::FailedToStart) {
         qDebug() << "Make failed:" << m_process->errorString();
+        m_group = 0;
         finish(false, missingToolsMessage(toolPath()));
     }
 }
@@ -167,6 +276,8 @@ void BackupRun::finish(bool ok, const QString& message)
     if (!m_running)
         return;
     m_running = false;
+    m_groupWatch->stop();
+    m_group = 0;
     // A phone removed while its backup ran must not count as backed up.
     if (ok && linkUp.load())
         backupDone.store(true);

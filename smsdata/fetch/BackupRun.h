@@ -9,12 +9,19 @@
 //
 // The tool is "<tools folder>bin/AppleMobileBackup", started with
 // "--backup --target <identifier>" in "<tools folder>bin", with the backup
-// root handed over in MSGDESK_BACKUP_ROOT.
+// root handed over in MSGDESK_BACKUP_ROOT. It runs in a process group of its
+// own: cancelling stops the whole group (the real tool runs idevicebackup2
+// under it), and a run counts as ended only once nothing of that group is
+// left, so that no backup writes into the phone's folder after finished()
+// and a new run never overlaps the previous one.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QString>
+
+class QTimer;
 
 struct DeviceLink;
 
@@ -35,9 +42,14 @@ public:
     // identifier is unusable. A tool that cannot be started is reported
     // through finished(), after this returns.
     bool start(const QByteArray& identifier);
-    // Stops a running tool; finished() follows with the reason.
+    // Stops a running tool and everything it started; finished() follows
+    // with the reason once they are gone.
     void cancel();
+    // True from start() until finished() has been emitted.
     bool isRunning() const;
+    // The device the latest run was started for: the backup to read is
+    // this device's, whatever phone is linked when the run ends.
+    QByteArray identifier() const;
 
 signals:
     void output(const QString& line);
@@ -49,8 +61,20 @@ private:
     void onFinished(int exitCode, QProcess::ExitStatus status);
     void onError(QProcess::ProcessError error);
     void finish(bool ok, const QString& message);
+    // Ends the run once the tool's process group is empty; stragglers get
+    // the same terminate-then-kill treatment as a cancelled tool.
+    void awaitGroupEnd();
+    void checkGroup();
 
     QProcess* m_process = nullptr;
+    QTimer* m_groupWatch = nullptr;
+    qint64 m_group = 0;
+    QElapsedTimer m_stopClock;
+    bool m_groupKilled = false;
+    bool m_toolEnded = false;
+    bool m_toolOk = false;
+    QString m_toolMessage;
+    QByteArray m_identifier;
     QString m_toolsFolder;
     QString m_backupRoot;
     QString m_lastLine;

@@ -4,109 +4,44 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QHash>
 
-#include <sqlite3.h>
+#include <memory>
 
 namespace {
 
-QByteArray g_locatedPath;
+phonebackup::LocatedDatabase g_located;
+QString g_error;
 
-// Description files are a few hundred bytes; a larger file named like one is
-// not read whole.
-constexpr qint64 kDescriptionReadLimit = 1 << 20;
+// Backups whose decrypted copies are still in use, by the file name looked
+// for: the next lookup of the same name replaces them.
+QHash<QByteArray, std::shared_ptr<phonebackup::PhoneBackup>>& decryptedBackups()
+{
+    static QHash<QByteArray, std::shared_ptr<phonebackup::PhoneBackup>> backups;
+    return backups;
+}
 
 bool isPlainFolderName(const QByteArray& name)
 {
-    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\\');
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\\') &&
+           !name.contains('\0');
 }
 
-// The phone-side path of the two databases in current backups.
-QByteArray relativePathFor(const QByteArray& fileName)
+// The phone-side path of the two databases.
+QString relativePathFor(const QByteArray& fileName)
 {
     if (fileName == "sms.db")
-        return "Library/SMS/sms.db";
+        return phonebackup::PhoneBackup::kMessagesPath;
     if (fileName == "AddressBook.sqlitedb")
-        return "Library/AddressBook/AddressBook.sqlitedb";
+        return phonebackup::PhoneBackup::kAddressBookPath;
     return {};
-}
-
-QString findInDescriptions(const QString& folder, const QByteArray& fileName)
-{
-    QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral("*mdinfo")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& name : names) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        if (!file.read(kDescriptionReadLimit).contains(fileName))
-            continue;
-        const QString data = dir.filePath(name.left(name.size() - 6) + QStringLiteral("mddata"));
-        // A description without its data file would make an empty database appear.
-        if (QFileInfo(data).isFile())
-            return data;
-    }
-    return {};
-}
-
-QString findInManifest(const QString& folder, const QByteArray& fileName)
-{
-    const QString manifest = folder + QStringLiteral("/Manifest.db");
-    if (!QFileInfo(manifest).isFile())
-        return {};
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(manifest).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        qDebug() << "Manifest.db cannot be opened:" << sqlite3_errmsg(db);
-        sqlite3_close(db);
-        return {};
-    }
-    const QByteArray exact = relativePathFor(fileName);
-    // Other names: any HomeDomain file of that name, the shortest path first.
-    const char* sql = exact.isEmpty()
-                          ? "SELECT fileID FROM Files WHERE domain = 'HomeDomain' AND relativePath LIKE '%/' || ?1 "
-                            "ESCAPE '\\' ORDER BY length(relativePath), relativePath"
-                          : "SELECT fileID FROM Files WHERE domain = 'HomeDomain' AND relativePath = ?1";
-    QByteArray key = exact;
-    if (exact.isEmpty())
-        key = QByteArray(fileName).replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
-    QString found;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(stmt, 1, key.constData(), key.size(), SQLITE_TRANSIENT);
-        while (found.isEmpty() && sqlite3_step(stmt) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-            const QString id = QString::fromUtf8(text ? text : "");
-            if (id.size() < 3 || id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('\\')))
-                continue;
-            // Current backups file data under the first two characters of
-            // the id; some older ones keep it flat.
-            const QString nested = folder + QLatin1Char('/') + id.left(2) + QLatin1Char('/') + id;
-            const QString flat = folder + QLatin1Char('/') + id;
-            if (QFileInfo(nested).isFile())
-                found = nested;
-            else if (QFileInfo(flat).isFile())
-                found = flat;
-        }
-    } else {
-        qDebug() << "Manifest.db has no readable file table:" << sqlite3_errmsg(db);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return found;
 }
 
 } // namespace
 
 QString defaultBackupRoot()
 {
-    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty())
-        data = QDir::homePath();
-    data = QDir::cleanPath(QDir::fromNativeSeparators(data));
-    while (data.size() > 1 && data.endsWith(QLatin1Char('/')))
-        data.chop(1);
-    return data + QStringLiteral("/Apple Computer/MobileSync/Backup/");
+    return phonebackup::standardBackupRoots().constFirst() + QLatin1Char('/');
 }
 
 bool removeFolderTree(const QString& path)
@@ -132,28 +67,53 @@ bool removeFolderTree(const QString& path)
 
 bool locateBackupDatabase(const char* identifier, const char* fileName, const QString& backupRoot)
 {
+    // Cleared before anything else, so that a refused lookup never leaves
+    // an earlier phone's path to be read as this one's.
+    g_located = {};
+    g_error.clear();
     if (!identifier || !fileName || !*fileName)
         return false;
     const QByteArray id(identifier);
     if (!isPlainFolderName(id))
         return false;
-    g_locatedPath.clear();
 
     QString root = backupRoot;
     if (!root.endsWith(QLatin1Char('/')))
         root += QLatin1Char('/');
     const QString folder = root + QString::fromUtf8(id);
     const QByteArray name(fileName);
+    const QString relativePath = relativePathFor(name);
+    if (relativePath.isEmpty()) {
+        qDebug() << "lookup" << name << "in" << folder << ": not a database of the phone";
+        return true;
+    }
 
-    QString found = findInManifest(folder, name);
-    if (found.isEmpty())
-        found = findInDescriptions(folder, name);
-    qDebug() << "lookup" << name << "in" << folder << "->" << found;
-    g_locatedPath = found.toUtf8();
+    auto backup = std::make_shared<phonebackup::PhoneBackup>(folder);
+    const phonebackup::LocatedDatabase found =
+        backup->locateDatabase(phonebackup::PhoneBackup::kHomeDomain, relativePath);
+    g_error = backup->lastError();
+    // Decrypted copies live on until the same name is looked up again; a
+    // plain backup's files are read where they lie.
+    if (backup->privateFolderPath().isEmpty())
+        decryptedBackups().remove(name);
+    else
+        decryptedBackups().insert(name, backup);
+    qDebug() << "lookup" << name << "in" << folder << "->" << found.path << found.walPath << g_error;
+    g_located = found;
     return true;
 }
 
 QByteArray locatedDatabasePath()
 {
-    return g_locatedPath;
+    return g_located.path.toUtf8();
+}
+
+phonebackup::LocatedDatabase locatedDatabase()
+{
+    return g_located;
+}
+
+QString locateError()
+{
+    return g_error;
 }

@@ -2,15 +2,16 @@
 
 // Finding the phone's message database and address book inside its backup.
 // The phone's backup folder is the backup root followed by the device
-// identifier. Two layouts are searched:
-//  - description and data file pairs ("<name>.mdinfo" naming the phone-side
-//    path, "<name>.mddata" holding the file): the first description file, in
-//    name order, whose text contains the file name gives its data file;
-//  - a "Manifest.db" whose table Files maps the phone-side path in
-//    "HomeDomain" to a fileID, the data file lying at "<first two characters
-//    of fileID>/<fileID>".
+// identifier. Every backup layout is searched (phonebackup::PhoneBackup):
+// description and data file pairs, Manifest.mbdb and Manifest.db, each by
+// the file's domain and phone-side path. An encrypted backup is searched
+// when its keys were unlocked earlier in this run (PhoneBackup::unlock);
+// its files are then decrypted into a private folder that lasts until the
+// next lookup of the same file name, or the end of the program.
 // Everything runs on the calling thread; the located path is process-wide
-// and overwritten by every lookup.
+// and cleared by every lookup before anything else.
+
+#include "PhoneBackup.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,3 +33,12 @@ bool locateBackupDatabase(const char* identifier, const char* fileName,
 
 // The path found by the latest lookup (UTF-8, no line end), empty when none was found.
 QByteArray locatedDatabasePath();
+
+// The latest lookup's database with its write-ahead log, when the backup
+// stores one with content; empty when none was found.
+phonebackup::LocatedDatabase locatedDatabase();
+
+// Why the latest lookup found nothing ("This backup is incomplete: ...",
+// "This backup is encrypted: ..."); empty when it found the file or the
+// backup simply does not hold it.
+QString locateError();

@@ -9,12 +9,15 @@
 // little-endian), then that many bytes of UTF-8.
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 namespace attributedbody {
 
 // The UTF-8 text of a blob; empty for a blob that is malformed, truncated
 // or hostile. Never reads outside `blob`.
 QByteArray decode(const QByteArray& blob);
+// The same text as a part of blob itself, without a copy.
+QByteArrayView textIn(QByteArrayView blob);
 
 // A blob holding `text` as the phone writes it, for the demo data and tests.
 QByteArray encode(const QByteArray& text);

@@ -282,8 +282,9 @@ private slots:
         char* argv[] = {name, nullptr};
         bool closed = false;
         const int result = MsgdeskStartup::run(argc, argv, [&closed](xframeskin* frame) {
-            // A guard ends a loop that would not end on its own.
-            QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+            // A guard ends a loop that would not end on its own; it is far
+            // beyond what a loaded machine needs, so it never races the close.
+            QTimer::singleShot(60000, [] { QCoreApplication::exit(99); });
             QTimer::singleShot(0, frame, [frame, &closed] { closed = frame->close(); });
         });
         QVERIFY(closed);

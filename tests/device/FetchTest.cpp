@@ -2,11 +2,14 @@
 // and running the backup tool without blocking: success, failure, a missing
 // tool, cancellation, and the rule that an existing backup is never removed.
 
+#include "BackupBuilder.h"
 #include "BackupRun.h"
 #include "DeviceFetch.h"
 #include "DeviceLink.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -14,6 +17,8 @@
 #include <QTest>
 
 #include <sqlite3.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +90,14 @@ private slots:
     void unusableIdentifiersAreRefused_data();
     void unusableIdentifiersAreRefused();
     void backupRootIsUnderTheDataFolder();
+    void everyLayoutByDomainAndPath_data();
+    void everyLayoutByDomainAndPath();
+    void refusedLookupClearsTheEarlierResult();
+    void fileIdsOutsideTheFolderAreRefused();
+    void linksAndSpecialFilesAreNotLocated();
+    void readingLeavesTheFolderAsItWas();
+    void listedButMissingIsSaid();
+    void encryptedBackupOnceUnlocked();
 
     void removeFolderTree();
 
@@ -245,13 +258,20 @@ void FetchTest::unusableIdentifiersAreRefused_data()
     QTest::newRow("parent") << QByteArray("..");
     QTest::newRow("path") << QByteArray("../Backup");
     QTest::newRow("slash") << QByteArray("a/b");
+    QTest::newRow("backslash") << QByteArray("..\\Backup");
 }
 
 void FetchTest::unusableIdentifiersAreRefused()
 {
     QFETCH(QByteArray, identifier);
     addPair(folder(), QStringLiteral("aa"), "Library/SMS/sms.db");
+    // Backups beside the phone's folder that a bad identifier could reach.
+    addPair(root(), QStringLiteral("bb"), "Library/SMS/sms.db");
+    addPair(m_dir.path(), QStringLiteral("cc"), "Library/SMS/sms.db");
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QVERIFY(!located().isEmpty());
     QVERIFY(!locateBackupDatabase(identifier.constData(), "sms.db", root()));
+    QCOMPARE(located(), QString());
     QVERIFY(!locateBackupDatabase(nullptr, "sms.db", root()));
     QVERIFY(!locateBackupDatabase(kId, nullptr, root()));
 }
@@ -267,6 +287,187 @@ void FetchTest::backupRootIsUnderTheDataFolder()
     qputenv("HOME", oldHome);
     if (!oldData.isNull())
         qputenv("XDG_DATA_HOME", oldData);
+}
+
+namespace {
+
+const QString kHome = QStringLiteral("HomeDomain");
+const QString kSms = QStringLiteral("Library/SMS/sms.db");
+const QString kBook = QStringLiteral("Library/AddressBook/AddressBook.sqlitedb");
+
+QList<backupbuilder::PhoneFile> phoneFiles()
+{
+    return {{kHome, QStringLiteral("Library/SMS/sms.db-journal"), "journal"},
+            {kHome, kSms, "SQLite format 3 messages"},
+            {kHome, kSms + QStringLiteral("-wal"), "log with content"},
+            {kHome, kBook, "SQLite format 3 book"}};
+}
+
+QByteArray digestOf(const QString& folder)
+{
+    QStringList names;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names.append(it.next());
+    names.sort();
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString& name : names) {
+        hash.addData(name.toUtf8());
+        QFile file(name);
+        if (QFileInfo(name).isFile() && file.open(QIODevice::ReadOnly))
+            hash.addData(file.readAll());
+    }
+    return hash.result().toHex();
+}
+
+} // namespace
+
+void FetchTest::everyLayoutByDomainAndPath_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::newRow("description files") << int(backupbuilder::Layout::DescriptionFiles);
+    QTest::newRow("Manifest.mbdb") << int(backupbuilder::Layout::ManifestMbdb);
+    QTest::newRow("Manifest.db") << int(backupbuilder::Layout::ManifestDb);
+}
+
+void FetchTest::everyLayoutByDomainAndPath()
+{
+    QFETCH(int, layout);
+    backupbuilder::Options options;
+    options.layout = backupbuilder::Layout(layout);
+    QString error;
+    QVERIFY2(backupbuilder::writeBackup(folder(), phoneFiles(), options, &error), qPrintable(error));
+    const QString canonical = QFileInfo(folder()).canonicalFilePath();
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), backupbuilder::dataPath(options.layout, canonical, kHome, kSms));
+    QCOMPARE(locatedDatabase().walPath,
+             backupbuilder::dataPath(options.layout, canonical, kHome, kSms + QStringLiteral("-wal")));
+    QVERIFY(locateBackupDatabase(kId, "AddressBook.sqlitedb", root()));
+    QCOMPARE(located(), backupbuilder::dataPath(options.layout, canonical, kHome, kBook));
+    QVERIFY(locatedDatabase().walPath.isEmpty());
+    // Names other than the phone's two databases are not looked for.
+    QVERIFY(locateBackupDatabase(kId, "notes.sqlite", root()));
+    QCOMPARE(located(), QString());
+}
+
+void FetchTest::refusedLookupClearsTheEarlierResult()
+{
+    QVERIFY(backupbuilder::writeBackup(folder(), phoneFiles(), {}));
+    for (const char* bad : {"..", ".", "", "a/b"}) {
+        QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+        QVERIFY(!located().isEmpty());
+        QVERIFY(!locatedDatabase().walPath.isEmpty());
+        QVERIFY(!locateBackupDatabase(bad, "sms.db", root()));
+        QCOMPARE(located(), QString());
+        QVERIFY(locatedDatabase().isEmpty());
+        QVERIFY(locatedDatabase().walPath.isEmpty());
+    }
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QVERIFY(!locateBackupDatabase(kId, nullptr, root()));
+    QCOMPARE(located(), QString());
+}
+
+void FetchTest::fileIdsOutsideTheFolderAreRefused()
+{
+    QVERIFY(writeFile(m_dir.filePath(QStringLiteral("x")), "SQLite format 3 of another folder"));
+    QVERIFY(writeFile(root() + QStringLiteral("/x"), "SQLite format 3 of another phone"));
+    QCOMPARE(sql(folder() + QStringLiteral("/Manifest.db"),
+                 "CREATE TABLE Files (fileID TEXT, domain TEXT, relativePath TEXT, flags INTEGER, file BLOB);"
+                 "INSERT INTO Files VALUES ('../x', 'HomeDomain', 'Library/SMS/sms.db', 1, NULL);"
+                 "INSERT INTO Files VALUES ('..', 'HomeDomain', 'Library/SMS/sms.db', 1, NULL);"
+                 "INSERT INTO Files VALUES ('...', 'HomeDomain', 'Library/AddressBook/AddressBook.sqlitedb', 1, "
+                 "NULL);"),
+             SQLITE_OK);
+    QVERIFY(writeFile(folder() + QStringLiteral("/../x"), "SQLite format 3"));
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), QString());
+    QVERIFY(locateError().contains(QStringLiteral("invalid file name")));
+    QVERIFY(locateBackupDatabase(kId, "AddressBook.sqlitedb", root()));
+    QCOMPARE(located(), QString());
+}
+
+void FetchTest::linksAndSpecialFilesAreNotLocated()
+{
+    QVERIFY(backupbuilder::writeBackup(folder(), phoneFiles(), {}));
+    const QString sms = backupbuilder::dataPath(backupbuilder::Layout::ManifestDb, folder(), kHome, kSms);
+    const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere.db"));
+    QVERIFY(writeFile(elsewhere, "SQLite format 3 of someone else"));
+    QVERIFY(QFile::remove(sms));
+    QVERIFY(QFile::link(elsewhere, sms));
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), QString());
+    QVERIFY(locateError().contains(QStringLiteral("leads out of the backup folder")));
+
+    // A FIFO in place of the database: the lookup neither blocks nor takes it.
+    QVERIFY(QFile::remove(sms));
+    QCOMPARE(::mkfifo(QFile::encodeName(sms).constData(), 0600), 0);
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), QString());
+    QVERIFY(locateError().contains(QStringLiteral("not a regular file")));
+
+    // Description files that are FIFOs are passed over.
+    QDir(folder()).removeRecursively();
+    addPair(folder(), QStringLiteral("b1"), "Library/SMS/sms.db");
+    QCOMPARE(::mkfifo(QFile::encodeName(folder() + QStringLiteral("/a1.mdinfo")).constData(), 0600), 0);
+    QCOMPARE(::mkfifo(QFile::encodeName(folder() + QStringLiteral("/a1.mddata")).constData(), 0600), 0);
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), folder() + QStringLiteral("/b1.mddata"));
+}
+
+void FetchTest::readingLeavesTheFolderAsItWas()
+{
+    QVERIFY(backupbuilder::writeBackup(folder(), phoneFiles(), {}));
+    const QByteArray before = digestOf(folder());
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QVERIFY(locateBackupDatabase(kId, "AddressBook.sqlitedb", root()));
+    QVERIFY(!located().isEmpty());
+    QCOMPARE(digestOf(folder()), before);
+    QVERIFY(!QFile::exists(folder() + QStringLiteral("/Manifest.db-shm")));
+    QVERIFY(!QFile::exists(folder() + QStringLiteral("/Manifest.db-wal")));
+}
+
+void FetchTest::listedButMissingIsSaid()
+{
+    QVERIFY(backupbuilder::writeBackup(folder(), phoneFiles(), {}));
+    QVERIFY(QFile::remove(backupbuilder::dataPath(backupbuilder::Layout::ManifestDb, folder(), kHome, kSms)));
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), QString());
+    QCOMPARE(locateError(),
+             QStringLiteral("This backup is incomplete: it lists Library/SMS/sms.db, but the file is missing."));
+    QVERIFY(locateBackupDatabase(kId, "AddressBook.sqlitedb", root()));
+    QVERIFY(!located().isEmpty());
+    QCOMPARE(locateError(), QString());
+}
+
+void FetchTest::encryptedBackupOnceUnlocked()
+{
+    backupbuilder::Options options;
+    options.encrypted = true;
+    options.password = "pass";
+    QVERIFY(backupbuilder::writeBackup(folder(), phoneFiles(), options));
+    phonebackup::PhoneBackup::forgetKeys();
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QCOMPARE(located(), QString());
+    QCOMPARE(locateError(), QStringLiteral("This backup is encrypted: its password is needed."));
+
+    {
+        phonebackup::PhoneBackup backup(folder());
+        QCOMPARE(backup.unlock("pass"), phonebackup::UnlockResult::Unlocked);
+    }
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    const QString first = located();
+    QVERIFY(!first.isEmpty());
+    QVERIFY(!first.startsWith(folder()));
+    QCOMPARE(QFile(first).size(), qint64(strlen("SQLite format 3 messages")));
+    QVERIFY(QFile::exists(locatedDatabase().walPath));
+    QVERIFY(locateBackupDatabase(kId, "AddressBook.sqlitedb", root()));
+    // The message database's copy lasts until it is looked up again.
+    QVERIFY(QFile::exists(first));
+    QVERIFY(locateBackupDatabase(kId, "sms.db", root()));
+    QVERIFY(!QFile::exists(first));
+    QVERIFY(QFile::exists(located()));
+    phonebackup::PhoneBackup::forgetKeys();
 }
 
 void FetchTest::removeFolderTree()
@@ -319,6 +520,7 @@ void FetchTest::missingToolNamesThePackages()
 void FetchTest::simulatedPhoneBackupSucceeds()
 {
     qputenv("MSGDESK_SIM_BACKUP_MS", "0");
+    qputenv("MSGDESK_SIM_BACKUP_LAYOUT", "mdinfo");
     BackupRun run;
     run.setToolsFolder(QStringLiteral(MSGDESK_SIMPHONE_DIR));
     run.setBackupRoot(root());

@@ -7,6 +7,7 @@
 #include "DetectIphoneAction.h"
 #include "DeviceBinding.h"
 #include "DeviceLink.h"
+#include "ProcessState.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +15,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/types.h>
 
 namespace {
 
@@ -62,6 +60,7 @@ private slots:
     void badHandlesAreRefused();
     void backupTool_data();
     void backupTool();
+    void cancelStopsTheBackupProgram_data();
     void cancelStopsTheBackupProgram();
 
 private:
@@ -184,12 +183,21 @@ void SupportTest::backupTool()
     linkUp = false;
 }
 
+void SupportTest::cancelStopsTheBackupProgram_data()
+{
+    QTest::addColumn<QByteArray>("prologue");
+    QTest::newRow("program obeys") << QByteArray();
+    // It then has to be killed, with the tool waiting for it.
+    QTest::newRow("program ignores terminate") << QByteArray("trap '' TERM\n");
+}
+
 void SupportTest::cancelStopsTheBackupProgram()
 {
+    QFETCH(QByteArray, prologue);
     QTemporaryDir programs;
     const QString pidFile = programs.filePath(QStringLiteral("pid"));
     qputenv("MSGDESK_IDEVICEBACKUP2",
-            QFile::encodeName(fakeBackupProgram(programs, "echo $$ > '" + QFile::encodeName(pidFile) +
+            QFile::encodeName(fakeBackupProgram(programs, prologue + "echo $$ > '" + QFile::encodeName(pidFile) +
                                                               "'\nwhile true; do echo 'Receiving files'; sleep 0.2; "
                                                               "done\n")));
     BackupRun run;
@@ -198,18 +206,18 @@ void SupportTest::cancelStopsTheBackupProgram()
     QSignalSpy lines(&run, &BackupRun::output);
     QSignalSpy done(&run, &BackupRun::finished);
     QVERIFY(run.start(kUdid));
-    QVERIFY(lines.wait(10000));
+    QVERIFY(lines.wait(20000));
     QTRY_VERIFY(QFile::exists(pidFile));
     QFile file(pidFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toInt());
+    const qint64 pid = file.readAll().trimmed().toLongLong();
     QVERIFY(pid > 0);
 
     run.cancel();
-    QVERIFY(done.wait(10000));
+    QVERIFY(done.wait(30000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
     // The backup program went with the tool instead of running on alone.
-    QTRY_VERIFY(::kill(pid, 0) != 0);
+    QVERIFY(!testprocess::running(pid));
 }
 
 QTEST_GUILESS_MAIN(SupportTest)

@@ -1,8 +1,10 @@
+#include "ContactLookup.h"
 #include "ContactStore.h"
 #include "Fixtures.h"
 #include "MessageStore.h"
 #include "StdoutCapture.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +21,15 @@ QList<QByteArray> numbers(const ContactStore& store)
     QList<QByteArray> result;
     for (const ContactRecord& c : store.contacts)
         result.append(c.number);
+    return result;
+}
+
+// "kind value" of each value of a contact.
+QStringList values(const ContactRecord& contact)
+{
+    QStringList result;
+    for (const ContactValue& v : contact.values)
+        result.append(QString::number(v.kind) + QLatin1Char(' ') + QString::fromUtf8(v.value));
     return result;
 }
 
@@ -72,6 +83,101 @@ private slots:
         QCOMPARE(numbers(store),
                  QList<QByteArray>({"13800138000", "amelie@example.org", "10086", "", "+447700900123", "95555"}));
         QCOMPARE(store.numberLinks.size(), 5);
+
+        // values: every phone and e-mail value, as stored, in the book's order.
+        QCOMPARE(values(store.contacts.at(0)), QStringList{QStringLiteral("3 138-0013-8000")});
+        QCOMPARE(values(store.contacts.at(1)),
+                 QStringList({QStringLiteral("4 amelie@example.org"), QStringLiteral("3 (209) 598-1933")}));
+        QVERIFY(store.contacts.at(3).values.isEmpty());
+        QCOMPARE(values(store.contacts.at(5)), QStringList({QStringLiteral("3 95555"), QStringLiteral("3 95566")}));
+    }
+
+    void readsBooksOfEveryVersion_data()
+    {
+        QTest::addColumn<int>("schema");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("iOS 5") << int(fixtures::BookSchema::Ios5) << 34;
+        QTest::newRow("iOS 9") << int(fixtures::BookSchema::Ios9) << 36;
+        QTest::newRow("iOS 15") << int(fixtures::BookSchema::Ios15) << 51;
+    }
+    void readsBooksOfEveryVersion()
+    {
+        QFETCH(int, schema);
+        QFETCH(int, columns);
+        const QString db = fixtures::makeAddressBook(
+            path(QStringLiteral("book%1.sqlitedb").arg(schema)),
+            {{QStringLiteral("Anna"),
+              QStringLiteral("Berg"),
+              {{4, QStringLiteral("Anna.Berg@Example.org")},
+               {3, QStringLiteral("(209)\u00a0598-1933")},
+               {5, QStringLiteral("2001-02-03")},
+               {3, QStringLiteral("+1 209-555-0100")}}},
+             {QVariant(), QVariant(), {{3, QStringLiteral("0341 234567")}}, QStringLiteral("Stadtwerke Leipzig")},
+             {QStringLiteral("Bo"), QVariant(), {{22, QStringLiteral("http://example.org")}}, QStringLiteral("Firm")}},
+            fixtures::BookSchema(schema));
+        ContactStore store(db.toUtf8());
+        QCOMPARE(store.personColumnCount, columns);
+        QCOMPARE(store.contacts.size(), 3);
+
+        const ContactRecord& anna = store.contacts.at(0);
+        QCOMPARE(anna.firstName, QByteArray("Anna"));
+        QCOMPARE(anna.lastName, QByteArray("Berg"));
+        QVERIFY(anna.organization.isEmpty());
+        // The matching number keeps its old rule (the first value of any kind);
+        // values hold the phone and e-mail values only, the date and URL not.
+        QCOMPARE(anna.number, QByteArray("Anna.Berg@Example.org"));
+        QCOMPARE(values(anna),
+                 QStringList({QStringLiteral("4 Anna.Berg@Example.org"), QStringLiteral("3 (209)\u00a0598-1933"),
+                              QStringLiteral("3 +1 209-555-0100")}));
+
+        const ContactRecord& works = store.contacts.at(1);
+        QVERIFY(works.firstName.isEmpty());
+        QVERIFY(works.lastName.isEmpty());
+        QCOMPARE(works.organization, QStringLiteral("Stadtwerke Leipzig").toUtf8());
+        QCOMPARE(contactDisplayName(works), QStringLiteral("Stadtwerke Leipzig").toUtf8());
+
+        // A first name is a name: the organisation does not replace it.
+        const ContactRecord& bo = store.contacts.at(2);
+        QCOMPARE(contactDisplayName(bo), QByteArray(" Bo"));
+        QCOMPARE(bo.number, QByteArray("http://example.org"));
+        QVERIFY(bo.values.isEmpty());
+    }
+
+    void columnsAreFoundByName()
+    {
+        // A book whose columns stand elsewhere than in the oldest layout.
+        const QString db = path(QStringLiteral("shuffled.sqlitedb"));
+        QCOMPARE(fixtures::exec(db, QStringLiteral("create table ABPerson (Kind, Organization, Last, First, ROWID "
+                                                   "integer primary key);"
+                                                   "insert into ABPerson values (0, 'Org', 'Lee', 'Ann', 7);"
+                                                   "create table ABMultiValue (value, property, label, record_id);"
+                                                   "insert into ABMultiValue values ('+8613800138000', 3, 1, 7);")),
+                 SQLITE_OK);
+        ContactStore store(db.toUtf8());
+        QCOMPARE(store.contacts.size(), 1);
+        QCOMPARE(store.contacts.at(0).firstName, QByteArray("Ann"));
+        QCOMPARE(store.contacts.at(0).lastName, QByteArray("Lee"));
+        QCOMPARE(store.contacts.at(0).organization, QByteArray("Org"));
+        QCOMPARE(store.contacts.at(0).number, QByteArray("+8613800138000"));
+        QCOMPARE(values(store.contacts.at(0)), QStringList{QStringLiteral("3 +8613800138000")});
+    }
+
+    void personIdsBeyond32Bits()
+    {
+        const QString db = fixtures::makeAddressBook(
+            path(QStringLiteral("wide.sqlitedb")),
+            {{QStringLiteral("One"), QStringLiteral("Small"), {{3, QStringLiteral("10086")}}, QVariant(), 1},
+             {QStringLiteral("Two"),
+              QStringLiteral("Wide"),
+              {{3, QStringLiteral("95555")}},
+              QVariant(),
+              Q_INT64_C(4294967297)}},
+            fixtures::BookSchema::Ios15);
+        ContactStore store(db.toUtf8());
+        QCOMPARE(numbers(store), QList<QByteArray>({"10086", "95555"}));
+        QCOMPARE(values(store.contacts.at(0)), QStringList{QStringLiteral("3 10086")});
+        QCOMPARE(values(store.contacts.at(1)), QStringList{QStringLiteral("3 95555")});
+        QCOMPARE(store.numberLinks.at(1).personId, Q_INT64_C(4294967297));
     }
 
     void firstValueOfPersonWinsEvenWhenNotAdjacent()
@@ -161,6 +267,51 @@ private slots:
         QCOMPARE(store.contacts.at(1).firstName, QByteArray("Wal"));
     }
 
+    void phoneBookFolderStaysByteIdentical_data()
+    {
+        QTest::addColumn<bool>("withShm");
+        QTest::addColumn<bool>("walElsewhere");
+        QTest::newRow("log and shared memory beside it") << true << false;
+        QTest::newRow("log alone beside it") << false << false;
+        QTest::newRow("log under a name of its own") << false << true;
+    }
+    void phoneBookFolderStaysByteIdentical()
+    {
+        QFETCH(bool, withShm);
+        QFETCH(bool, walElsewhere);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString db = fixtures::makeAddressBook(
+            folder.filePath(QStringLiteral("31bb7ba8914766d4ba40d6dfb6113c8b614be442")),
+            {{QStringLiteral("Main"), QStringLiteral("File"), {{3, QStringLiteral("10010")}}}},
+            fixtures::BookSchema::Ios15);
+        // A phone writes its book in WAL form; the newest person is only in the log.
+        fixtures::writeIntoLog(db, QStringLiteral("insert into ABPerson (ROWID, First, Last) values (9, 'Wal', 'Only');"
+                                                  "insert into ABMultiValue (record_id, property, value) "
+                                                  "values (9, 4, 'w@x.org');"));
+        QByteArray walPath;
+        if (walElsewhere) {
+            // A backup keeps the log under a name of its own, and no -shm.
+            walPath = folder.filePath(QStringLiteral("wal-of-the-book")).toUtf8();
+            QVERIFY(QFile::rename(db + QStringLiteral("-wal"), QString::fromUtf8(walPath)));
+        }
+        if (!withShm)
+            QFile::remove(db + QStringLiteral("-shm"));
+        QVERIFY(QFileInfo::exists(db + QStringLiteral("-shm")) == withShm);
+        const QByteArray before = fixtures::folderDigest(folder.path());
+        const QStringList filesBefore = QDir(folder.path()).entryList(QDir::Files);
+
+        ContactStore store(QByteArray("unused"));
+        store.readPhoneAddressBook(db.toUtf8(), walPath);
+        QCOMPARE(store.contacts.size(), 2);
+        QCOMPARE(store.contacts.at(1).firstName, QByteArray("Wal"));
+        QCOMPARE(values(store.contacts.at(1)), QStringList{QStringLiteral("4 w@x.org")});
+        store.readPhoneAddressBook(db.toUtf8(), walPath);
+
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), filesBefore);
+        QCOMPARE(fixtures::folderDigest(folder.path()), before);
+    }
+
     void missingAddressBookIsNotCreated()
     {
         const QString missing = path(QStringLiteral("gone.sqlitedb"));
@@ -180,7 +331,10 @@ private slots:
         ContactStore contacts(book(fixtures::samplePeople()).toUtf8());
         fillContactNames(messages, contacts);
         const QByteArray li = QStringLiteral("李 明").toUtf8();
-        QCOMPARE(names(messages), QList<QByteArray>({li, li, "NULL", "NULL", "Mobile China", " Bank", "NULL", li,
+        // Amélie's first value is her e-mail address; her phone number still
+        // names both ways the phone wrote it (rows 3 and 4).
+        const QByteArray amelie = QStringLiteral("Dupont Amélie").toUtf8();
+        QCOMPARE(names(messages), QList<QByteArray>({li, li, amelie, amelie, "Mobile China", " Bank", "NULL", li,
                                                      "NULL", li, "O'Neil Shannon", li}));
     }
 

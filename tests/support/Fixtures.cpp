@@ -1,7 +1,9 @@
 #include "Fixtures.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -16,6 +18,31 @@ namespace {
 void readFunction(sqlite3_context* context, int, sqlite3_value**)
 {
     sqlite3_result_int(context, 1);
+}
+
+// Stand-ins for the address book's own functions: a fresh identifier per
+// call, and the value the trigger computed.
+void generateGuid(sqlite3_context* context, int, sqlite3_value**)
+{
+    static qint64 counter = 0;
+    const QByteArray guid = "fixture-guid-" + QByteArray::number(++counter);
+    sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
+}
+
+void updateValueFromTrigger(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc > 0)
+        sqlite3_result_value(context, argv[0]);
+    else
+        sqlite3_result_null(context);
+}
+
+void registerStandIns(sqlite3* db)
+{
+    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "ab_generate_guid", 0, SQLITE_UTF8, nullptr, &generateGuid, nullptr, nullptr);
+    sqlite3_create_function(db, "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, &updateValueFromTrigger,
+                            nullptr, nullptr);
 }
 
 void fail(const char* what, sqlite3* db)
@@ -45,7 +72,7 @@ sqlite3* createDatabase(const QString& path, const QString& schemaFile)
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK)
         fail("open", db);
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
+    registerStandIns(db);
     // Throw-away files: no need to wait for the disk.
     sqlite3_exec(db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
     if (!schemaFile.isEmpty() &&
@@ -147,14 +174,19 @@ QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema
     return path;
 }
 
-QString makeAddressBook(const QString& path, const QList<Person>& people)
+QString makeAddressBook(const QString& path, const QList<Person>& people, BookSchema schema)
 {
-    sqlite3* db = createDatabase(path, QStringLiteral("addressbook-ios5.sql"));
-    sqlite3_stmt* person = prepare(db, "insert into ABPerson (First, Last) values (?, ?)");
+    const QString schemaFile = schema == BookSchema::Ios15  ? QStringLiteral("addressbook-ios15.sql")
+                               : schema == BookSchema::Ios9 ? QStringLiteral("addressbook-ios9.sql")
+                                                            : QStringLiteral("addressbook-ios5.sql");
+    sqlite3* db = createDatabase(path, schemaFile);
+    sqlite3_stmt* person = prepare(db, "insert into ABPerson (ROWID, First, Last, Organization) values (?, ?, ?, ?)");
     sqlite3_stmt* value = prepare(db, "insert into ABMultiValue (record_id, property, value) values (?, ?, ?)");
     for (const Person& p : people) {
-        bind(person, 1, p.first);
-        bind(person, 2, p.last);
+        bind(person, 1, p.rowId);
+        bind(person, 2, p.first);
+        bind(person, 3, p.last);
+        bind(person, 4, p.organization);
         run(db, person);
         const sqlite3_int64 personId = sqlite3_last_insert_rowid(db);
         for (const auto& v : p.values) {
@@ -166,6 +198,15 @@ QString makeAddressBook(const QString& path, const QList<Person>& people)
     }
     sqlite3_finalize(person);
     sqlite3_finalize(value);
+    finish(db);
+    return path;
+}
+
+QString makeFromSchema(const QString& path, const QString& schemaFile, const QString& statements)
+{
+    sqlite3* db = createDatabase(path, schemaFile);
+    if (sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("statements", db);
     finish(db);
     return path;
 }
@@ -220,6 +261,38 @@ QList<Person> samplePeople()
         {QStringLiteral("Shannon"), QStringLiteral("O'Neil"), {{3, QStringLiteral("+447700900123")}}},
         {QStringLiteral("Bank"), QVariant(), {{3, QStringLiteral("95555")}, {3, QStringLiteral("95566")}}},
     };
+}
+
+void writeIntoLog(const QString& path, const QString& statements)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        fail("open", db);
+    registerStandIns(db);
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("log", db);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+}
+
+QByteArray folderDigest(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    files.sort();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& name : std::as_const(files)) {
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("fixtures: cannot read %s", qPrintable(name));
+        const QByteArray bytes = file.readAll();
+        hash.addData(QDir(folder).relativeFilePath(name).toUtf8() + '\0' + QByteArray::number(bytes.size()) + '\0');
+        hash.addData(bytes);
+    }
+    return hash.result().toHex();
 }
 
 int exec(const QString& path, const QString& sql)

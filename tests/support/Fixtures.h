@@ -15,6 +15,10 @@ namespace fixtures {
 QString dataDir();
 
 enum class SmsSchema { Ios4, Ios5 };
+// Address books of iOS 5 and before, of iOS 9 and of iOS 15. The newer ones'
+// triggers call functions only the phone registers; the builder registers
+// stand-ins on its own connection, so a plain connection still cannot change them.
+enum class BookSchema { Ios5, Ios9, Ios15 };
 
 struct Msg
 {
@@ -31,13 +35,18 @@ struct Person
     QVariant last;
     // ABMultiValue rows of this person, in order: property (3 phone, 4 e-mail) and value.
     QList<QPair<int, QVariant>> values;
+    QVariant organization{};
+    QVariant rowId{}; // null: let SQLite choose
 };
 
 // Each returns the path it wrote (an existing file is replaced). The message
 // database is written with a "read" function registered only while filling it,
 // so a later delete on a plain connection fails as on the phone's own file.
 QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema = SmsSchema::Ios4);
-QString makeAddressBook(const QString& path, const QList<Person>& people);
+QString makeAddressBook(const QString& path, const QList<Person>& people, BookSchema schema = BookSchema::Ios5);
+// Any schema file of tests/data ("modern-sms-ios13.sql"), then the given
+// statements, run with the stand-in functions registered.
+QString makeFromSchema(const QString& path, const QString& schemaFile, const QString& statements);
 // A backup file: the message database and "AddressBook111" holding (name, tel) pairs.
 QString makeBackupFile(const QString& path, const QList<Msg>& messages,
                        const QList<QPair<QVariant, QVariant>>& contacts);
@@ -55,10 +64,21 @@ QString makeBackupFile(const QString& path, const QList<Msg>& messages,
 // samplePeople(): 李明 "138-0013-8000"; Amélie Dupont (e-mail first, then
 //   "(209) 598-1933"); China Mobile "10086"; Nobody Without (no value); Shannon
 //   O'Neil "+447700900123"; Bank (NULL last name) "95555" then "95566".
-//   fillContactNames on the two gives "李 明" to rows 1, 2, 8, 10, 12, "Mobile
-//   China" to 5, " Bank" to 6, "O'Neil Shannon" to 11 and "NULL" to the rest.
+//   fillContactNames on the two gives "李 明" to rows 1, 2, 8, 10, 12,
+//   "Dupont Amélie" to 3 and 4 (by her phone number, her second value),
+//   "Mobile China" to 5, " Bank" to 6, "O'Neil Shannon" to 11 and "NULL" to
+//   the rest.
 QList<Msg> sampleMessages();
 QList<Person> samplePeople();
+
+// Puts the file in WAL form and runs statements (stand-in functions
+// registered), then closes without a checkpoint: what they wrote is only in
+// path + "-wal", as in a phone's files. The -shm file stays beside it.
+void writeIntoLog(const QString& path, const QString& statements);
+
+// SHA-256 over the names, sizes and bytes of every file under folder, in
+// name order: equal digests mean nothing was changed, added or removed.
+QByteArray folderDigest(const QString& folder);
 
 // Runs one SQL statement on a file through a plain connection; returns the SQLite result code.
 int exec(const QString& path, const QString& sql);

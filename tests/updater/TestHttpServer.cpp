@@ -92,6 +92,12 @@ void TestHttpServer::serve(QTcpSocket* socket, const QByteArray& path)
     head += "\r\n";
 
     const QString done = QStringLiteral("done ") + QString::fromLatin1(path);
+    if (route.cutAfter >= 0) {
+        socket->write(head + route.body.left(route.cutAfter));
+        m_log << done;
+        socket->disconnectFromHost();
+        return;
+    }
     if (route.pieceSize <= 0) {
         socket->write(head + route.body);
         m_log << done;

@@ -24,6 +24,9 @@ public:
         // 0: everything at once; otherwise pieces of this size, one per tick.
         int pieceSize = 0;
         int pieceIntervalMs = 10;
+        // When not negative: the head announces the whole body, yet the
+        // connection closes after this many bytes of it.
+        int cutAfter = -1;
     };
 
     explicit TestHttpServer(QObject* parent = nullptr);

@@ -112,6 +112,36 @@ private slots:
         QVERIFY(notes.open(QIODevice::ReadOnly));
         QCOMPARE(notes.readAll(), second);
     }
+
+    void redirectIsReportedAsAFailure()
+    {
+        TestHttpServer server;
+        QVERIFY(server.listen());
+        TestHttpServer::Route moved;
+        moved.status = 301;
+        moved.reason = "Moved Permanently";
+        moved.body = "<html>moved</html>\n";
+        moved.headers << qMakePair(QByteArray("Location"), QByteArray("/elsewhere/setup.bin"));
+        server.setRoute("/setup.bin", moved);
+
+        QTemporaryDir home;
+        QProcess update;
+        update.setProcessEnvironment(environment(home.path()));
+        const QString a = server.url(QStringLiteral("/setup.bin")).toString();
+        update.start(QStringLiteral(UPDATE_PROGRAM), {a});
+        QVERIFY(update.waitForStarted(30000));
+
+        // The program stops at its "Error" box.
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += update.readAllStandardOutput()).contains("files downloaded"), 30000);
+        update.kill();
+        update.waitForFinished(30000);
+
+        QCOMPARE(out, "Downloading " + a.toLatin1() + "...\n0/1 files downloaded successfully\n");
+        QVERIFY(update.readAllStandardError().contains("Failed: HTTP 301 Moved Permanently\n"));
+        QCOMPARE(server.requestedPaths(), QStringList({"/setup.bin"}));
+        QVERIFY(!QFile::exists(home.path() + QStringLiteral("/Downloads/setup.bin")));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_UpdaterProgram)

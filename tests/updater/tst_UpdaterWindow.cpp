@@ -148,6 +148,17 @@ private slots:
         m_server->setRoute("/slow", slow);
         slow.sendLength = false;
         m_server->setRoute("/unsized", slow);
+        TestHttpServer::Route moved;
+        moved.status = 302;
+        moved.reason = "Found";
+        moved.body = "<html>moved</html>\n";
+        moved.headers << qMakePair(QByteArray("Location"), QByteArray("/c"));
+        m_server->setRoute("/setup.exe", moved);
+    }
+
+    QStringList downloadFolderEntries() const
+    {
+        return QDir(xpublicPath::downloadPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
     void productRecordAndTables()
@@ -371,6 +382,32 @@ private slots:
         QVERIFY(m_launches.isEmpty());
     }
 
+    void redirectIsAnErrorNotAnInstall()
+    {
+        // The last file answers with a redirect: its page must not be offered
+        // for install.
+        QDir(xpublicPath::downloadPath()).removeRecursively();
+        Shown shown;
+        show(shown);
+        DownloadManager& downloads = shown.window->downloadManager();
+        QString title;
+        QStringList buttons;
+        onNextBox([&](QMessageBox* box) {
+            title = box->windowTitle();
+            buttons = buttonTexts(box);
+            box->accept();
+        });
+        downloads.append(m_server->url(QStringLiteral("/c")));
+        downloads.append(m_server->url(QStringLiteral("/setup.exe")));
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.frame->isVisible(), 20000);
+
+        QCOMPARE(title, QStringLiteral("Error"));
+        QCOMPARE(buttons, QStringList({"Ok"}));
+        QVERIFY(m_launches.isEmpty());
+        QCOMPARE(m_server->requestedPaths(), QStringList({"/c", "/setup.exe"}));
+        QCOMPARE(downloadFolderEntries(), QStringList({"c"}));
+    }
+
     void unknownSizeLeavesTheBar()
     {
         Shown shown;
@@ -417,6 +454,13 @@ private slots:
         QTest::mouseClick(shown.window->findChild<QPushButton*>("pushButton"), Qt::LeftButton);
         QTRY_VERIFY(!shown.frame->isVisible());
         QVERIFY(m_launches.isEmpty());
+
+        // The program ends with the window; half a file must not stay behind
+        // under the installer's name.
+        const QString partial = downloads.currentFileName();
+        QVERIFY(QFile::exists(partial));
+        shown.window.reset();
+        QVERIFY(!QFile::exists(partial));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "DemoData.h"
 
+#include "DemoDataInternal.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -17,27 +19,10 @@ static void initSchemaResources()
 }
 
 namespace demodata {
+
+using namespace detail;
+
 namespace {
-
-// A small generator of our own: std::uniform_int_distribution differs between
-// standard libraries, and the demo must be the same everywhere.
-class Random
-{
-public:
-    explicit Random(std::uint64_t seed) : m_state(seed) {}
-    std::uint32_t next()
-    {
-        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(m_state >> 33);
-    }
-    int below(int n) { return n <= 0 ? 0 : static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-
-private:
-    std::uint64_t m_state;
-};
-
-enum Lang { En, Zh, Fr, De, Es };
 
 struct PersonSeed
 {
@@ -199,32 +184,9 @@ const char* const kSpanish[] = {
     "Nos vemos mañana en la oficina",
 };
 
-struct Pool
-{
-    const char* const* texts;
-    int count;
-};
-
 template <int N> Pool pool(const char* const (&texts)[N])
 {
     return {texts, N};
-}
-
-Pool poolFor(Lang lang)
-{
-    switch (lang) {
-    case Zh:
-        return pool(kChinese);
-    case Fr:
-        return pool(kFrench);
-    case De:
-        return pool(kGerman);
-    case Es:
-        return pool(kSpanish);
-    case En:
-        break;
-    }
-    return pool(kEnglish);
 }
 
 struct ServiceSeed
@@ -352,98 +314,11 @@ const Generated& generated()
     return g;
 }
 
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-}
-
 // The message triggers call "read"; any answer will do while filling.
 void readFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     const int flags = argc > 0 ? sqlite3_value_int(argv[0]) : 0;
     sqlite3_result_int(context, flags & 1);
-}
-
-class Db
-{
-public:
-    Db() = default;
-    Db(const Db&) = delete;
-    Db& operator=(const Db&) = delete;
-    ~Db()
-    {
-        if (m_db)
-            sqlite3_close(m_db);
-    }
-    bool open(const QString& path, QString* error)
-    {
-        QFile::remove(path);
-        if (sqlite3_open(QFile::encodeName(path).constData(), &m_db) != SQLITE_OK) {
-            setError(error, QStringLiteral("Cannot create %1: %2").arg(path, lastError()));
-            return false;
-        }
-        return true;
-    }
-    bool openExisting(const QString& path, QString* error)
-    {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            setError(error, QStringLiteral("Cannot open %1: %2").arg(path, lastError()));
-            return false;
-        }
-        return true;
-    }
-    bool exec(const QByteArray& sql, QString* error)
-    {
-        char* message = nullptr;
-        if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-            setError(error, QString::fromUtf8(message ? message : "SQLite error"));
-            sqlite3_free(message);
-            return false;
-        }
-        return true;
-    }
-    sqlite3_stmt* prepare(const char* sql, QString* error)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-            setError(error, lastError());
-            return nullptr;
-        }
-        return stmt;
-    }
-    QString lastError() const { return QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory"); }
-    sqlite3* handle() const { return m_db; }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
-void bindText(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
-}
-
-// Runs a prepared statement once; the statement is reset for the next row.
-bool step(Db& db, sqlite3_stmt* stmt, QString* error)
-{
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    if (rc != SQLITE_DONE) {
-        setError(error, db.lastError());
-        return false;
-    }
-    return true;
-}
-
-QByteArray schemaFile(const QString& name)
-{
-    QFile file(QStringLiteral(":/demodata/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 QString countryOf(const QString& address)
@@ -531,6 +406,119 @@ bool addBackupContacts(const QString& path, QString* error)
 
 } // namespace
 
+namespace detail {
+
+Pool poolFor(Lang lang)
+{
+    switch (lang) {
+    case Zh:
+        return pool(kChinese);
+    case Fr:
+        return pool(kFrench);
+    case De:
+        return pool(kGerman);
+    case Es:
+        return pool(kSpanish);
+    case En:
+        break;
+    }
+    return pool(kEnglish);
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QByteArray schemaFile(const QString& name)
+{
+    initSchemaResources();
+    QFile file(QStringLiteral(":/demodata/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+Db::~Db()
+{
+    if (m_db)
+        sqlite3_close(m_db);
+}
+
+bool Db::open(const QString& path, QString* error)
+{
+    QFile::remove(path);
+    if (sqlite3_open(QFile::encodeName(path).constData(), &m_db) != SQLITE_OK) {
+        setError(error, QStringLiteral("Cannot create %1: %2").arg(path, lastError()));
+        return false;
+    }
+    return true;
+}
+
+bool Db::openExisting(const QString& path, QString* error)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        setError(error, QStringLiteral("Cannot open %1: %2").arg(path, lastError()));
+        return false;
+    }
+    return true;
+}
+
+bool Db::exec(const QByteArray& sql, QString* error)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        setError(error, QString::fromUtf8(message ? message : "SQLite error"));
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+sqlite3_stmt* Db::prepare(const char* sql, QString* error)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        setError(error, lastError());
+        return nullptr;
+    }
+    return stmt;
+}
+
+QString Db::lastError() const
+{
+    return QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+}
+
+void bindText(sqlite3_stmt* stmt, int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+}
+
+void bindTextOrNull(sqlite3_stmt* stmt, int index, const QString& text)
+{
+    if (text.isNull())
+        sqlite3_bind_null(stmt, index);
+    else
+        bindText(stmt, index, text);
+}
+
+bool step(Db& db, sqlite3_stmt* stmt, QString* error)
+{
+    const int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (rc != SQLITE_DONE) {
+        setError(error, db.lastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace detail
+
 const QList<Person>& people()
 {
     return generated().people;
@@ -560,7 +548,6 @@ QString withoutDashes(const QString& number)
 
 bool writeMessageDb(const QString& path, qint64 cutoff, QString* error)
 {
-    initSchemaResources();
     const QByteArray schema = schemaFile(QStringLiteral("legacy-sms-ios4.sql"));
     if (schema.isEmpty()) {
         setError(error, QStringLiteral("The message schema is missing from the program"));
@@ -588,7 +575,6 @@ bool writeMessageDb(const QString& path, qint64 cutoff, QString* error)
 
 bool writeAddressBook(const QString& path, QString* error)
 {
-    initSchemaResources();
     const QByteArray schema = schemaFile(QStringLiteral("addressbook-ios5.sql"));
     if (schema.isEmpty()) {
         setError(error, QStringLiteral("The address book schema is missing from the program"));
@@ -641,15 +627,28 @@ bool writeAddressBook(const QString& path, QString* error)
 
 bool writePhone(const QString& folder, QString* error)
 {
+    return writePhone(folder, Layout::Legacy, error);
+}
+
+bool writePhone(const QString& folder, Layout layout, QString* error)
+{
     if (!QDir().mkpath(folder)) {
         setError(error, QStringLiteral("Cannot create the folder %1").arg(folder));
         return false;
     }
-    return writeMessageDb(folder + QStringLiteral("/sms.db"), -1, error) &&
-           writeAddressBook(folder + QStringLiteral("/AddressBook.sqlitedb"), error);
+    const QString sms = folder + QStringLiteral("/sms.db");
+    const QString book = folder + QStringLiteral("/AddressBook.sqlitedb");
+    if (layout == Layout::Modern)
+        return writeModernMessageDb(sms, -1, error) && writeModernAddressBook(book, error);
+    return writeMessageDb(sms, -1, error) && writeAddressBook(book, error);
 }
 
 QStringList writeBackups(const QString& folder, int count, QString* error)
+{
+    return writeBackups(folder, count, Layout::Legacy, error);
+}
+
+QStringList writeBackups(const QString& folder, int count, Layout layout, QString* error)
 {
     QStringList written;
     if (count <= 0)
@@ -658,19 +657,21 @@ QStringList writeBackups(const QString& folder, int count, QString* error)
         setError(error, QStringLiteral("Cannot create the folder %1").arg(folder));
         return {};
     }
+    const bool modern = layout == Layout::Modern;
+    const qint64 newest = modern ? modernNewestDate() : newestDate();
     // Backups made at even steps up to the newest message; the names use
     // Beijing time so they do not depend on the machine's time zone.
     const QTimeZone beijing(8 * 3600);
-    const qint64 first = kStart + 30 * 86400;
-    const qint64 span = newestDate() + 3600 - first;
+    const qint64 first = (modern ? modernFirstDate() : kStart) + 30 * 86400;
+    const qint64 span = newest + 3600 - first;
     for (int i = 0; i < count; ++i) {
-        const qint64 cutoff = count == 1 ? newestDate() + 3600 : first + span * i / (count - 1);
+        const qint64 cutoff = count == 1 ? newest + 3600 : first + span * i / (count - 1);
         const QString name =
             QDateTime::fromSecsSinceEpoch(cutoff, beijing).toString(QStringLiteral("yyyy.MM.dd.hh.mm.ss"));
         const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".sms");
-        if (!writeMessageDb(path, cutoff, error))
-            return {};
-        if (!addBackupContacts(path, error))
+        const bool ok = modern ? writeModernMessageDb(path, cutoff, error) && addModernBackupContacts(path, error)
+                               : writeMessageDb(path, cutoff, error) && addBackupContacts(path, error);
+        if (!ok)
             return {};
         written.append(path);
     }

@@ -1,0 +1,62 @@
+#pragma once
+
+// Finds the contact a message address belongs to. Built once per name fill
+// over the contacts of one source, then asked once per distinct address.
+//
+// Two rules, in this order:
+//  - the legacy rule (sources of the old layout only): the first contact
+//    whose matching number agrees with the address in its last 11 bytes;
+//  - numbers as numbers: a phone address and a contact's phone value are the
+//    same number when libphonenumber says so ("(209) 598-1933" in the book,
+//    "+12095981933" in a handle); an e-mail address is the same as an e-mail
+//    value in any letter case.
+// Of several contacts that match, the first in the book's order wins.
+
+#include "MessageRecord.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QVector>
+
+#include <memory>
+
+class ContactLookup
+{
+public:
+    enum class Rules {
+        LegacyFirst, // the last-11-bytes rule decides whenever it finds someone
+        NumbersOnly,
+    };
+
+    // Indexes contacts (keeping no reference to them). defaultRegion is the
+    // ISO 3166 code ("US", case ignored) under which a national number is
+    // read when the handle's country is unknown; empty for unknown.
+    explicit ContactLookup(const QVector<ContactRecord>& contacts, Rules rules,
+                           const QByteArray& defaultRegion = systemRegion());
+    ~ContactLookup();
+
+    ContactLookup(const ContactLookup&) = delete;
+    ContactLookup& operator=(const ContactLookup&) = delete;
+
+    // Index into contacts, or -1. region: the handle's country as the message
+    // file records it ("us"); empty falls back to the default region.
+    int find(const QByteArray& address, const QByteArray& region = {});
+
+    // Country of the default locale ("CN"), empty when it names none.
+    static QByteArray systemRegion();
+
+private:
+    int findByLastElevenBytes(const QByteArray& address) const;
+    int findByEmail(const QByteArray& address) const;
+    int findByNumber(const QByteArray& address, const QByteArray& handleCountry);
+
+    struct Numbers;
+    const Rules m_rules;
+    QHash<QByteArray, int> m_byLastElevenBytes;
+    QHash<QByteArray, int> m_byEmail;
+    std::unique_ptr<Numbers> m_numbers;
+};
+
+// The name a contact is shown by: last name, one blank and first name; the
+// organisation for a contact that has neither.
+QByteArray contactDisplayName(const ContactRecord& contact);

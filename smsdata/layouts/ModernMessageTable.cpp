@@ -1,0 +1,704 @@
+#include "ModernMessageTable.h"
+
+#include "AttributedBody.h"
+#include "ByteInterner.h"
+#include "SqliteAccess.h"
+#include "TextChunks.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <climits>
+
+#include <sqlite3.h>
+
+namespace moderntable {
+
+namespace {
+
+constexpr qint64 secondsFrom1970To2001 = 978307200;
+constexpr qint64 nanosecondThreshold = Q_INT64_C(1000000000000);
+constexpr int progressStep = 8192;
+
+const QByteArray objectReplacement = QByteArrayLiteral("\xef\xbf\xbc"); // U+FFFC
+const QByteArray unsentNote = QByteArrayLiteral("This message was unsent.");
+
+// A select list entry: the column when the table has it, else NULL.
+QByteArray column(const QSet<QByteArray>& columns, const char* name)
+{
+    return columns.contains(name) ? QByteArray(name) : QByteArrayLiteral("NULL");
+}
+
+// Rows of a small table (handles, chats) by row id. A phone numbers them
+// from 1 up, so a vector holds them; any others (a damaged or crafted file)
+// go to a hash.
+template <typename T> class ByRowId
+{
+public:
+    void insert(qint64 rowId, const T& value)
+    {
+        if (rowId >= 0 && rowId < denseLimit) {
+            if (rowId >= m_dense.size()) {
+                m_dense.resize(rowId + 1);
+                m_present.resize(rowId + 1);
+            }
+            m_dense[rowId] = value;
+            m_present[rowId] = true;
+        } else {
+            m_sparse.insert(rowId, value);
+        }
+    }
+    const T* find(qint64 rowId) const
+    {
+        if (rowId >= 0 && rowId < m_dense.size())
+            return m_present.at(rowId) ? &m_dense.at(rowId) : nullptr;
+        const auto it = m_sparse.constFind(rowId);
+        return it == m_sparse.cend() ? nullptr : &it.value();
+    }
+    template <typename F> void forEach(F&& f) const
+    {
+        for (qsizetype i = 0; i < m_dense.size(); ++i) {
+            if (m_present.at(i))
+                f(m_dense.at(i));
+        }
+        for (const T& value : m_sparse)
+            f(value);
+    }
+
+private:
+    static constexpr qint64 denseLimit = 1 << 20;
+    QVector<T> m_dense;
+    QVector<bool> m_present;
+    QHash<qint64, T> m_sparse;
+};
+
+struct Chat
+{
+    QByteArray key;
+    bool isGroup = false;
+    QByteArray displayName;
+};
+
+// A row of a join table: the message it names and the other side.
+struct ChatLink
+{
+    qint64 messageId = 0;
+    qint64 chatId = 0;
+};
+
+struct AttachmentLink
+{
+    qint64 messageId = 0;
+    QByteArray name;
+};
+
+struct PendingReaction
+{
+    Reaction reaction;
+    bool removed = false;
+};
+
+using Handles = ByRowId<QByteArray>;
+using Chats = ByRowId<Chat>;
+
+QByteArray handleOf(const Handles& handles, qint64 rowId)
+{
+    const QByteArray* handle = handles.find(rowId);
+    return handle ? *handle : QByteArray();
+}
+
+Handles readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, MessageStore& store)
+{
+    Handles handles;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "handle");
+    if (rowId.isEmpty() || !columns.contains("id"))
+        return handles;
+    const QByteArray sql = "select " + rowId + ", id, " + column(columns, "country") + " from handle";
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return handles;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QByteArray id = pool.intern(sqliteaccess::text(stmt, 1, 3));
+        handles.insert(sqlite3_column_int64(stmt, 0), id);
+        const QByteArray country = sqliteaccess::text(stmt, 2, 3);
+        if (!id.isEmpty() && !country.isEmpty())
+            store.setHandleCountry(id, country);
+    }
+    sqlite3_finalize(stmt);
+    return handles;
+}
+
+Chats readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool)
+{
+    Chats chats;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat");
+    if (rowId.isEmpty() || columns.isEmpty())
+        return chats;
+    const QByteArray sql = "select " + rowId + ", " + column(columns, "chat_identifier") + ", " +
+                           column(columns, "style") + ", " + column(columns, "display_name") + " from chat";
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return chats;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        Chat chat;
+        chat.key = pool.intern(sqliteaccess::text(stmt, 1, 4));
+        chat.isGroup = sqliteaccess::integer(stmt, 2, 4) == 43 || chat.key.startsWith("chat");
+        chat.displayName = sqliteaccess::text(stmt, 3, 4);
+        chats.insert(sqlite3_column_int64(stmt, 0), chat);
+    }
+    sqlite3_finalize(stmt);
+    return chats;
+}
+
+// Groups with their names and members; several chats with one identifier
+// are one conversation, so their members are joined.
+void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, MessageStore& store)
+{
+    QHash<QByteArray, ConversationInfo> groups;
+    chats.forEach([&groups](const Chat& chat) {
+        if (!chat.isGroup || chat.key.isEmpty())
+            return;
+        ConversationInfo& info = groups[chat.key];
+        info.isGroup = true;
+        if (info.displayName.isEmpty())
+            info.displayName = chat.displayName;
+    });
+    if (groups.isEmpty())
+        return;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat_handle_join");
+    if (columns.contains("chat_id") && columns.contains("handle_id")) {
+        if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select chat_id, handle_id from chat_handle_join")) {
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+                const Chat* chat = chats.find(sqliteaccess::integer(stmt, 0, 2));
+                const QByteArray* handle = handles.find(sqliteaccess::integer(stmt, 1, 2));
+                if (!chat || !handle || handle->isEmpty())
+                    continue;
+                auto group = groups.find(chat->key);
+                if (group != groups.end() && !group->members.contains(*handle))
+                    group->members.append(*handle);
+            }
+            sqlite3_finalize(stmt);
+        }
+    }
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+        store.setConversationInfo(it.key(), it.value());
+}
+
+// Rows of chat_message_join ordered by message, then chat. Read in the
+// table's own order (which is the messages' order in a phone's file), and
+// sorted only when it is not.
+QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected)
+{
+    QVector<ChatLink> links;
+    // About one row per message: growing step by step would copy them all
+    // a few times over.
+    links.reserve(qsizetype(qBound(qint64(0), expected, qint64(1) << 24)));
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat_message_join");
+    if (!columns.contains("chat_id") || !columns.contains("message_id"))
+        return links;
+    // The table's own order, not that of an index SQLite might prefer.
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join order by rowid");
+    if (!stmt)
+        stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join");
+    if (!stmt)
+        return links;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        links.append({sqliteaccess::integer(stmt, 0, 2), sqliteaccess::integer(stmt, 1, 2)});
+    sqlite3_finalize(stmt);
+    auto before = [](const ChatLink& a, const ChatLink& b) {
+        return a.messageId != b.messageId ? a.messageId < b.messageId : a.chatId < b.chatId;
+    };
+    if (!std::is_sorted(links.cbegin(), links.cend(), before))
+        std::sort(links.begin(), links.end(), before);
+    return links;
+}
+
+QByteArray fileNamePart(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+// Attachments by message, each message's in the order of its join rows.
+QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
+{
+    QVector<AttachmentLink> links;
+    const QSet<QByteArray> joinColumns = sqliteaccess::columnNames(db, "message_attachment_join");
+    if (!joinColumns.contains("message_id") || !joinColumns.contains("attachment_id"))
+        return links;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "attachment");
+    const QByteArray attachmentRowId = sqliteaccess::rowIdName(db, "attachment");
+    QByteArray sql = "select j.message_id, NULL, NULL from message_attachment_join j";
+    if (!attachmentRowId.isEmpty()) {
+        auto attachmentColumn = [&columns](const char* name) {
+            return columns.contains(name) ? "a." + QByteArray(name) : QByteArrayLiteral("NULL");
+        };
+        sql = "select j.message_id, " + attachmentColumn("transfer_name") + ", " + attachmentColumn("filename") +
+              " from message_attachment_join j left join attachment a on a." + attachmentRowId + " = j.attachment_id";
+    }
+    // The join rows' own order is the attachments' order within a message.
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, (sql + " order by j.rowid").constData());
+    if (!stmt)
+        stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return links;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        QByteArray name = sqliteaccess::text(stmt, 1, 3);
+        if (name.isEmpty())
+            name = fileNamePart(sqliteaccess::text(stmt, 2, 3));
+        links.append({sqliteaccess::integer(stmt, 0, 3), name});
+    }
+    sqlite3_finalize(stmt);
+    std::stable_sort(links.begin(), links.end(),
+                     [](const AttachmentLink& a, const AttachmentLink& b) { return a.messageId < b.messageId; });
+    return links;
+}
+
+// Each U+FFFC that stands for an attachment shows its name in brackets; a
+// message whose only content is attachments shows their names.
+QByteArray withAttachmentNames(QByteArrayView text, const QVector<QByteArray>& names)
+{
+    if (text.isEmpty()) {
+        QByteArray shown;
+        for (const QByteArray& name : names) {
+            if (name.isEmpty())
+                continue;
+            if (!shown.isEmpty())
+                shown += ' ';
+            shown += '[' + name + ']';
+        }
+        return shown;
+    }
+    QByteArray result;
+    result.reserve(text.size() + names.size() * 16);
+    qsizetype from = 0;
+    for (const QByteArray& name : names) {
+        const qsizetype at = text.indexOf(objectReplacement, from);
+        if (at < 0)
+            break;
+        result += text.sliced(from, at - from);
+        // An attachment without any name keeps its placeholder.
+        result += name.isEmpty() ? objectReplacement : '[' + name + ']';
+        from = at + objectReplacement.size();
+    }
+    result += text.sliced(from);
+    return result;
+}
+
+// "p:0/GUID" (part 0 of the message GUID) or "bp:GUID" name the message a
+// reaction is about.
+QByteArray targetGuid(const QByteArray& associated)
+{
+    if (associated.startsWith("p:")) {
+        const qsizetype slash = associated.indexOf('/');
+        return slash < 0 ? QByteArray() : associated.mid(slash + 1);
+    }
+    if (associated.startsWith("bp:"))
+        return associated.mid(3);
+    return associated;
+}
+
+ConversationEvent::Kind eventKind(qint64 itemType, qint64 groupAction)
+{
+    switch (itemType) {
+    case 1:
+        return groupAction == 0   ? ConversationEvent::MemberAdded
+               : groupAction == 1 ? ConversationEvent::MemberRemoved
+                                  : ConversationEvent::Other;
+    case 2:
+        return ConversationEvent::Renamed;
+    case 3:
+        return ConversationEvent::MemberLeft;
+    default:
+        return ConversationEvent::Other;
+    }
+}
+
+bool guidIsIndexed(sqlite3* db)
+{
+    return sqliteaccess::singleInteger(db,
+                                       "select count(*) from pragma_index_list('message') l, "
+                                       "pragma_index_info(l.name) i where i.seqno = 0 and lower(i.name) = 'guid'") > 0;
+}
+
+// The row ids of the messages with the given guids: looked up one by one
+// through the index on guid where the file has one (the phone's files do),
+// else found in one pass over the table.
+QHash<QByteArray, qint64> rowIdsOfGuids(sqlite3* db, const QByteArray& rowId, const QList<QByteArray>& guids)
+{
+    QHash<QByteArray, qint64> found;
+    if (guids.isEmpty())
+        return found;
+    if (guidIsIndexed(db)) {
+        const QByteArray sql = "select " + rowId + " from message where guid = ?";
+        sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+        if (!stmt)
+            return found;
+        for (const QByteArray& guid : guids) {
+            sqlite3_bind_text(stmt, 1, guid.constData(), int(guid.size()), SQLITE_STATIC);
+            if (sqlite3_step(stmt) == SQLITE_ROW)
+                found.insert(guid, sqlite3_column_int64(stmt, 0));
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+        return found;
+    }
+    const QSet<QByteArray> wanted(guids.cbegin(), guids.cend());
+    const QByteArray sql = "select " + rowId + ", guid from message where guid is not null";
+    if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData())) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const QByteArray guid = sqliteaccess::text(stmt, 1, 2);
+            if (wanted.contains(guid) && !found.contains(guid))
+                found.insert(guid, sqlite3_column_int64(stmt, 0));
+        }
+        sqlite3_finalize(stmt);
+    }
+    return found;
+}
+
+bool isRecord(const MessageStore& store, qint64 rowId)
+{
+    const auto it = std::lower_bound(store.messages.cbegin(), store.messages.cend(), rowId,
+                                     [](const MessageRecord& r, qint64 id) { return r.rowId < id; });
+    return it != store.messages.cend() && it->rowId == rowId;
+}
+
+// Message columns in the order the reader takes them.
+enum MessageColumn {
+    RowIdColumn,
+    TextColumn,
+    BodyColumn,
+    HandleColumn,
+    FromMeColumn,
+    DateColumn,
+    ItemTypeColumn,
+    OtherHandleColumn,
+    GroupTitleColumn,
+    GroupActionColumn,
+    AssociatedGuidColumn,
+    AssociatedTypeColumn,
+    AssociatedEmojiColumn,
+    EditedColumn,
+    RetractedColumn,
+    MessageColumnCount
+};
+
+QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId)
+{
+    // Columns that only some rows need are taken apart only for those rows:
+    // the body where the text is missing, the group columns for events, the
+    // reaction columns for reactions. Every column costs on every row.
+    auto only = [&c](const char* condition, const char* name) -> QByteArray {
+        if (!c.contains(QByteArray(name).toLower()))
+            return "NULL";
+        return QByteArray("case when ") + condition + " then " + name + " end";
+    };
+    const QByteArray itemType = column(c, "item_type");
+    const QByteArray associatedType = column(c, "associated_message_type");
+    const QByteArray isEvent = "ifnull(" + itemType + ", 0) != 0";
+    const QByteArray isReaction = "ifnull(" + associatedType + ", 0) between 2000 and 3999";
+    QByteArray body = "NULL";
+    if (c.contains("attributedbody"))
+        body = c.contains("text") ? only("text is null or length(text) = 0", "attributedBody") : "attributedBody";
+    return "select " + rowId + ", " + column(c, "text") + ", " + body + ", " + column(c, "handle_id") + ", " +
+           column(c, "is_from_me") + ", " + column(c, "date") + ", " + itemType + ", " + only(isEvent, "other_handle") +
+           ", " + only(isEvent, "group_title") + ", " + only(isEvent, "group_action_type") + ", " +
+           only(isReaction, "associated_message_guid") + ", " + associatedType + ", " +
+           only(isReaction, "associated_message_emoji") + ", " + column(c, "date_edited") + ", " +
+           column(c, "date_retracted") + " from message order by " + rowId;
+}
+
+} // namespace
+
+bool matches(const QSet<QByteArray>& columns)
+{
+    return columns.contains("handle_id") && columns.contains("is_from_me");
+}
+
+qint64 unixTime(qint64 messageDate)
+{
+    if (messageDate == 0)
+        return 0;
+    const qint64 seconds = (messageDate > nanosecondThreshold || messageDate < -nanosecondThreshold)
+                               ? messageDate / 1000000000
+                               : messageDate;
+    return qMax<qint64>(0, seconds + secondsFrom1970To2001);
+}
+
+void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress)
+{
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
+    store.columnCount = int(columns.size());
+    const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
+    if (progress)
+        progress(0, total);
+
+    ByteInterner pool;
+    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store);
+    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
+    recordGroups(db, chats, handles, store);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, total);
+    const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db);
+
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName).constData());
+    if (!stmt) {
+        if (progress)
+            progress(0, 0);
+        return;
+    }
+    if (total > 0)
+        store.messages.reserve(qsizetype(qMin<qint64>(total, INT_MAX / 2)));
+
+    // Reactions by the guid they name, in the file's order; a removal takes
+    // back the latest matching one. Every row about a message, removals
+    // included, goes when that message is deleted.
+    QHash<QByteArray, QVector<PendingReaction>> reactions;
+    QHash<QByteArray, QVector<qint64>> dependents;
+
+    TextChunks texts;
+    qsizetype chatCursor = 0;
+    qsizetype attachmentCursor = 0;
+    QVector<QByteArray> names;
+    qint64 done = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const qint64 rowId = sqlite3_column_int64(stmt, RowIdColumn);
+        const qint64 handleId = sqliteaccess::integer(stmt, HandleColumn, MessageColumnCount);
+        const bool fromMe = sqliteaccess::integer(stmt, FromMeColumn, MessageColumnCount) != 0;
+        const QByteArray handle = handleOf(handles, handleId);
+
+        QByteArray key;
+        while (chatCursor < chatLinks.size() && chatLinks.at(chatCursor).messageId < rowId)
+            ++chatCursor;
+        for (; chatCursor < chatLinks.size() && chatLinks.at(chatCursor).messageId == rowId; ++chatCursor) {
+            if (!key.isEmpty())
+                continue;
+            if (const Chat* chat = chats.find(chatLinks.at(chatCursor).chatId))
+                key = chat->key;
+        }
+        if (key.isEmpty())
+            key = handle;
+
+        names.clear();
+        while (attachmentCursor < attachmentLinks.size() && attachmentLinks.at(attachmentCursor).messageId < rowId)
+            ++attachmentCursor;
+        for (; attachmentCursor < attachmentLinks.size() && attachmentLinks.at(attachmentCursor).messageId == rowId;
+             ++attachmentCursor)
+            names.append(attachmentLinks.at(attachmentCursor).name);
+
+        const qint64 time = unixTime(sqliteaccess::integer(stmt, DateColumn, MessageColumnCount));
+        const qint64 associatedType = sqliteaccess::integer(stmt, AssociatedTypeColumn, MessageColumnCount);
+        const qint64 itemType = sqliteaccess::integer(stmt, ItemTypeColumn, MessageColumnCount);
+        const QByteArray sender = fromMe ? QByteArray() : handle;
+
+        if (associatedType >= 2000 && associatedType <= 3999) {
+            const QByteArray guid = targetGuid(sqliteaccess::text(stmt, AssociatedGuidColumn, MessageColumnCount));
+            if (!guid.isEmpty()) {
+                dependents[guid].append(rowId);
+                QVector<PendingReaction>& onTarget = reactions[guid];
+                if (associatedType < 3000) {
+                    PendingReaction pending;
+                    pending.reaction.rowId = rowId;
+                    pending.reaction.kind = int(associatedType);
+                    pending.reaction.sender = sender;
+                    pending.reaction.emoji = sqliteaccess::text(stmt, AssociatedEmojiColumn, MessageColumnCount);
+                    onTarget.append(pending);
+                } else {
+                    for (qsizetype i = onTarget.size() - 1; i >= 0; --i) {
+                        PendingReaction& earlier = onTarget[i];
+                        if (!earlier.removed && earlier.reaction.kind == associatedType - 1000 &&
+                            earlier.reaction.sender == sender) {
+                            earlier.removed = true;
+                            break;
+                        }
+                    }
+                }
+            }
+        } else if (itemType != 0) {
+            ConversationEvent event;
+            event.rowId = rowId;
+            event.time = time;
+            event.kind = eventKind(itemType, sqliteaccess::integer(stmt, GroupActionColumn, MessageColumnCount));
+            event.actor = sender;
+            event.target = handleOf(handles, sqliteaccess::integer(stmt, OtherHandleColumn, MessageColumnCount));
+            event.title = sqliteaccess::text(stmt, GroupTitleColumn, MessageColumnCount);
+            store.addEvent(key, event);
+        } else {
+            MessageRecord& record = store.messages.emplaceBack();
+            record.rowId = rowId;
+            record.time = time;
+            record.address = key;
+            record.sender = sender;
+            record.isIncoming = !fromMe;
+            if (sqliteaccess::integer(stmt, RetractedColumn, MessageColumnCount) > 0) {
+                record.flags |= MessageRecord::Unsent;
+                record.text = unsentNote;
+            } else {
+                // Views into SQLite's buffers, copied once into the store.
+                QByteArrayView text;
+                if (sqlite3_column_type(stmt, TextColumn) != SQLITE_NULL) {
+                    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, TextColumn));
+                    text = QByteArrayView(bytes, bytes ? sqlite3_column_bytes(stmt, TextColumn) : 0);
+                }
+                if (text.isEmpty() && sqlite3_column_type(stmt, BodyColumn) == SQLITE_BLOB) {
+                    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, BodyColumn));
+                    if (bytes)
+                        text = attributedbody::textIn(QByteArrayView(bytes, sqlite3_column_bytes(stmt, BodyColumn)));
+                }
+                if (names.isEmpty()) {
+                    record.text = texts.add(text.constData(), text.size());
+                } else {
+                    const QByteArray shown = withAttachmentNames(text, names);
+                    record.text = texts.add(shown.constData(), shown.size());
+                }
+            }
+            if (sqliteaccess::integer(stmt, EditedColumn, MessageColumnCount) > 0)
+                record.flags |= MessageRecord::Edited;
+        }
+
+        if (progress && ++done % progressStep == 0)
+            progress(done, qMax(total, done));
+    }
+    sqlite3_finalize(stmt);
+
+    const QHash<QByteArray, qint64> targets = rowIdsOfGuids(db, rowIdName, dependents.keys());
+    for (auto it = dependents.cbegin(); it != dependents.cend(); ++it) {
+        const auto target = targets.constFind(it.key());
+        // Reactions to something that is not a message here (gone, or an
+        // event) have nothing to show on.
+        if (target == targets.cend() || !isRecord(store, *target))
+            continue;
+        QSet<qint64> shown;
+        for (const PendingReaction& pending : reactions.value(it.key())) {
+            if (!pending.removed) {
+                store.addReaction(*target, pending.reaction);
+                shown.insert(pending.reaction.rowId);
+            }
+        }
+        for (qint64 row : it.value()) {
+            if (!shown.contains(row))
+                store.addDependentRow(*target, row);
+        }
+    }
+    // The total was an estimate: the last report says all is read.
+    if (progress)
+        progress(done, done);
+}
+
+RowDeleter::RowDeleter(sqlite3* db, const QByteArray& rowIdName)
+{
+    if (sqliteaccess::columnNames(db, "message_attachment_join").contains("message_id"))
+        m_attachmentLinks = sqliteaccess::prepare(db, "delete from message_attachment_join where message_id = ?");
+    if (sqliteaccess::columnNames(db, "chat_message_join").contains("message_id"))
+        m_chatLinks = sqliteaccess::prepare(db, "delete from chat_message_join where message_id = ?");
+    const QByteArray sql = "delete from message where " + rowIdName + " = ?";
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &m_message, nullptr) != SQLITE_OK) {
+        m_prepareResult = db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE;
+        sqlite3_finalize(m_message);
+        m_message = nullptr;
+        if (m_prepareResult == SQLITE_OK)
+            m_prepareResult = SQLITE_ERROR;
+    }
+}
+
+RowDeleter::~RowDeleter()
+{
+    sqlite3_finalize(m_attachmentLinks);
+    sqlite3_finalize(m_chatLinks);
+    sqlite3_finalize(m_message);
+}
+
+int RowDeleter::deleteRow(qint64 rowId)
+{
+    if (!m_message)
+        return m_prepareResult;
+    // Join rows first: the triggers that follow them (orphaned attachments,
+    // the room-name cache) then see the message still there, as on the phone.
+    for (sqlite3_stmt* stmt : {m_attachmentLinks, m_chatLinks, m_message}) {
+        if (!stmt)
+            continue;
+        sqlite3_bind_int64(stmt, 1, rowId);
+        const int rc = sqlite3_step(stmt);
+        const int reset = sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            return reset != SQLITE_OK ? reset : rc;
+    }
+    return SQLITE_OK;
+}
+
+namespace {
+
+// A DELETE on the message table whose statement does not name the OLD row:
+// it removes messages by some rule of its own, not the one going.
+bool deletesUnchosenMessages(const QByteArray& triggerSql)
+{
+    static const QRegularExpression deleteFromMessage(
+        QStringLiteral("\\bdelete\\s+from\\s+(?:main\\s*\\.\\s*)?[\"`\\[]?message[\"`\\]]?(?![A-Za-z0-9_$])"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression oldRow(QStringLiteral("\\bold\\s*\\."), QRegularExpression::CaseInsensitiveOption);
+    const QString sql = QString::fromUtf8(triggerSql);
+    const qsizetype begin =
+        sql.indexOf(QRegularExpression(QStringLiteral("\\bbegin\\b"), QRegularExpression::CaseInsensitiveOption));
+    auto match = deleteFromMessage.globalMatch(sql, qMax<qsizetype>(begin, 0));
+    while (match.hasNext()) {
+        const QRegularExpressionMatch m = match.next();
+        qsizetype end = sql.indexOf(QLatin1Char(';'), m.capturedEnd());
+        if (end < 0)
+            end = sql.size();
+        if (!oldRow.match(sql.mid(m.capturedEnd(), end - m.capturedEnd())).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int TriggerPause::pause(sqlite3* db)
+{
+    m_db = db;
+    m_sql.clear();
+    struct Trigger
+    {
+        QByteArray name;
+        QByteArray table;
+        QByteArray sql;
+    };
+    QVector<Trigger> triggers;
+    if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select name, tbl_name, sql from sqlite_master where type = "
+                                                       "'trigger' and sql is not null order by rowid")) {
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            triggers.append({sqliteaccess::text(stmt, 0, 3), sqliteaccess::text(stmt, 1, 3).toLower(),
+                             sqliteaccess::text(stmt, 2, 3)});
+        sqlite3_finalize(stmt);
+    }
+
+    QSet<QByteArray> pausedTables;
+    QVector<QByteArray> names;
+    for (const Trigger& t : std::as_const(triggers)) {
+        if (!pausedTables.contains(t.table) && !deletesUnchosenMessages(t.sql))
+            continue;
+        pausedTables.insert(t.table);
+        names.append(t.name);
+        m_sql.append(t.sql);
+    }
+    for (const QByteArray& name : std::as_const(names)) {
+        const QByteArray drop = "drop trigger \"" + QByteArray(name).replace('"', "\"\"") + '"';
+        const int rc = sqlite3_exec(db, drop.constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+int TriggerPause::resume()
+{
+    for (const QByteArray& sql : std::as_const(m_sql)) {
+        const int rc = sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    m_sql.clear();
+    return SQLITE_OK;
+}
+
+} // namespace moderntable

@@ -1,0 +1,140 @@
+#pragma once
+
+// One phone backup folder, in any of its layouts, encrypted or not: what it
+// says about itself, and where the files msgdesk reads lie.
+//
+//   phonebackup::PhoneBackup backup(folder);
+//   if (!backup.isValid())                  -> backup.errorString()
+//   if (backup.needsPassword())             -> unlock (below)
+//   const PhoneDatabases dbs = backup.phoneDatabases();
+//   if (!dbs.error.isEmpty())               -> no messages; show dbs.error
+//   open dbs.messages.path (and its walPath) without changing it, e.g.
+//   sqliteaccess::openExisting(path, OpenMode::Untouched, walPath);
+//   dbs.warnings: an incomplete backup, a missing address book.
+//
+// Files are found by domain and phone-side path, never by a part of a name,
+// and only a regular file inside the backup folder is ever located: file
+// ids must be forty hex digits, links are not followed out of the folder,
+// special files are never opened. Reading never changes the folder: its
+// catalogues are opened read-only and immutable, and nothing is written
+// into it.
+//
+// Encrypted backups: unlocking derives keys from the password, which takes
+// long on real backups (ten million rounds). On a worker thread, either
+// call unlockKeyBag() (KeyBag.h) with keyBag() or use UnlockJob, then hand
+// the keys to unlock(const UnlockedKeys&) on the backup's thread; or call
+// unlock(password) where blocking is fine (the command line). Keys are kept
+// in memory for the rest of the run, so a later PhoneBackup of the same
+// folder is unlocked without asking again. The files read are decrypted
+// into a private folder (mode 0700) that is removed when this object goes,
+// and at program end; a run that crashed leaves one behind, which the next
+// run removes when it first makes one. Keys and the password are never
+// written anywhere.
+//
+// Not thread-safe: use one object from one thread.
+
+#include "BackupInfo.h"
+#include "KeyBag.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace phonebackup {
+
+class Catalogue;
+class PrivateFolder;
+
+// A database located in a backup, ready to be opened read-only.
+struct LocatedDatabase
+{
+    QString path;
+    // Its write-ahead log when the backup has one with content (the backup
+    // stores it under a name of its own); empty otherwise.
+    QString walPath;
+
+    bool isEmpty() const { return path.isEmpty(); }
+};
+
+// The two databases of the phone that msgdesk shows.
+struct PhoneDatabases
+{
+    LocatedDatabase messages;
+    LocatedDatabase addressBook;
+    // Why the messages cannot be read; empty when messages.path is set.
+    QString error;
+    // What the user should know although the messages can be read: an
+    // incomplete backup, a missing address book ("... names cannot be
+    // shown").
+    QStringList warnings;
+};
+
+class PhoneBackup
+{
+public:
+    static const QString kHomeDomain;      // "HomeDomain"
+    static const QString kMessagesPath;    // "Library/SMS/sms.db"
+    static const QString kAddressBookPath; // "Library/AddressBook/AddressBook.sqlitedb"
+
+    // Reads the folder's lists and opens its catalogue; nothing is
+    // decrypted yet. privateBase: where the private folder for decrypted
+    // copies is made (empty: the system's temporary folder).
+    explicit PhoneBackup(const QString& folder, const QString& privateBase = QString());
+    ~PhoneBackup();
+    PhoneBackup(const PhoneBackup&) = delete;
+    PhoneBackup& operator=(const PhoneBackup&) = delete;
+
+    // False when the folder is not a backup, or a list or the catalogue is
+    // damaged; errorString() says why.
+    bool isValid() const;
+    QString errorString() const;
+    const BackupInfo& info() const;
+
+    bool isEncrypted() const;
+    // True when files can be located: unencrypted, or unlocked.
+    bool isUnlocked() const;
+    bool needsPassword() const { return isValid() && !isUnlocked(); }
+
+    // The backup's key bag, to unlock on another thread; nullopt for an
+    // unencrypted backup.
+    std::optional<KeyBag> keyBag() const;
+    // Unlocks with the password, on this thread. WrongPassword leaves the
+    // backup locked; lastError() says why on Failed.
+    UnlockResult unlock(const QByteArray& password, const UnlockProgress& progress = {});
+    // Unlocks with keys derived elsewhere; false (lastError() says why)
+    // when they do not open this backup.
+    bool unlock(const UnlockedKeys& keys);
+    UnlockedKeys unlockedKeys() const;
+    // Forgets the keys kept for the rest of the run (all backups).
+    static void forgetKeys();
+
+    // "This backup is incomplete: ..." when Status.plist says the backup
+    // did not finish; empty otherwise.
+    QString incompleteReason() const;
+
+    // The file with this domain and phone-side path: its path inside the
+    // backup, or its decrypted copy. Empty when it cannot be had: then
+    // lastError() is empty when the backup simply does not list it, and
+    // says why otherwise (listed but missing, not a regular file, leading
+    // out of the folder, locked, damaged, not decryptable).
+    QString locateFile(const QString& domain, const QString& relativePath);
+    // A database and its "-wal" entry, when that has content.
+    LocatedDatabase locateDatabase(const QString& domain, const QString& relativePath);
+    // The messages and the address book, with what the user should be told.
+    PhoneDatabases phoneDatabases();
+
+    QString lastError() const;
+    // Notes of the latest lookup that did not stop it (an unreadable wal).
+    QStringList lastNotes() const;
+    // Where decrypted copies are; empty until the first is made.
+    QString privateFolderPath() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace phonebackup
