@@ -1,11 +1,11 @@
 #include "CliCommands.h"
 
-#include "CliSource.h"
+#include "Catalogue.h"
 #include "TextExport.h"
+#include "xconsole.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QHash>
 #include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,11 +19,15 @@ QString tr(const char* text)
     return QCoreApplication::translate("msgdesk-cli", text);
 }
 
-const char* const kUsageText = "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
-                               "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
-                               "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
-                               "SOURCE is a .sms backup file or a phone's message database; KEY is a\n"
-                               "conversation key as \"list\" prints it. The source is never changed.\n";
+const char* const kUsageText =
+    "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
+    "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
+    "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
+    "       msgdesk-cli info   [--json] SOURCE\n"
+    "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
+    "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
+    "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
+    "never changed.\n";
 
 struct Options
 {
@@ -121,13 +125,10 @@ void writeJson(QIODevice* out, const QJsonObject& object)
 
 int list(const CliSource& source, bool json, QIODevice* out)
 {
-    const MessageStore& store = *source.messages;
-    QHash<QByteArray, int> counts;
-    for (const MessageRecord& m : store.messages)
-        ++counts[m.address];
-    for (const MessageRecord& head : store.conversationHeads) {
+    MessageStore& store = *source.messages;
+    for (const MessageRecord& head : std::as_const(store.conversationHeads)) {
         const QString name = conversationName(head);
-        const int count = counts.value(head.address);
+        const int count = store.messageCountOf(head.address);
         if (json) {
             writeJson(out, {{QStringLiteral("key"), QString::fromUtf8(head.address)},
                             {QStringLiteral("name"), name},
@@ -186,6 +187,68 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
     return kOk;
 }
 
+QString yesNo(bool value)
+{
+    return value ? tr("yes") : tr("no");
+}
+
+// What a backup folder says about itself; nothing needs unlocking for it.
+int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* err)
+{
+    const phonebackup::PhoneBackup backup(folder);
+    if (!backup.isValid()) {
+        writeLine(err, QStringLiteral("msgdesk-cli: ") + tr("%1: %2").arg(folder, backup.errorString()));
+        return kFailed;
+    }
+    const phonebackup::BackupInfo& info = backup.info();
+    const QString date = info.lastBackupDate.isValid()
+                             ? info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                             : QString();
+    const QString layout = phonebackup::layoutName(info.layout);
+    if (json) {
+        writeJson(out, {{QStringLiteral("device"), info.deviceName},
+                        {QStringLiteral("version"), info.productVersion},
+                        {QStringLiteral("date"), info.lastBackupDate.isValid()
+                                                     ? QJsonValue(info.lastBackupDate.toUTC().toString(Qt::ISODate))
+                                                     : QJsonValue()},
+                        {QStringLiteral("layout"), layout},
+                        {QStringLiteral("encrypted"), info.encrypted},
+                        {QStringLiteral("finished"), info.finished}});
+        return kOk;
+    }
+    writeLine(out, tr("Device name: %1").arg(info.deviceName));
+    writeLine(out, tr("iOS version: %1").arg(info.productVersion));
+    writeLine(out, tr("Backup date: %1").arg(date));
+    writeLine(out, tr("Layout: %1").arg(layout));
+    writeLine(out, tr("Encrypted: %1").arg(yesNo(info.encrypted)));
+    const QString incomplete = backup.incompleteReason();
+    writeLine(out, tr("Complete: %1").arg(incomplete.isEmpty() ? yesNo(true) : incomplete));
+    return kOk;
+}
+
+// A file source: which kind of file, which table layout, how much is in it.
+int infoOfFile(const CliSource& source, bool json, QIODevice* out)
+{
+    const MessageStore& store = *source.messages;
+    const QString layout = store.layout() == MessageLayout::Modern ? tr("modern message database (iOS 6 and later)")
+                                                                   : tr("legacy message database (iOS 5 and before)");
+    if (json) {
+        writeJson(out, {{QStringLiteral("layout"), store.layout() == MessageLayout::Modern ? QStringLiteral("modern")
+                                                                                           : QStringLiteral("legacy")},
+                        {QStringLiteral("encrypted"), false},
+                        {QStringLiteral("messages"), int(store.messages.size())},
+                        {QStringLiteral("conversations"), int(store.conversationHeads.size())},
+                        {QStringLiteral("contacts"), int(source.contacts->contacts.size())}});
+        return kOk;
+    }
+    writeLine(out, tr("Layout: %1").arg(layout));
+    writeLine(out, tr("Encrypted: %1").arg(yesNo(false)));
+    writeLine(out, tr("Messages: %1").arg(store.messages.size()));
+    writeLine(out, tr("Conversations: %1").arg(store.conversationHeads.size()));
+    writeLine(out, tr("Contacts: %1").arg(source.contacts->contacts.size()));
+    return kOk;
+}
+
 int exportText(CliSource& source, const Options& o, QIODevice* err)
 {
     MessageStore& store = *source.messages;
@@ -212,7 +275,17 @@ int exportText(CliSource& source, const Options& o, QIODevice* err)
 
 } // namespace
 
-int run(const QStringList& arguments, QIODevice* out, QIODevice* err)
+bool passwordFromEnvironmentOrTerminal(const phonebackup::BackupInfo& backup, QByteArray* password)
+{
+    if (qEnvironmentVariableIsSet("MSGDESK_BACKUP_PASSWORD")) {
+        *password = qgetenv("MSGDESK_BACKUP_PASSWORD");
+        return true;
+    }
+    const QString name = backup.deviceName.isEmpty() ? backup.folder : backup.deviceName;
+    return shellkit::readSecretLine(tr("Password of the backup of %1: ").arg(name), password);
+}
+
+int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const PasswordSource& password)
 {
     Options o;
     QString problem;
@@ -225,25 +298,34 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err)
     const bool isList = o.command == QLatin1String("list");
     const bool isShow = o.command == QLatin1String("show");
     const bool isExport = o.command == QLatin1String("export");
+    const bool isInfo = o.command == QLatin1String("info");
     if (o.command.isEmpty())
         return usageError(err, tr("no command given"));
-    if (!isList && !isShow && !isExport)
+    if (!isList && !isShow && !isExport && !isInfo)
         return usageError(err, tr("unknown command %1").arg(o.command));
-    const int wanted = isList ? 1 : 2;
+    const int wanted = isList || isInfo ? 1 : 2;
     if (o.positional.size() != wanted)
-        return usageError(err, tr("%1 takes %2").arg(o.command, isList ? QStringLiteral("SOURCE")
-                                                                        : isShow ? QStringLiteral("SOURCE KEY")
-                                                                                 : QStringLiteral("SOURCE FILE")));
+        return usageError(err, tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
+                                                                : isShow    ? QStringLiteral("SOURCE KEY")
+                                                                            : QStringLiteral("SOURCE FILE")));
     if (o.json && isExport)
-        return usageError(err, tr("--json is for list and show"));
+        return usageError(err, tr("--json is for list, show and info"));
     if (o.hasConversation && !isExport)
         return usageError(err, tr("--conversation is for export"));
+    if (!o.contacts.isEmpty() && isInfo)
+        return usageError(err, tr("--contacts is for list, show and export"));
 
-    CliSource source = openCliSource(o.positional.at(0), o.contacts);
+    if (isInfo && isBackupFolder(o.positional.at(0)))
+        return infoOfFolder(o.positional.at(0), o.json, out, err);
+    CliSource source = openCliSource(o.positional.at(0), o.contacts, password);
+    for (const QString& warning : std::as_const(source.warnings))
+        writeLine(err, QStringLiteral("msgdesk-cli: ") + warning);
     if (!source.error.isEmpty()) {
         writeLine(err, QStringLiteral("msgdesk-cli: ") + source.error);
         return kFailed;
     }
+    if (isInfo)
+        return infoOfFile(source, o.json, out);
     const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
     if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
         writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));

@@ -1,6 +1,7 @@
 #include "CliSource.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -47,10 +48,93 @@ bool hasTable(const QStringList& tables, const char* name)
     return tables.contains(QLatin1String(name), Qt::CaseInsensitive);
 }
 
+bool probeContacts(const QString& contactsPath, CliSource* source)
+{
+    QStringList bookTables;
+    const Probe book = probe(contactsPath, &bookTables);
+    if (book == Probe::Readable && hasTable(bookTables, "ABPerson"))
+        return true;
+    source->error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
+                                           : tr("%1: not an address book").arg(contactsPath);
+    return false;
+}
+
+void finish(CliSource* source)
+{
+    fillContactNames(*source->messages, *source->contacts);
+    source->messages->buildConversationList();
+}
+
+CliSource openBackupFolder(const QString& folder, const QString& contactsPath, const PasswordSource& password)
+{
+    CliSource source;
+    source.backup = std::make_unique<phonebackup::PhoneBackup>(folder);
+    phonebackup::PhoneBackup& backup = *source.backup;
+    if (!backup.isValid()) {
+        source.error = tr("%1: %2").arg(folder, backup.errorString());
+        return source;
+    }
+    if (backup.needsPassword()) {
+        QByteArray secret;
+        if (!password || !password(backup.info(), &secret)) {
+            source.error = tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
+                              "or type it at the prompt")
+                               .arg(folder);
+            return source;
+        }
+        const phonebackup::UnlockResult result = backup.unlock(secret);
+        secret.fill('\0');
+        if (result == phonebackup::UnlockResult::WrongPassword) {
+            source.error = tr("%1: wrong password for this backup").arg(folder);
+            return source;
+        }
+        if (result != phonebackup::UnlockResult::Unlocked) {
+            source.error = tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError());
+            return source;
+        }
+    }
+    const phonebackup::PhoneDatabases dbs = backup.phoneDatabases();
+    source.warnings = dbs.warnings;
+    if (!dbs.error.isEmpty()) {
+        source.error = tr("%1: %2").arg(folder, dbs.error);
+        return source;
+    }
+    if (!contactsPath.isEmpty() && !probeContacts(contactsPath, &source))
+        return source;
+
+    ReadOptions options;
+    options.access = StoreAccess::ReadOnly;
+    options.walPath = dbs.messages.walPath.toUtf8();
+    source.messages = std::make_unique<MessageStore>(dbs.messages.path.toUtf8(), options);
+    if (source.messages->layout() == MessageLayout::Unknown) {
+        source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
+        source.messages.reset();
+        return source;
+    }
+    if (!contactsPath.isEmpty()) {
+        source.contacts = std::make_unique<ContactStore>(contactsPath.toUtf8());
+    } else {
+        // The messages' own file holds no address book: an empty read.
+        source.contacts = std::make_unique<ContactStore>(dbs.messages.path.toUtf8());
+        if (!dbs.addressBook.isEmpty())
+            source.contacts->readPhoneAddressBook(dbs.addressBook.path.toUtf8(), dbs.addressBook.walPath.toUtf8());
+    }
+    finish(&source);
+    return source;
+}
+
 } // namespace
 
-CliSource openCliSource(const QString& path, const QString& contactsPath)
+bool isBackupFolder(const QString& path)
 {
+    return QFileInfo(path).isDir();
+}
+
+CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password)
+{
+    if (isBackupFolder(path))
+        return openBackupFolder(QDir(path).absolutePath(), contactsPath, password);
+
     CliSource source;
     QStringList tables;
     switch (probe(path, &tables)) {
@@ -68,15 +152,8 @@ CliSource openCliSource(const QString& path, const QString& contactsPath)
         return source;
     }
 
-    QStringList bookTables;
-    if (!contactsPath.isEmpty()) {
-        const Probe book = probe(contactsPath, &bookTables);
-        if (book != Probe::Readable || !hasTable(bookTables, "ABPerson")) {
-            source.error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
-                                                  : tr("%1: not an address book").arg(contactsPath);
-            return source;
-        }
-    }
+    if (!contactsPath.isEmpty() && !probeContacts(contactsPath, &source))
+        return source;
 
     const QByteArray file = path.toUtf8();
     source.messages = std::make_unique<MessageStore>(file, StoreAccess::ReadOnly);
@@ -93,7 +170,6 @@ CliSource openCliSource(const QString& path, const QString& contactsPath)
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }
-    fillContactNames(*source.messages, *source.contacts);
-    source.messages->buildConversationList();
+    finish(&source);
     return source;
 }

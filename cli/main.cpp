@@ -1,5 +1,5 @@
-// msgdesk-cli: the conversations of a .sms backup or a phone's message
-// database from the command line.
+// msgdesk-cli: the conversations of a .sms backup, a phone's message
+// database or a phone backup folder from the command line.
 #include "CliCommands.h"
 
 #include <QCoreApplication>
@@ -15,5 +15,5 @@ int main(int argc, char** argv)
     QFile err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    return cli::run(app.arguments().mid(1), &out, &err);
+    return cli::run(app.arguments().mid(1), &out, &err, &cli::passwordFromEnvironmentOrTerminal);
 }
