@@ -1,0 +1,36 @@
+#pragma once
+
+// A source the command line reads: a ".sms" backup file, a phone's message
+// database, or a phone backup folder in any layout (encrypted or not), with
+// the contacts that name its conversations. A source is only ever read: files
+// are opened read-only and immutable, and a backup folder stays byte for byte
+// as it was.
+
+#include "ContactStore.h"
+#include "MessageStore.h"
+#include "PhoneBackup.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// Asks for the password of an encrypted backup; false when none can be had.
+using PasswordSource = std::function<bool(const phonebackup::BackupInfo& backup, QByteArray* password)>;
+
+struct CliSource
+{
+    // Holds the decrypted copies of an encrypted backup while it lives.
+    std::unique_ptr<phonebackup::PhoneBackup> backup;
+    std::unique_ptr<MessageStore> messages;
+    std::unique_ptr<ContactStore> contacts;
+    QString error;         // one line for the user; empty when the source was read
+    QStringList warnings;  // what the user should know although it was read
+};
+
+bool isBackupFolder(const QString& path);
+
+// Reads `path`; `contactsPath`, when not empty, names a phone address book
+// whose names are used instead of those the source carries.
+CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password);

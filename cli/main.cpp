@@ -1,0 +1,19 @@
+// msgdesk-cli: the conversations of a .sms backup, a phone's message
+// database or a phone backup folder from the command line.
+#include "CliCommands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("msgdesk-cli"));
+    QFile out;
+    QFile err;
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return cli::run(app.arguments().mid(1), &out, &err, &cli::passwordFromEnvironmentOrTerminal);
+}
