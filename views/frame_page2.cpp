@@ -35,6 +35,11 @@ frame_page2::frame_page2(MessageStore* store, QWidget* parent) : QFrame(parent),
     ui->pushButton_3->setEnabled(false);
     ui->pushButton_Edit->show();
     ui->iphonenumber->setTextFormat(Qt::PlainText);
+    // The header takes the room between the two buttons, and only elides
+    // what does not fit there.
+    ui->iphonenumber->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    ui->iphonenumber->setAlignment(Qt::AlignCenter);
+    ui->gridLayout->setColumnStretch(2, 1);
 
     smsChartCtrl* ctrl = ui->scrollArea;
     connect(ctrl, &smsChartCtrl::sendLeftPointer, this, &frame_page2::addLeft);
