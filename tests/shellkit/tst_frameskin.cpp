@@ -241,8 +241,9 @@ private slots:
         QTimer guard;
         guard.setSingleShot(true);
         connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
-        guard.start(5000);
-        QTimer::singleShot(0, frame, [frame] { QTest::mouseClick(button(frame, "xframeskinClose"), Qt::LeftButton); });
+        guard.start(60000);
+        xframeskin* shown = frame;
+        QTimer::singleShot(0, shown, [shown] { QTest::mouseClick(button(shown, "xframeskinClose"), Qt::LeftButton); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!frame->isVisible());
     }
