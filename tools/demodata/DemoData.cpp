@@ -277,7 +277,10 @@ Generated generate()
     for (int t = 0; t < talks.size(); ++t) {
         const Talk& talk = talks.at(t);
         for (int b = 0; b < talk.bursts; ++b) {
-            qint64 when = kStart + qint64(rnd.below(kDays)) * 86400 + 7 * 3600 + qint64(rnd.below(16 * 3600));
+            // One draw per statement: the order in which the operands of an
+            // expression are evaluated differs between compilers.
+            const qint64 day = rnd.below(kDays);
+            qint64 when = kStart + day * 86400 + 7 * 3600 + qint64(rnd.below(16 * 3600));
             const int length = talk.serviceOnly ? 1 : rnd.between(2, 9);
             int lastFlags = rnd.below(2) ? 2 : 3;
             for (int m = 0; m < length; ++m) {

@@ -293,7 +293,13 @@ private:
         return int(m.chats.size() - 1);
     }
 
-    qint64 burstStart() { return kModernStart + qint64(rnd.below(kModernDays)) * 86400 + 7 * 3600 + rnd.below(14 * 3600); }
+    // One draw per statement: compilers evaluate the operands of an
+    // expression in different orders, and the demo must be the same everywhere.
+    qint64 burstStart()
+    {
+        const qint64 day = rnd.below(kModernDays);
+        return kModernStart + day * 86400 + 7 * 3600 + rnd.below(14 * 3600);
+    }
 
     Msg& add(int chat, int handleIndex, bool fromMe, qint64 when, const QString& text)
     {
@@ -338,9 +344,10 @@ private:
         a.guid = QStringLiteral("at_0_") + uuid(rnd);
         const QString number = QString::number(1000 + rnd.below(9000));
         a.transferName = QLatin1String(kind.prefix) + number + QLatin1Char('.') + QLatin1String(kind.extension);
+        const QString folder1 = QString::asprintf("%02x", rnd.below(256));
+        const QString folder2 = QString::asprintf("%02d", rnd.below(16));
         a.filename = QStringLiteral("~/Library/SMS/Attachments/%1/%2/%3/%4")
-                         .arg(QString::asprintf("%02x", rnd.below(256)), QString::asprintf("%02d", rnd.below(16)),
-                              a.guid.mid(5), a.transferName);
+                         .arg(folder1, folder2, a.guid.mid(5), a.transferName);
         a.uti = QLatin1String(kind.uti);
         a.mime = QLatin1String(kind.mime);
         a.content = mediaContent(rnd, kind.magic);
