@@ -418,8 +418,10 @@ private:
                              service.country ? QString::fromUtf8(service.country) : QString());
         const int chat = oneToOneChat(h);
         const int count = rnd.between(3, 6);
-        for (int i = 0; i < count; ++i)
-            add(chat, h, false, burstStart(), QString::fromUtf8(service.texts[rnd.below(3)]));
+        for (int i = 0; i < count; ++i) {
+            const QString text = QString::fromUtf8(service.texts[rnd.below(3)]);
+            add(chat, h, false, burstStart(), text);
+        }
     }
 
     void addGroup(const GroupSeed& seed)
