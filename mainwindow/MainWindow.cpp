@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "BackupChooser.h"
+#include "BackupPassword.h"
 #include "BackupProgress.h"
 #include "BackupRun.h"
 #include "BackupWriter.h"
@@ -11,6 +13,8 @@
 #include "Frame1.h"
 #include "FrameCopy.h"
 #include "MessageStore.h"
+#include "PhoneBackup.h"
+#include "SourceLoader.h"
 #include "TextExport.h"
 #include "frame_page1.h"
 #include "frame_page2.h"
@@ -32,6 +36,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 int phoneLoadCount = 0;
 
@@ -45,6 +50,11 @@ QIcon backupIcon()
     return QIcon(QStringLiteral(":/icon/backup.png"));
 }
 
+QIcon phoneIcon()
+{
+    return QIcon(QStringLiteral(":/icon/iphone.png"));
+}
+
 // Two rows may name one file by different spellings (opened from elsewhere,
 // through a link); compare what they resolve to.
 QString fileKey(const QString& path)
@@ -54,9 +64,35 @@ QString fileKey(const QString& path)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+// The box runs an event loop of its own: it comes up once the delete that
+// failed has returned, so that nothing handled in that loop (a phone
+// removed, another source chosen) meets a store in the middle of a delete.
 void showDeleteError(const QString& title, const QString& text)
 {
-    infoDialogOK(nullptr, title, text);
+    QMetaObject::invokeMethod(
+        qApp, [title, text] { infoDialogOK(nullptr, title, text); }, Qt::QueuedConnection);
+}
+
+// The folder of one phone's backup below the backup root; empty for an
+// identifier that would name another folder.
+QString phoneBackupFolder(const QString& root, const QByteArray& identifier)
+{
+    if (identifier.isEmpty() || identifier == "." || identifier == ".." || identifier.contains('/') ||
+        identifier.contains('\\'))
+        return QString();
+    QString folder = root;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + QString::fromUtf8(identifier);
+}
+
+// The text of a phone backup's row: its device name and backup date.
+QString phoneBackupRowText(const phonebackup::BackupInfo& info)
+{
+    QString name = info.deviceName.isEmpty() ? info.identifier : info.deviceName;
+    if (info.lastBackupDate.isValid())
+        name += QLatin1Char(' ') + info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    return name;
 }
 
 // The device library cannot be unsubscribed from: its thread may still hand
@@ -68,13 +104,6 @@ void retireDeviceObjects(DeviceLink* link, DetectIphoneAction* notifier)
     static std::vector<std::unique_ptr<DetectIphoneAction>> notifiers;
     links.emplace_back(link);
     notifiers.emplace_back(notifier);
-}
-
-QByteArray withoutTrailingNewline(QByteArray path)
-{
-    if (path.endsWith('\n'))
-        path.chop(1);
-    return path;
 }
 
 } // namespace
@@ -94,9 +123,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     ui->setupUi(this);
     setDeleteErrorHandler(&showDeleteError);
 
-    ui->listWidget->item(0)->setIcon(QIcon(QStringLiteral(":/icon/iphone.png")));
+    ui->listWidget->item(0)->setIcon(phoneIcon());
 
     databasePaths << QString() << QString();
+    rowKinds << RowKind::Phone << RowKind::Header;
     listBackups();
 
     removeAction = new QAction(tr("Remove"), this);
@@ -104,6 +134,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(removeAction, &QAction::triggered, this, &MainWindow::removelistOne);
     connect(openAction, &QAction::triggered, this, &MainWindow::OpenOneData);
     connect(ui->actionOpne, &QAction::triggered, this, &MainWindow::Open_A_BackUp);
+    connect(ui->actionOpenPhoneBackup, &QAction::triggered, this, &MainWindow::openPhoneBackup);
     connect(ui->actionExit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::Delete_A_BackUp);
     connect(ui->actionBackUp, &QAction::triggered, this, &MainWindow::on_pushButtonBACKUP_clicked);
@@ -143,6 +174,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
     m_backupRun = new BackupRun(this);
     connect(m_backupRun, &BackupRun::finished, this, &MainWindow::onPhoneBackupFinished);
+
+    m_loader = new SourceLoader(this, ui->verticalStackedWidget);
 }
 
 MainWindow::~MainWindow()
@@ -157,6 +190,8 @@ MainWindow::~MainWindow()
     // The pages go first: they point into the stores, which go next.
     delete listPage;
     delete chatPage;
+    // A read cancelled by the user may still run; it ends before the stores go.
+    delete m_loader;
     messageStore.reset();
     contactStore.reset();
     setDeleteErrorHandler(nullptr);
@@ -191,6 +226,12 @@ void MainWindow::changeEvent(QEvent* event)
 
 bool MainWindow::detectIphone(bool islink)
 {
+    // A report that comes while a source is read is answered once the read
+    // is over, in its order: the stores belong to the read until then.
+    if (m_loader->isLoading()) {
+        m_pendingLinkReports.append(islink);
+        return true;
+    }
     if (!islink) {
         m_relinkAfterRun = false;
         if (m_backupRun->isRunning()) {
@@ -211,6 +252,8 @@ bool MainWindow::detectIphone(bool islink)
             messageStore.reset();
             contactStore.reset();
         }
+        m_phoneBackup.reset();
+        m_shownBackup.reset();
         // Nothing is on display any more, so choosing the row that was on
         // display must load it again.
         currentSourceRow = -1;
@@ -231,7 +274,7 @@ bool MainWindow::detectIphone(bool islink)
     // A backup on display keeps its connection, so that deleting from it
     // still works; only the phone's own database is let go before its
     // backup is read or brought up to date.
-    const bool backupOnDisplay = currentSourceRow >= FirstBackupRow;
+    const bool backupOnDisplay = currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size();
     if (!backupOnDisplay)
         closeLastMessageDatabase();
     phoneLinked = true;
@@ -253,19 +296,61 @@ bool MainWindow::detectIphone(bool islink)
     return true;
 }
 
+SourceRequest MainWindow::phoneRequest() const
+{
+    SourceRequest request;
+    request.messagesPath = messageDbPath;
+    request.messagesWal = messageWalPath;
+    // The phone's databases inside its backup are never edited.
+    request.access = StoreAccess::ReadOnly;
+    request.names = SourceRequest::Names::FromPhoneBook;
+    request.bookPath = addressBookPath;
+    request.bookWal = addressBookWalPath;
+    return request;
+}
+
 void MainWindow::rereadPhone()
 {
-    if (!messageStore || !contactStore)
+    if (messageDbPath.isEmpty())
         return;
-    messageStore->reload(messageDbPath);
-    messageStore->setDeletesAllowed(false);
-    contactStore->readPhoneAddressBook(addressBookPath);
-    fillContactNames(*messageStore, *contactStore);
-    messageStore->buildConversationList();
+    if (readSource(phoneRequest()))
+        showStores(false);
+}
+
+bool MainWindow::readSource(const SourceRequest& request)
+{
+    detachPages();
+    const bool done = m_loader->load(request, messageStore, contactStore);
+    if (!done)
+        leaveSourceUnloaded();
+    if (!m_pendingLinkReports.isEmpty())
+        QTimer::singleShot(0, this, &MainWindow::replayLinkReports);
+    return done;
+}
+
+void MainWindow::replayLinkReports()
+{
+    while (!m_pendingLinkReports.isEmpty() && !m_loader->isLoading())
+        detectIphone(m_pendingLinkReports.takeFirst());
+}
+
+void MainWindow::showStores(bool deletesOffered)
+{
     chatPage->setDeleteButtonShown(false);
     listPage->resetEditMode();
     listPage->showConversations(messageStore.get());
-    listPage->setEditButtonVisible(false);
+    if (!deletesOffered)
+        listPage->setEditButtonVisible(false);
+}
+
+void MainWindow::leaveSourceUnloaded()
+{
+    detachPages();
+    currentSourceRow = -1;
+    ui->verticalStackedWidget->setCurrentIndex(StartPage);
+    const QSignalBlocker blocker(ui->listWidget);
+    ui->listWidget->setCurrentRow(-1);
+    ui->listWidget->clearSelection();
 }
 
 void MainWindow::startPhoneBackup()
@@ -324,30 +409,41 @@ void MainWindow::loadPhoneDatabases()
     // attached meanwhile may answer for the link by now.
     const QByteArray identifier = m_backupRun->identifier();
     const QString root = defaultBackupRoot();
-    locateBackupDatabase(identifier.constData(), "sms.db", root);
-    const QByteArray smsPath = withoutTrailingNewline(locatedDatabasePath());
-    locateBackupDatabase(identifier.constData(), "AddressBook.sqlitedb", root);
-    const QByteArray bookPath = withoutTrailingNewline(locatedDatabasePath());
-    if (smsPath.isEmpty()) {
+    const QString folder = phoneBackupFolder(root, identifier);
+    auto backup = std::make_unique<phonebackup::PhoneBackup>(folder);
+    if (folder.isEmpty() || !backup->isValid()) {
         // Opening an empty path would show an empty phone as if it had no
         // messages; the user is told instead and may try again.
+        QString text = tr("The message database was not found in the iPhone's backup:\n%1")
+                           .arg(root + QString::fromUtf8(identifier));
+        if (!backup->errorString().isEmpty())
+            text += QStringLiteral("\n\n") + backup->errorString();
+        infoDialogOK(nullptr, tr("Warning"), text);
+        return;
+    }
+    // A phone with backup encryption on makes encrypted backups: its
+    // password opens them. Cancel leaves the phone without data, quietly.
+    if (backup->needsPassword() && !askBackupPassword(this, *backup))
+        return;
+    const phonebackup::PhoneDatabases databases = backup->phoneDatabases();
+    if (!databases.error.isEmpty()) {
         infoDialogOK(nullptr, tr("Warning"),
-                     tr("The message database was not found in the iPhone's backup:\n%1")
-                         .arg(root + QString::fromUtf8(identifier)));
+                     tr("The message database was not found in the iPhone's backup:\n%1").arg(folder) +
+                         QStringLiteral("\n\n") + databases.error);
         return;
     }
 
     const int shownRow = currentSourceRow;
     detachPages();
     // Paths are kept whole: a cut path would name another file or none.
-    messageDbPath = smsPath;
+    messageDbPath = databases.messages.path.toUtf8();
+    messageWalPath = databases.messages.walPath.toUtf8();
+    addressBookPath = databases.addressBook.path.toUtf8();
+    addressBookWalPath = databases.addressBook.walPath.toUtf8();
     databasePaths[0] = QString::fromUtf8(messageDbPath);
-    messageStore = std::make_unique<MessageStore>(messageDbPath);
-    // The phone's databases inside its backup are never edited.
-    messageStore->setDeletesAllowed(false);
-    addressBookPath = bookPath;
-    contactStore = std::make_unique<ContactStore>(addressBookPath);
-    fillContactNames(*messageStore, *contactStore);
+    m_phoneBackup = std::move(backup);
+    if (!readSource(phoneRequest()))
+        return;
 
     ui->label->setText(tr("SMS:") + QString::number(messageStore->messages.size()) + tr("\nContact:") +
                        QString::number(contactStore->contacts.size()) + QLatin1Char('\n') + tr("iPhone Serial:") +
@@ -357,24 +453,33 @@ void MainWindow::loadPhoneDatabases()
     // The new stores replaced what the pages showed: show the chosen source
     // again, so the selected row and the pages agree.
     if (shownRow == 0) {
-        showPhoneConversations();
+        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+        showStores(false);
+        currentSourceRow = 0;
     } else if (shownRow >= FirstBackupRow) {
         currentSourceRow = -1;
-        showBackup(shownRow);
+        setIngWhichDB(shownRow);
     }
     // Told once per backup, after the messages are in place: without a book
     // they show with their numbers.
-    if (bookPath.isEmpty()) {
-        infoDialogOK(nullptr, tr("Information"),
-                     tr("The iPhone's backup holds no address book: names cannot be shown."));
+    QStringList warnings;
+    for (const QString& warning : databases.warnings) {
+        // The phone's own words for the book that is not there.
+        if (databases.addressBook.isEmpty() && warning.endsWith(QStringLiteral("names cannot be shown.")) &&
+            warning.startsWith(QStringLiteral("The backup holds no address book")))
+            warnings.append(tr("The iPhone's backup holds no address book: names cannot be shown."));
+        else
+            warnings.append(warning);
     }
+    if (!warnings.isEmpty())
+        infoDialogOK(nullptr, tr("Information"), warnings.join(QStringLiteral("\n\n")));
 }
 
 void MainWindow::showPhoneConversations()
 {
     ui->verticalStackedWidget->setCurrentIndex(ListPage);
-    rereadPhone();
     currentSourceRow = 0;
+    rereadPhone();
 }
 
 void MainWindow::detachPages()
@@ -394,8 +499,8 @@ void MainWindow::ChangePageToNext(QString sss)
     ui->verticalStackedWidget->setCurrentIndex(ChatPage);
     messageStore->selectConversation(sss.toUtf8());
     chatPage->loadConversation(messageStore.get());
-    // The phone's own database is never edited from here.
-    if (currentSourceRow == 0)
+    // The phone's own databases are never edited from here.
+    if (isPhoneSourceRow(currentSourceRow))
         chatPage->setEditButtonVisible(false);
 }
 
@@ -444,34 +549,86 @@ void MainWindow::setIngWhichDB(int r)
         detectIphone(true);
         return;
     }
-    showBackup(r);
+    if (rowKinds.at(r) == RowKind::PhoneBackupFolder)
+        showPhoneBackup(r);
+    else
+        showBackup(r);
+}
+
+bool MainWindow::isPhoneSourceRow(int r) const
+{
+    return r == 0 || (r >= 0 && r < rowKinds.size() && rowKinds.at(r) == RowKind::PhoneBackupFolder);
 }
 
 void MainWindow::showBackup(int r)
 {
     ui->verticalStackedWidget->setCurrentIndex(ListPage);
     const QString path = databasePaths.at(r);
-    // SQLite takes UTF-8 file names on every system.
-    const QByteArray file = path.toUtf8();
     if (!QFileInfo(path).isFile()) {
         infoDialogOK(nullptr, tr("Warning"), tr("The backup file does not exist any more:\n%1").arg(path));
     }
-    if (messageStore) {
-        messageStore->close();
-        messageStore->reload(file);
-    } else {
-        messageStore = std::make_unique<MessageStore>(file);
-        contactStore = std::make_unique<ContactStore>(file);
-    }
+    m_shownBackup.reset();
+    SourceRequest request;
+    // SQLite takes UTF-8 file names on every system.
+    request.messagesPath = path.toUtf8();
     // Backups are the user's own files: deleting from them is allowed.
-    messageStore->setDeletesAllowed(true);
-    contactStore->readBackupAddressBook(file);
-    fillContactNames(*messageStore, *contactStore);
-    messageStore->buildConversationList();
-    chatPage->setDeleteButtonShown(false);
-    listPage->resetEditMode();
-    listPage->showConversations(messageStore.get());
+    request.access = StoreAccess::ReadWrite;
+    request.names = SourceRequest::Names::FromBackupFile;
+    if (!readSource(request))
+        return;
+    showStores(true);
     currentSourceRow = r;
+}
+
+void MainWindow::showPhoneBackup(int r)
+{
+    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    const QString folder = databasePaths.at(r);
+    // The folder on display is let go first: its decrypted copies go with it.
+    detachPages();
+    m_shownBackup.reset();
+    auto backup = std::make_unique<phonebackup::PhoneBackup>(folder);
+    if (!backup->isValid()) {
+        leaveSourceUnloaded();
+        infoDialogOK(nullptr, tr("Warning"),
+                     tr("The phone backup cannot be read:\n%1\n\n%2").arg(folder, backup->errorString()));
+        return;
+    }
+    if (backup->needsPassword() && !askBackupPassword(this, *backup)) {
+        leaveSourceUnloaded();
+        return;
+    }
+    const phonebackup::PhoneDatabases databases = backup->phoneDatabases();
+    if (!databases.error.isEmpty()) {
+        leaveSourceUnloaded();
+        infoDialogOK(nullptr, tr("Warning"), tr("The phone backup cannot be read:\n%1\n\n%2").arg(folder, databases.error));
+        return;
+    }
+    m_shownMessages = databases.messages.path.toUtf8();
+    m_shownMessagesWal = databases.messages.walPath.toUtf8();
+    m_shownBook = databases.addressBook.path.toUtf8();
+    m_shownBookWal = databases.addressBook.walPath.toUtf8();
+    m_shownBackup = std::move(backup);
+
+    SourceRequest request;
+    request.messagesPath = m_shownMessages;
+    request.messagesWal = m_shownMessagesWal;
+    // A phone's backup is never changed: deletes work in ".sms" files only.
+    request.access = StoreAccess::ReadOnly;
+    request.names = SourceRequest::Names::FromPhoneBook;
+    request.bookPath = m_shownBook;
+    request.bookWal = m_shownBookWal;
+    if (!readSource(request)) {
+        m_shownBackup.reset();
+        return;
+    }
+    showStores(false);
+    currentSourceRow = r;
+    ui->listWidget->setCurrentRow(r);
+    if (!databases.warnings.isEmpty() && !m_warnedBackups.contains(folder)) {
+        m_warnedBackups.append(folder);
+        infoDialogOK(nullptr, tr("Information"), databases.warnings.join(QStringLiteral("\n\n")));
+    }
 }
 
 void MainWindow::removelistOne()
@@ -514,14 +671,62 @@ void MainWindow::appendBackupRow(const QString& path)
     // The entry first: the new row may become current at once, and its
     // source must then be known.
     databasePaths.append(path);
+    rowKinds.append(RowKind::SmsFile);
     auto* item = new QListWidgetItem(backupIcon(), QFileInfo(path).fileName());
     item->setToolTip(QDir::toNativeSeparators(path));
     const QSignalBlocker blocker(ui->listWidget);
     ui->listWidget->addItem(item);
 }
 
+void MainWindow::appendPhoneBackupRow(const phonebackup::BackupInfo& info)
+{
+    databasePaths.append(info.folder);
+    rowKinds.append(RowKind::PhoneBackupFolder);
+    auto* item = new QListWidgetItem(phoneIcon(), phoneBackupRowText(info));
+    QString tip = QDir::toNativeSeparators(info.folder);
+    if (!info.productVersion.isEmpty())
+        tip = tr("iOS %1").arg(info.productVersion) + QLatin1Char('\n') + tip;
+    item->setToolTip(tip);
+    const QSignalBlocker blocker(ui->listWidget);
+    ui->listWidget->addItem(item);
+}
+
+void MainWindow::openPhoneBackup()
+{
+    const QString folder = choosePhoneBackup(this, phonebackup::standardBackupRoots());
+    if (folder.isEmpty())
+        return;
+    const phonebackup::PhoneBackup probe(folder);
+    if (!probe.isValid()) {
+        infoDialogOK(nullptr, tr("Warning"),
+                     tr("This folder is no phone backup that can be read:\n%1\n\n%2")
+                         .arg(QDir::toNativeSeparators(folder), probe.errorString()));
+        return;
+    }
+    // A folder opened before keeps its one row.
+    const QString key = fileKey(probe.info().folder);
+    for (int r = FirstBackupRow; r < rowKinds.size(); ++r) {
+        if (rowKinds.at(r) == RowKind::PhoneBackupFolder && fileKey(databasePaths.at(r)) == key) {
+            ui->listWidget->setCurrentRow(r);
+            return;
+        }
+    }
+    appendPhoneBackupRow(probe.info());
+    ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+}
+
 void MainWindow::on_pushButtonBACKUP_clicked()
 {
+    // A phone backup on display is backed up as the phone would be.
+    if (currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size() &&
+        rowKinds.at(currentSourceRow) == RowKind::PhoneBackupFolder && m_shownBackup) {
+        if (!messageStore || messageStore->messages.isEmpty()) {
+            infoDialogOK(nullptr, tr("Information"), tr("No message in your device!!!"));
+            return;
+        }
+        writeSmsBackup(m_shownMessages, m_shownMessagesWal, m_shownBook, m_shownBookWal);
+        return;
+    }
     if (!phoneLinked) {
         infoDialogOK(nullptr, tr("Information"), tr("Please make sure that iPhone has been connected."));
         return;
@@ -530,16 +735,23 @@ void MainWindow::on_pushButtonBACKUP_clicked()
         infoDialogOK(nullptr, tr("Information"), tr("No message in your device!!!"));
         return;
     }
+    writeSmsBackup(messageDbPath, messageWalPath, addressBookPath, addressBookWalPath);
+}
+
+void MainWindow::writeSmsBackup(const QByteArray& messages, const QByteArray& messagesWal, const QByteArray& book,
+                                const QByteArray& bookWal)
+{
     const QString folder = backupFolder();
     QDir().mkpath(folder);
     const QString path = folder + QLatin1Char('/') + backupwriter::backupFileName(QDateTime::currentDateTime());
 
     QVector<ContactRecord> contacts;
     if (contactStore) {
-        contactStore->readPhoneAddressBook(addressBookPath);
+        contactStore->readPhoneAddressBook(book, bookWal);
         contacts = contactStore->contacts;
     }
-    const auto result = backupwriter::writeBackup(QString::fromUtf8(messageDbPath), path, contacts);
+    const auto result =
+        backupwriter::writeBackup(QString::fromUtf8(messages), path, contacts, QString::fromUtf8(messagesWal));
     if (result != backupwriter::Result::Written) {
         infoDialogOK(nullptr, tr("Warning"), tr("Backup databace failed!!!"));
         return;
@@ -566,10 +778,7 @@ void MainWindow::dropSourceOnDisplay()
     // into them again later.
     if (messageStore) {
         messageStore->close();
-        messageStore->messages.clear();
-        messageStore->conversation.clear();
-        messageStore->conversationHeads.clear();
-        messageStore->messageCount = 0;
+        messageStore->clear();
     }
     if (contactStore)
         contactStore->contacts.clear();
@@ -591,6 +800,23 @@ void MainWindow::Delete_A_BackUp()
     }
     if (r < FirstBackupRow || r >= databasePaths.size())
         return;
+    if (rowKinds.at(r) == RowKind::PhoneBackupFolder) {
+        // Only the row goes: a phone's backup folder is never deleted here.
+        if (currentSourceRow == r) {
+            dropSourceOnDisplay();
+            m_shownBackup.reset();
+        }
+        const QSignalBlocker blocker(ui->listWidget);
+        delete ui->listWidget->takeItem(r);
+        databasePaths.removeAt(r);
+        rowKinds.removeAt(r);
+        if (currentSourceRow > r)
+            --currentSourceRow;
+        ui->listWidget->setCurrentRow(currentSourceRow);
+        if (currentSourceRow < 0)
+            ui->listWidget->clearSelection();
+        return;
+    }
 
     const QString path = databasePaths.at(r);
     const QString key = fileKey(path);
@@ -598,7 +824,7 @@ void MainWindow::Delete_A_BackUp()
     // at a file that is gone.
     QVector<int> rows;
     for (int i = FirstBackupRow; i < databasePaths.size(); ++i) {
-        if (fileKey(databasePaths.at(i)) == key)
+        if (rowKinds.at(i) == RowKind::SmsFile && fileKey(databasePaths.at(i)) == key)
             rows.append(i);
     }
     // The only connection that can hold the file open is the store's, when
@@ -619,6 +845,7 @@ void MainWindow::Delete_A_BackUp()
             const int row = rows.at(i);
             delete ui->listWidget->takeItem(row);
             databasePaths.removeAt(row);
+            rowKinds.removeAt(row);
             if (currentSourceRow > row)
                 --currentSourceRow;
         }

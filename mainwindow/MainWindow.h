@@ -1,13 +1,18 @@
 #pragma once
 
 // The main window: the navigation list of data sources on the left (the
-// phone, a header, one row per ".sms" backup file), the page stack on the
+// phone, a header, one row per ".sms" backup file or phone backup folder
+// opened), the page stack on the
 // right (start picture, conversation list, chat page), the summary line and
 // the BackUp / Copy buttons. It owns the stores of the source on display and
 // hands them to the pages, which never own them.
 //
-// Rows of the navigation list and databasePaths stay parallel: entry i is
-// the database of row i (0 the phone, 1 a placeholder for the header row).
+// Rows of the navigation list, databasePaths and rowKinds stay parallel:
+// entry i is the source of row i (0 the phone, 1 a placeholder for the
+// header row, then ".sms" files and phone backup folders).
+//
+// Sources are read by a SourceLoader: the window stays responsive, and a
+// read of more than half a second shows its progress.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -23,6 +28,12 @@ class MessageStore;
 struct DeviceLink;
 class QAction;
 class QFrame;
+class SourceLoader;
+struct SourceRequest;
+namespace phonebackup {
+class PhoneBackup;
+struct BackupInfo;
+}
 class frame_page1;
 class frame_page2;
 
@@ -58,11 +69,16 @@ public slots:
     void on_pushButtonBACKUP_clicked();
     void Open_A_BackUp();
     void Delete_A_BackUp();
+    // "Open phone backup...": a backup folder of any layout becomes a source.
+    void openPhoneBackup();
 
     void on_Btn_Back_clicked();
     void saveToTxt(QString path);
     void CopyOneMessage(QFrame* f, int t);
     void saveToTxt1(QString path);
+
+    // The reader of sources (tests wait on its signals).
+    SourceLoader* sourceLoader() const { return m_loader; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,10 +86,25 @@ protected:
 
 private:
     enum Page { StartPage = 0, ListPage = 1, ChatPage = 2 };
+    enum class RowKind { Phone, Header, SmsFile, PhoneBackupFolder };
 
     void listBackups();
     void appendBackupRow(const QString& path);
+    void appendPhoneBackupRow(const phonebackup::BackupInfo& info);
     void showBackup(int r);
+    void showPhoneBackup(int r);
+    bool isPhoneSourceRow(int r) const;
+    // Reads a source into the stores with the pages detached; false when the
+    // user cancelled the read: then nothing is on display.
+    bool readSource(const SourceRequest& request);
+    // Shows the stores' conversations; deletes only where they are allowed.
+    void showStores(bool deletesOffered);
+    void replayLinkReports();
+    SourceRequest phoneRequest() const;
+    // Writes a ".sms" backup of the databases and shows it as a new row.
+    void writeSmsBackup(const QByteArray& messages, const QByteArray& messagesWal, const QByteArray& book,
+                        const QByteArray& bookWal);
+    void leaveSourceUnloaded();
     void dropSourceOnDisplay();
     void setStartPicture(const QString& name);
 
@@ -103,7 +134,23 @@ private:
     QAction* removeAction = nullptr;
     QAction* openAction = nullptr;
     QVector<QString> databasePaths;
+    QVector<RowKind> rowKinds;
     QByteArray addressBookPath;
+    // The write-ahead logs a phone backup keeps beside those databases.
+    QByteArray messageWalPath;
+    QByteArray addressBookWalPath;
+    // The phone's fresh backup while its data is loaded: its decrypted
+    // copies (of an encrypted backup) live as long as it does.
+    std::unique_ptr<phonebackup::PhoneBackup> m_phoneBackup;
+    // The phone backup folder on display, and the databases read from it.
+    std::unique_ptr<phonebackup::PhoneBackup> m_shownBackup;
+    QByteArray m_shownMessages, m_shownMessagesWal, m_shownBook, m_shownBookWal;
+    // Folders whose warnings were told in this run.
+    QStringList m_warnedBackups;
+
+    SourceLoader* m_loader = nullptr;
+    // Device reports that came while a read ran, in their order.
+    QVector<bool> m_pendingLinkReports;
 
     DeviceLink* deviceLink = nullptr;
     DetectIphoneAction* m_linkNotifier = nullptr;

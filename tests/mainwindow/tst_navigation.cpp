@@ -410,7 +410,8 @@ void NavigationTest::failedDeleteIsShown()
     shellkit::DialogSeam::pushAnswer(0); // yes, clear all
     shellkit::DialogSeam::pushAnswer(0); // the error box
     QTest::mouseClick(chat->findChild<QWidget*>(QStringLiteral("toolButtonMessageAndClear")), Qt::LeftButton);
-    QCOMPARE(harness::shownTexts().last(), QStringLiteral("Error: Delete Error"));
+    // The box comes once the delete has returned.
+    QTRY_COMPARE(harness::shownTexts().last(), QStringLiteral("Error: Delete Error"));
     QCOMPARE(fixtures::column(harness::backupPath(2), QStringLiteral("select text from message")),
              QStringList{QStringLiteral("Welcome")});
 }
