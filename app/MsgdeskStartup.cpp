@@ -1,6 +1,7 @@
 #include "MsgdeskStartup.h"
 
 #include "MainWindow.h"
+#include "PrivateFolder.h"
 #include "ProductSetup.h"
 #include "xframeContainer.h"
 #include "xframeskin.h"
@@ -48,6 +49,9 @@ int run(int argc, char** argv, const std::function<void(xframeskin* frame)>& onS
     resources->registerLang(ProductSetup::kLanguages);
     resources->setSkin(QStringLiteral("default"));
     resources->setLang(QStringLiteral("en_US"));
+
+    // Decrypted copies that a crashed run left behind go before anything is read.
+    phonebackup::PrivateFolder::sweepStale();
 
     auto* window = new Container(nullptr);
     // The frame is the real top-level window; the container lives inside it

@@ -29,7 +29,14 @@ struct ReadJob
     std::unique_ptr<ContactStore> contacts;
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
+    std::atomic<bool> finished{false};
 };
+
+std::function<void()>& readHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
 
 void runRead(ReadJob& job)
 {
@@ -162,7 +169,12 @@ bool SourceLoader::load(const SourceRequest& request, std::unique_ptr<MessageSto
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
     QEventLoop loop;
-    QThread* thread = QThread::create([job] { runRead(*job); });
+    QThread* thread = QThread::create([job, hook = readHook()] {
+        if (hook)
+            hook();
+        runRead(*job);
+        job->finished.store(true);
+    });
     connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     runningReads().emplace_back(thread);
@@ -201,16 +213,23 @@ bool SourceLoader::load(const SourceRequest& request, std::unique_ptr<MessageSto
     qApp->removeEventFilter(this);
     m_loading = false;
 
-    const bool done = !m_cancelled;
+    // The application may end every event loop at once (quit): a read not
+    // over by then counts as cancelled.
+    const bool done = !m_cancelled && job->finished.load();
     if (done) {
         // The worker is over (finished came); the stores are ours.
         messages = std::move(job->messages);
         contacts = std::move(job->contacts);
     }
     if (m_closeRequested)
-        QMetaObject::invokeMethod(m_window, "close", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_window->window(), "close", Qt::QueuedConnection);
     emit loadEnded(done);
     return done;
+}
+
+void SourceLoader::setReadHook(std::function<void()> hook)
+{
+    readHook() = std::move(hook);
 }
 
 void SourceLoader::cancel()
@@ -229,7 +248,7 @@ bool SourceLoader::eventFilter(QObject* watched, QEvent* event)
     }
     if (!m_loading)
         return false;
-    if (watched == m_window && event->type() == QEvent::Close) {
+    if ((watched == m_window || watched == m_window->window()) && event->type() == QEvent::Close) {
         // Closing stops the read; the window closes once it has let go.
         m_closeRequested = true;
         event->ignore();

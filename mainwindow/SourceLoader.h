@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class ContactStore;
@@ -74,6 +75,9 @@ public:
     bool isLoading() const { return m_loading; }
     // Ends the running read as if its Cancel had been pressed.
     void cancel();
+
+    // Runs on the worker before each read (tests hold a read with it).
+    static void setReadHook(std::function<void()> hook);
 
     // How long a read runs before its progress line shows (ms).
     static const int kShowAfterMs = 500;
