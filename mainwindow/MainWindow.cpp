@@ -86,12 +86,13 @@ QString phoneBackupFolder(const QString& root, const QByteArray& identifier)
     return folder + QString::fromUtf8(identifier);
 }
 
-// The text of a phone backup's row: its device name and backup date.
+// The text of a phone backup's row: its device name and backup day (the
+// time of day is in the row's tool tip).
 QString phoneBackupRowText(const phonebackup::BackupInfo& info)
 {
     QString name = info.deviceName.isEmpty() ? info.identifier : info.deviceName;
     if (info.lastBackupDate.isValid())
-        name += QLatin1Char(' ') + info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+        name += QLatin1Char(' ') + info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
     return name;
 }
 
@@ -684,6 +685,8 @@ void MainWindow::appendPhoneBackupRow(const phonebackup::BackupInfo& info)
     rowKinds.append(RowKind::PhoneBackupFolder);
     auto* item = new QListWidgetItem(phoneIcon(), phoneBackupRowText(info));
     QString tip = QDir::toNativeSeparators(info.folder);
+    if (info.lastBackupDate.isValid())
+        tip = backupDateText(info.lastBackupDate) + QLatin1Char('\n') + tip;
     if (!info.productVersion.isEmpty())
         tip = tr("iOS %1").arg(info.productVersion) + QLatin1Char('\n') + tip;
     item->setToolTip(tip);
