@@ -34,48 +34,16 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Acts on the first modal widget that test() accepts, as soon as one is up.
-// Returns the poller, which the caller may delete to stop waiting.
-QTimer* whenModal(std::function<bool(QWidget*)> test, std::function<void(QWidget*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, test, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || !test(modal))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start();
-    return timer;
-}
-
-bool isPasswordDialog(QWidget* modal)
-{
-    return modal->findChild<QLineEdit*>(QStringLiteral("passwordEdit")) != nullptr;
-}
-
 bool isChooser(QWidget* modal)
 {
     return modal->findChild<QTreeWidget*>(QStringLiteral("backupList")) != nullptr;
-}
-
-void click(QWidget* modal, const QString& button)
-{
-    auto* b = modal->findChild<QPushButton*>(button);
-    if (b)
-        QTest::mouseClick(b, Qt::LeftButton);
-    else
-        QTest::qFail(qPrintable(QStringLiteral("no button ") + button), __FILE__, __LINE__);
 }
 
 // Picks the backup whose row names the device in the next chooser, or, with
 // a folder, hands that folder to the chooser as its folder dialog would.
 void answerChooser(const QString& device, const QString& folder = QString())
 {
-    whenModal(isChooser, [=](QWidget* modal) {
+    driver::whenModal(isChooser, [=](QWidget* modal) {
         if (!folder.isEmpty()) {
             QMetaObject::invokeMethod(modal, [modal, folder] {
                 auto* chooser = qobject_cast<BackupChooser*>(modal);
@@ -89,43 +57,12 @@ void answerChooser(const QString& device, const QString& folder = QString())
             auto* list = modal->findChild<QTreeWidget*>(QStringLiteral("backupList"));
             const auto items = list->findItems(device, Qt::MatchContains, BackupChooser::DeviceColumn);
             if (items.isEmpty()) {
-                click(modal, QStringLiteral("cancelButton"));
+                driver::click(modal, QStringLiteral("cancelButton"));
                 return;
             }
             list->setCurrentItem(items.first());
-            click(modal, QStringLiteral("openButton"));
+            driver::click(modal, QStringLiteral("openButton"));
         }, Qt::QueuedConnection);
-    });
-}
-
-// Answers the next password dialogs with the passwords in turn; each wrong
-// one's message is recorded. An empty password presses Cancel.
-void answerPasswords(QStringList passwords, QStringList* messages)
-{
-    if (passwords.isEmpty())
-        return;
-    whenModal(isPasswordDialog, [=](QWidget* modal) {
-        auto* field = modal->findChild<QLineEdit*>(QStringLiteral("passwordEdit"));
-        auto* message = modal->findChild<QLabel*>(QStringLiteral("messageLabel"));
-        const QString password = passwords.first();
-        const QString before = message->text();
-        if (password.isEmpty()) {
-            click(modal, QStringLiteral("cancelButton"));
-            return;
-        }
-        field->setText(password);
-        click(modal, QStringLiteral("okButton"));
-        const QStringList rest = passwords.mid(1);
-        if (rest.isEmpty())
-            return;
-        // The dialog asks again once it has said that the password is wrong.
-        whenModal(
-            [field](QWidget* m) { return isPasswordDialog(m) && field->isEnabled() && field->text().isEmpty(); },
-            [=](QWidget*) {
-                messages->append(message->text());
-                answerPasswords(rest, messages);
-            });
-        Q_UNUSED(before)
     });
 }
 
@@ -278,7 +215,7 @@ void PhoneBackupsTest::encryptedBackupAsksUntilThePasswordIsRight()
     const int row = win.list()->count();
     QStringList messages;
     answerChooser(QStringLiteral("Locked iPhone"));
-    answerPasswords({QStringLiteral("wrong"), QStringLiteral("correct horse")}, &messages);
+    driver::answerPasswords({QStringLiteral("wrong"), QStringLiteral("correct horse")}, &messages);
     win.w->openPhoneBackup();
 
     QCOMPARE(messages.size(), 1);
@@ -290,9 +227,9 @@ void PhoneBackupsTest::encryptedBackupAsksUntilThePasswordIsRight()
 
     // Unlocked once per run: coming back to it asks no more.
     bool askedAgain = false;
-    QTimer* guard = whenModal(isPasswordDialog, [&askedAgain](QWidget* modal) {
+    QTimer* guard = driver::whenModal(driver::isPasswordDialog, [&askedAgain](QWidget* modal) {
         askedAgain = true;
-        click(modal, QStringLiteral("cancelButton"));
+        driver::click(modal, QStringLiteral("cancelButton"));
     });
     win.list()->setCurrentRow(2);
     QTRY_COMPARE(win.conversationRows().size(), 2);
@@ -319,7 +256,7 @@ void PhoneBackupsTest::cancelledPasswordLeavesNothingLoaded()
     win.list()->setCurrentRow(2);
     QTRY_COMPARE(win.conversationRows().size(), 2);
     answerChooser(QStringLiteral("Other iPhone"));
-    answerPasswords({QString()}, nullptr);
+    driver::answerPasswords({QString()}, nullptr);
     win.w->openPhoneBackup();
 
     QCOMPARE(win.page(), 0);
@@ -527,11 +464,11 @@ void PhoneBackupsTest::deleteErrorBoxLetsReportsThrough()
     QString errorText;
     bool errorBoxDone = false;
     // Yes, clear all.
-    whenModal(isBox(QStringLiteral("Are you sure")), [&](QWidget* modal) {
+    driver::whenModal(isBox(QStringLiteral("Are you sure")), [&](QWidget* modal) {
         qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
         // While the error box is up, the phone goes away and another source
         // is chosen: both are handled, and the box closes afterwards.
-        whenModal(isBox(QStringLiteral("Delete Error")), [&](QWidget* box) {
+        driver::whenModal(isBox(QStringLiteral("Delete Error")), [&](QWidget* box) {
             errorText = qobject_cast<QMessageBox*>(box)->text();
             win.w->detectIphone(false);
             win.list()->setCurrentRow(2);
