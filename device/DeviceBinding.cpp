@@ -201,12 +201,19 @@ void releaseCFString(CFStringRef string)
 
 CFStringRef copyDeviceValue(AMDeviceRef device, const char* key)
 {
+    return copyDeviceValue(device, nullptr, key);
+}
+
+CFStringRef copyDeviceValue(AMDeviceRef device, const char* domain, const char* key)
+{
     auto fn = deviceEntry<AMDeviceCopyValueFn>("AMDeviceCopyValue");
     if (!fn)
         return makeCFString("", kCFStringEncodingDefault);
+    CFStringRef cfDomain = domain ? makeCFString(domain, kCFStringEncodingUTF8) : nullptr;
     CFStringRef cfKey = makeCFString(key, kCFStringEncodingUTF8);
-    CFStringRef value = fn(device, nullptr, cfKey);
+    CFStringRef value = fn(device, cfDomain, cfKey);
     releaseCFString(cfKey);
+    releaseCFString(cfDomain);
     return value;
 }
 

@@ -51,6 +51,8 @@ void releaseCFString(CFStringRef string);
 // AMDeviceCopyValue without a domain. Null when the device has no such value;
 // an empty string made with encoding 0 when the library or entry is missing.
 CFStringRef copyDeviceValue(AMDeviceRef device, const char* key);
+// The same for a value of a lockdown domain ("com.apple.mobile.backup").
+CFStringRef copyDeviceValue(AMDeviceRef device, const char* domain, const char* key);
 // AMDeviceCopyDeviceIdentifier, with the same empty-string fallback.
 CFStringRef copyDeviceIdentifier(AMDeviceRef device);
 

@@ -139,3 +139,10 @@ QByteArray deviceIdentifier(const DeviceLink* link)
         return {};
     return cfStringBytes(copyDeviceIdentifier(link->device.load()));
 }
+
+bool deviceEncryptsBackups(const DeviceLink* link)
+{
+    if (!link || !link->device.load())
+        return false;
+    return cfStringBytes(copyDeviceValue(link->device.load(), "com.apple.mobile.backup", "WillEncrypt")) == "true";
+}

@@ -48,6 +48,12 @@ bool isBackupDone();
 // backup folder. Empty without a device or without the libraries.
 QByteArray deviceIdentifier(const DeviceLink* link);
 
+// True when the linked phone encrypts its backups (lockdown's "WillEncrypt"
+// in "com.apple.mobile.backup"): its fresh backup then needs the password.
+// False without a device, without the libraries, or when the phone does
+// not say.
+bool deviceEncryptsBackups(const DeviceLink* link);
+
 // How long the connect sequence waits before it starts the notification
 // service a second time.
 constexpr int kNotificationRetryMs = 2000;

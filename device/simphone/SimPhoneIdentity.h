@@ -4,8 +4,9 @@
 // its backup tool writes into the backup's Info.plist. By default a current
 // phone; MSGDESK_SIM_PHONE=legacy makes it one of iOS 5 and before, whose
 // message database has the legacy layout. Read at every call, so that a
-// test can switch phones between links. Plain C++: the device library
-// links no Qt.
+// test can switch phones between links. MSGDESK_SIM_BACKUP_PASSWORD turns
+// the phone's backup encryption on, with that password. Plain C++: the
+// device library links no Qt.
 
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@ struct Identity
     const char* volumeFormat;
     const char* totalBytes;
     const char* freeBytes;
+    const char* buildVersion;
 };
 
 inline bool isLegacyPhone()
@@ -32,10 +34,10 @@ inline bool isLegacyPhone()
 
 inline const Identity& identity()
 {
-    static const Identity current{"17.4.1",       "iPhone16,1", "MTUV3",       "F2LXK7SIM017",
-                                  "APFS",         "127989493760", "41234567168"};
-    static const Identity legacy{"5.1.1",      "iPhone4,1",   "MD239",     "DNPK3SIM0001",
-                                 "HFS+",       "15989469184", "7392583680"};
+    static const Identity current{"17.4.1", "iPhone16,1",   "MTUV3",       "F2LXK7SIM017",
+                                  "APFS",   "127989493760", "41234567168", "21E236"};
+    static const Identity legacy{"5.1.1", "iPhone4,1",   "MD239",      "DNPK3SIM0001",
+                                 "HFS+",  "15989469184", "7392583680", "9B206"};
     return isLegacyPhone() ? legacy : current;
 }
 
@@ -56,6 +58,17 @@ inline std::string udid()
 inline std::string deviceName()
 {
     return setting("MSGDESK_SIM_DEVICE_NAME", kDefaultDeviceName);
+}
+
+// The password of the phone's backup encryption; empty when it is off.
+inline std::string backupPassword()
+{
+    return setting("MSGDESK_SIM_BACKUP_PASSWORD", "");
+}
+
+inline bool willEncrypt()
+{
+    return !backupPassword().empty();
 }
 
 } // namespace simphone

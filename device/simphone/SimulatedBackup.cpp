@@ -4,16 +4,27 @@
 // is written beside its old version and renamed over it, the catalogue and
 // the status files come last, and files the phone no longer has go after
 // that. A backup stopped at any moment is therefore still a readable backup,
-// old or new file by file.
+// old or new file by file (an encrypted one gets new file keys at every run,
+// so there the files replaced before the stop wait for the next run's
+// catalogue).
 //
 //   MSGDESK_BACKUP_ROOT         the backup root (default: the user's data
 //                               folder + "/Apple Computer/MobileSync/Backup")
 //   MSGDESK_SIM_PHONE           "legacy": a phone of iOS 5 and before; else a current phone
 //   MSGDESK_SIM_BACKUP_LAYOUT   "manifest": Manifest.db and hashed data files in
 //                               folders, as backups of iOS 10 and later;
-//                               "mdinfo": description and data file pairs, as
-//                               the first phones' backups. Default: manifest for
-//                               the current phone, mdinfo for the legacy one
+//                               "mbdb": Manifest.mbdb and flat data files, as
+//                               iOS 4 to 9; "mdinfo": description and data
+//                               file pairs, as the first phones' backups.
+//                               Default: manifest for the current phone, mdinfo
+//                               for the legacy one (mbdb when it encrypts)
+//   MSGDESK_SIM_BACKUP_PASSWORD backup encryption is on with this password:
+//                               Manifest.db backups are encrypted as iOS 10.2
+//                               and later do, Manifest.mbdb ones as before
+//                               (no second key derivation step); description
+//                               file pairs cannot be encrypted
+//   MSGDESK_SIM_BACKUP_ROUNDS   key derivation rounds of both steps (default
+//                               16; real phones use 10000000)
 //   MSGDESK_SIM_NO_ADDRESS_BOOK 1: the phone has no address book
 //   MSGDESK_SIM_BACKUP_MS       how long the backup takes (default 1500)
 //   MSGDESK_SIM_BACKUP_FAIL     1: the backup fails with exit status 1
@@ -26,25 +37,25 @@
 // SIGTERM or SIGINT stop the tool before its next step, with status 1.
 
 #include "../support/BackupToolArgs.h"
+#include "BackupBuilder.h"
 #include "DemoData.h"
 #include "SimPhoneIdentity.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
+
+using backupbuilder::Layout;
+using backupbuilder::PhoneFile;
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -52,13 +63,6 @@ void requestStop(int)
 {
     g_stop = 1;
 }
-
-struct PhoneFile
-{
-    QString domain;
-    QString relativePath;
-    QByteArray content;
-};
 
 void say(const QString& line)
 {
@@ -70,121 +74,6 @@ QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Beside the old file, then over it: the name always holds a whole file.
-bool replaceFile(const QString& path, const QByteArray& content)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
-}
-
-QString fileId(const QString& domain, const QString& relativePath)
-{
-    return QString::fromLatin1(
-        QCryptographicHash::hash((domain + QLatin1Char('-') + relativePath).toUtf8(), QCryptographicHash::Sha1).toHex());
-}
-
-QString fileId(const PhoneFile& f)
-{
-    return fileId(f.domain, f.relativePath);
-}
-
-QString escaped(const QString& text)
-{
-    return text.toHtmlEscaped();
-}
-
-QByteArray plist(const QString& body)
-{
-    return (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                           "<plist version=\"1.0\">\n<dict>\n") +
-            body + QStringLiteral("</dict>\n</plist>\n"))
-        .toUtf8();
-}
-
-QString entry(const char* key, const QString& value)
-{
-    return QStringLiteral("\t<key>%1</key>\n\t<string>%2</string>\n").arg(QLatin1String(key), escaped(value));
-}
-
-QByteArray description(const PhoneFile& f)
-{
-    return plist(entry("Domain", f.domain) + entry("Path", f.relativePath) +
-                 QStringLiteral("\t<key>Size</key>\n\t<integer>%1</integer>\n").arg(f.content.size()));
-}
-
-// The property lists beside every backup: who the phone is, how the backup
-// ended, and that it is not encrypted.
-QList<QPair<QString, QByteArray>> statusFiles(const QString& id)
-{
-    const simphone::Identity& phone = simphone::identity();
-    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    const QString name = QString::fromStdString(simphone::deviceName());
-    const QByteArray info =
-        plist(entry("Device Name", name) + entry("Display Name", name) +
-              QStringLiteral("\t<key>Last Backup Date</key>\n\t<date>%1</date>\n").arg(now) +
-              entry("Product Type", QLatin1String(phone.productType)) +
-              entry("Product Version", QLatin1String(phone.productVersion)) +
-              entry("Serial Number", QLatin1String(phone.serialNumber)) + entry("Target Identifier", id) +
-              entry("Target Type", QStringLiteral("Device")) + entry("Unique Identifier", id.toUpper()));
-    const QByteArray status = plist(entry("BackupState", QStringLiteral("new")) +
-                                    QStringLiteral("\t<key>Date</key>\n\t<date>%1</date>\n").arg(now) +
-                                    QStringLiteral("\t<key>IsFullBackup</key>\n\t<false/>\n") +
-                                    entry("SnapshotState", QStringLiteral("finished")) + entry("UUID", id.toUpper()) +
-                                    entry("Version", QStringLiteral("3.3")));
-    const QByteArray manifest = plist(QStringLiteral("\t<key>IsEncrypted</key>\n\t<false/>\n") +
-                                      QStringLiteral("\t<key>Lockdown</key>\n\t<dict>\n") +
-                                      QStringLiteral("\t\t<key>DeviceName</key>\n\t\t<string>%1</string>\n"
-                                                     "\t\t<key>ProductVersion</key>\n\t\t<string>%2</string>\n"
-                                                     "\t\t<key>UniqueDeviceID</key>\n\t\t<string>%3</string>\n")
-                                          .arg(escaped(name), QLatin1String(phone.productVersion), id) +
-                                      QStringLiteral("\t</dict>\n") + entry("Version", QStringLiteral("10.0")));
-    return {{QStringLiteral("Info.plist"), info},
-            {QStringLiteral("Manifest.plist"), manifest},
-            {QStringLiteral("Status.plist"), status}};
-}
-
-// The catalogue is built apart and then put in place whole, like every file.
-bool writeManifest(const QString& folder, const QList<PhoneFile>& files, QString* error)
-{
-    QTemporaryDir work;
-    const QString path = work.filePath(QStringLiteral("Manifest.db"));
-    sqlite3* db = nullptr;
-    bool ok = work.isValid() && sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK;
-    ok = ok && sqlite3_exec(db,
-                            "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, "
-                            "flags INTEGER, file BLOB);"
-                            "CREATE INDEX FilesDomainIdx ON Files(domain);"
-                            "CREATE INDEX FilesRelativePathIdx ON Files(relativePath);"
-                            "CREATE INDEX FilesFlagsIdx ON Files(flags);"
-                            "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
-                            "BEGIN;",
-                            nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_stmt* insert = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, "INSERT INTO Files VALUES (?, ?, ?, 1, NULL)", -1, &insert, nullptr) == SQLITE_OK;
-    for (int i = 0; ok && i < files.size(); ++i) {
-        const QByteArray id = fileId(files.at(i)).toUtf8();
-        const QByteArray domain = files.at(i).domain.toUtf8();
-        const QByteArray relativePath = files.at(i).relativePath.toUtf8();
-        sqlite3_bind_text(insert, 1, id.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, domain.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, relativePath.constData(), -1, SQLITE_TRANSIENT);
-        ok = sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok && db)
-        *error = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_close(db);
-    if (ok && !replaceFile(folder + QStringLiteral("/Manifest.db"), readAll(path))) {
-        *error = QStringLiteral("Cannot write the manifest into %1").arg(folder);
-        return false;
-    }
-    return ok;
 }
 
 // The phone's files, as the demo data makes them; false when they cannot be made.
@@ -218,28 +107,54 @@ bool phoneFiles(QList<PhoneFile>* files, QString* error)
     return true;
 }
 
-// Files of earlier backups that the phone no longer has.
-QStringList staleFiles(const QString& folder, const QList<PhoneFile>& files, bool manifest)
+// The layout asked for; nullopt (with *error) for one the tool does not know.
+std::optional<Layout> backupLayout(bool encrypted, QString* error)
 {
-    const QList<QPair<QString, QString>> known = {
-        {QStringLiteral("HomeDomain"), QStringLiteral("Library/AddressBook/AddressBook.sqlitedb")},
-        {QStringLiteral("HomeDomain"), QStringLiteral("Library/AddressBook/AddressBookImages.sqlitedb")},
-    };
+    const QString name = qEnvironmentVariable("MSGDESK_SIM_BACKUP_LAYOUT");
+    if (name.isEmpty()) {
+        if (!simphone::isLegacyPhone())
+            return Layout::ManifestDb;
+        return encrypted ? Layout::ManifestMbdb : Layout::DescriptionFiles;
+    }
+    if (name == QLatin1String("manifest"))
+        return Layout::ManifestDb;
+    if (name == QLatin1String("mbdb"))
+        return Layout::ManifestMbdb;
+    if (name == QLatin1String("mdinfo"))
+        return Layout::DescriptionFiles;
+    *error = QStringLiteral("Unknown backup layout \"%1\"").arg(name);
+    return std::nullopt;
+}
+
+backupbuilder::DeviceInfo deviceInfo()
+{
+    const simphone::Identity& phone = simphone::identity();
+    backupbuilder::DeviceInfo info;
+    info.deviceName = QString::fromStdString(simphone::deviceName());
+    info.productVersion = QLatin1String(phone.productVersion);
+    info.productType = QLatin1String(phone.productType);
+    info.buildVersion = QLatin1String(phone.buildVersion);
+    info.serialNumber = QLatin1String(phone.serialNumber);
+    return info;
+}
+
+// Files of earlier backups that the phone no longer has. Without a
+// catalogue the description files are what lists a file, so they go first:
+// a data file without one is passed over.
+QStringList staleFiles(const QString& folder, const QList<PhoneFile>& files, Layout layout)
+{
+    const QString home = QStringLiteral("HomeDomain");
+    const QStringList known = {QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"),
+                               QStringLiteral("Library/AddressBook/AddressBookImages.sqlitedb")};
     QStringList stale;
-    for (const auto& k : known) {
-        const bool kept = std::any_of(files.begin(), files.end(), [&k](const PhoneFile& f) {
-            return f.domain == k.first && f.relativePath == k.second;
-        });
+    for (const QString& path : known) {
+        const bool kept = std::any_of(files.begin(), files.end(),
+                                      [&](const PhoneFile& f) { return f.domain == home && f.relativePath == path; });
         if (kept)
             continue;
-        const QString id = fileId(k.first, k.second);
-        if (manifest) {
-            stale << folder + QLatin1Char('/') + id.left(2) + QLatin1Char('/') + id;
-        } else {
-            // The description goes first: a data file without one is passed over.
-            stale << folder + QLatin1Char('/') + id + QStringLiteral(".mdinfo")
-                  << folder + QLatin1Char('/') + id + QStringLiteral(".mddata");
-        }
+        if (layout == Layout::DescriptionFiles)
+            stale << folder + QLatin1Char('/') + backupbuilder::fileId(home, path) + QStringLiteral(".mdinfo");
+        stale << backupbuilder::dataPath(layout, folder, home, path);
     }
     return stale;
 }
@@ -273,9 +188,9 @@ private:
     int m_stepMs;
 };
 
-int stopped()
+int failed(const QString& why)
 {
-    say(QStringLiteral("Backup cancelled"));
+    say(QStringLiteral("ERROR: %1").arg(why));
     return 1;
 }
 
@@ -290,66 +205,58 @@ int main(int argc, char* argv[])
     if (id.isEmpty())
         return 2;
     say(QStringLiteral("Backup of device %1 started").arg(id));
-    if (qEnvironmentVariableIntValue("MSGDESK_SIM_BACKUP_FAIL")) {
-        say(QStringLiteral("ERROR: Could not start the backup service on the device"));
-        return 1;
+    if (qEnvironmentVariableIntValue("MSGDESK_SIM_BACKUP_FAIL"))
+        return failed(QStringLiteral("Could not start the backup service on the device"));
+
+    backupbuilder::Options options;
+    options.device = deviceInfo();
+    options.password = QByteArray::fromStdString(simphone::backupPassword());
+    options.encrypted = !options.password.isEmpty();
+    QString error;
+    const std::optional<Layout> layout = backupLayout(options.encrypted, &error);
+    if (!layout)
+        return failed(error);
+    if (options.encrypted && *layout == Layout::DescriptionFiles)
+        return failed(QStringLiteral("Backups of description and data files cannot be encrypted"));
+    options.layout = *layout;
+    if (options.encrypted) {
+        const QByteArray rounds = qgetenv("MSGDESK_SIM_BACKUP_ROUNDS");
+        bool valid = rounds.isEmpty();
+        const uint n = valid ? 16 : rounds.toUInt(&valid);
+        if (!valid || n == 0)
+            return failed(QStringLiteral("Not a number of rounds: \"%1\"").arg(QString::fromLocal8Bit(rounds)));
+        options.iterations = n;
+        // Before iOS 10.2 the key bag had no second derivation step.
+        options.doubleProtectionIterations = options.layout == Layout::ManifestDb ? n : 0;
     }
 
     QList<PhoneFile> files;
-    QString error;
-    if (!phoneFiles(&files, &error)) {
-        say(QStringLiteral("ERROR: %1").arg(error));
-        return 1;
-    }
-    const QString layout = qEnvironmentVariable("MSGDESK_SIM_BACKUP_LAYOUT");
-    const bool manifest = layout.isEmpty() ? !simphone::isLegacyPhone() : layout == QLatin1String("manifest");
-
+    if (!phoneFiles(&files, &error))
+        return failed(error);
     const QString folder = backupRoot() + QLatin1Char('/') + id;
-    if (!QDir().mkpath(folder)) {
-        say(QStringLiteral("ERROR: Cannot create %1").arg(folder));
-        return 1;
-    }
+    if (!QDir().mkpath(folder))
+        return failed(QStringLiteral("Cannot create %1").arg(folder));
 
     const int steps = int(files.size()) + 1;
     Pacer pacer(steps, qMax(0, qEnvironmentVariableIsSet("MSGDESK_SIM_BACKUP_MS")
                                    ? qEnvironmentVariableIntValue("MSGDESK_SIM_BACKUP_MS")
                                    : 1500));
-    for (int i = 0; i < files.size(); ++i) {
-        if (!pacer.beforeStep(i + 1))
-            return stopped();
-        const PhoneFile& f = files.at(i);
-        say(QStringLiteral("Receiving file %1 of %2: %3").arg(i + 1).arg(files.size()).arg(f.relativePath));
-        const QString id40 = fileId(f);
-        bool ok;
-        if (manifest) {
-            const QString sub = folder + QLatin1Char('/') + id40.left(2);
-            ok = QDir().mkpath(sub) && replaceFile(sub + QLatin1Char('/') + id40, f.content);
-        } else {
-            // The data before its description: a description always names a whole file.
-            const QString base = folder + QLatin1Char('/') + id40;
-            ok = replaceFile(base + QStringLiteral(".mddata"), f.content) &&
-                 replaceFile(base + QStringLiteral(".mdinfo"), description(f));
-        }
-        if (!ok) {
-            say(QStringLiteral("ERROR: Cannot write into %1").arg(folder));
-            return 1;
-        }
-    }
+    options.beforeFile = [&pacer, &files](int index, int count) {
+        if (!pacer.beforeStep(index + 1))
+            return false;
+        say(QStringLiteral("Receiving file %1 of %2: %3").arg(index + 1).arg(count).arg(files.at(index).relativePath));
+        return true;
+    };
+    options.beforeCatalogue = [&pacer, steps] { return pacer.beforeStep(steps); };
 
-    if (!pacer.beforeStep(steps))
-        return stopped();
-    if (manifest && !writeManifest(folder, files, &error)) {
-        say(QStringLiteral("ERROR: %1").arg(error));
-        return 1;
-    }
-    const auto status = statusFiles(id);
-    for (const auto& s : status) {
-        if (!replaceFile(folder + QLatin1Char('/') + s.first, s.second)) {
-            say(QStringLiteral("ERROR: Cannot write into %1").arg(folder));
+    if (!backupbuilder::writeBackup(folder, files, options, &error)) {
+        if (g_stop) {
+            say(QStringLiteral("Backup cancelled"));
             return 1;
         }
+        return failed(error);
     }
-    const QStringList stale = staleFiles(folder, files, manifest);
+    const QStringList stale = staleFiles(folder, files, options.layout);
     for (const QString& path : stale)
         QFile::remove(path);
     say(QStringLiteral("Backup finished: %1 files").arg(files.size()));

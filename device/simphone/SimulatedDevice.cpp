@@ -15,6 +15,8 @@
 //   MSGDESK_SIM_NOTIFY_FAIL_ONCE 1: the notification service fails at its first start per attach
 //   MSGDESK_SIM_NOTIFY_FAIL      1: the notification service always fails
 //   MSGDESK_SIM_NO_VOLUME_FORMAT 1: the phone has no "VolumeFormat" value
+//   MSGDESK_SIM_BACKUP_PASSWORD  set: backup encryption is on ("WillEncrypt"
+//                                of the domain "com.apple.mobile.backup" is "true")
 //
 // SimPhoneControl(kind) posts a notification of that kind (1 attach,
 // 2 remove, anything else as is) to the library's thread at once.
@@ -301,12 +303,20 @@ MSGDESK_EXPORT int AFCKeyValueClose(AFCDictionaryRef info)
     return 0;
 }
 
-MSGDESK_EXPORT CFStringRef AMDeviceCopyValue(AMDeviceRef device, CFStringRef, CFStringRef key)
+MSGDESK_EXPORT CFStringRef AMDeviceCopyValue(AMDeviceRef device, CFStringRef domain, CFStringRef key)
 {
     const char* name = cfstring::utf8(key);
     if (!isOurDevice(device) || !name)
         return nullptr;
     const std::string k(name);
+    // As lockdown answers: the backup settings have a domain of their own,
+    // and a boolean comes as the text the device support makes of it.
+    const char* domainName = domain ? cfstring::utf8(domain) : nullptr;
+    if (domainName && *domainName) {
+        if (std::strcmp(domainName, "com.apple.mobile.backup") == 0 && k == "WillEncrypt")
+            return cfstring::fromUtf8(simphone::willEncrypt() ? "true" : "false");
+        return nullptr;
+    }
     const simphone::Identity& phone = simphone::identity();
     if (k == "ProductVersion")
         return cfstring::fromUtf8(phone.productVersion);

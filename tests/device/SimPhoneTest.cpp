@@ -2,8 +2,11 @@
 // attach, backup, both databases located and read by the stores with their
 // contacts, the current phone's backup as current tools write it, backups
 // stopped at several points that stay readable, removal, a second link that
-// brings the backup up to date, and a phone without an address book.
+// brings the backup up to date, and a phone without an address book. The
+// backup in each of its layouts, encrypted or not, read back through the
+// backup reader.
 
+#include "BackupBuilder.h"
 #include "BackupRun.h"
 #include "ContactStore.h"
 #include "DemoData.h"
@@ -12,6 +15,7 @@
 #include "DeviceFetch.h"
 #include "DeviceLink.h"
 #include "MessageStore.h"
+#include "PhoneBackup.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -97,6 +101,11 @@ private slots:
     void removalReturnsToNoPhone();
     void secondLinkUpdatesTheBackup();
     void phoneWithoutAddressBook();
+    void everyLayoutReadsBack_data();
+    void everyLayoutReadsBack();
+    void encryptedBackupUpdatesInPlace();
+    void refusedSettings_data();
+    void refusedSettings();
 
 private:
     // Runs the backup for the linked phone and waits for its end.
@@ -138,8 +147,9 @@ void SimPhoneTest::init()
 void SimPhoneTest::cleanup()
 {
     for (const char* name : {"MSGDESK_SIM_PHONE", "MSGDESK_SIM_BACKUP_LAYOUT", "MSGDESK_SIM_BACKUP_GATE",
-                             "MSGDESK_SIM_NO_ADDRESS_BOOK"})
+                             "MSGDESK_SIM_NO_ADDRESS_BOOK", "MSGDESK_SIM_BACKUP_PASSWORD", "MSGDESK_SIM_BACKUP_ROUNDS"})
         qunsetenv(name);
+    phonebackup::PhoneBackup::forgetKeys();
 }
 
 bool SimPhoneTest::backUp(QString* message)
@@ -269,7 +279,7 @@ void SimPhoneTest::stoppedUpdateLeavesAReadableBackup_data()
     // after the message database and before the address book, 0 the last
     // step, before the catalogue.
     QTest::addColumn<int>("stopBefore");
-    for (const char* layout : {"manifest", "mdinfo"}) {
+    for (const char* layout : {"manifest", "mbdb", "mdinfo"}) {
         QTest::addRow("%s, before the first file", layout) << QByteArray(layout) << 1;
         QTest::addRow("%s, between files", layout) << QByteArray(layout) << 3;
         QTest::addRow("%s, before the catalogue", layout) << QByteArray(layout) << 0;
@@ -332,7 +342,7 @@ void SimPhoneTest::stoppedUpdateLeavesAReadableBackup()
     QCOMPARE(addressBookKind(book), QLatin1String(stop <= 4 ? "legacy" : "current"));
     // No half-written file is left beside them.
     const QRegularExpression backupFile(QStringLiteral(
-        "^([0-9a-f]{40}(\\.mddata|\\.mdinfo)?|Manifest\\.db|(Info|Manifest|Status)\\.plist|kept-by-the-user)$"));
+        "^([0-9a-f]{40}(\\.mddata|\\.mdinfo)?|Manifest\\.(db|mbdb)|(Info|Manifest|Status)\\.plist|kept-by-the-user)$"));
     QDirIterator it(folder(id), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString name = QFileInfo(it.next()).fileName();
@@ -390,6 +400,211 @@ void SimPhoneTest::phoneWithoutAddressBook()
     // The book the phone no longer has leaves its backup; the messages stay.
     QCOMPARE(locate(kUdid, "AddressBook.sqlitedb", root()), QByteArray());
     QCOMPARE(messageDbKind(locate(kUdid, "sms.db", root())), QStringLiteral("legacy"));
+}
+
+void SimPhoneTest::everyLayoutReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("phone");
+    QTest::addColumn<QByteArray>("layout");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<int>("expectedLayout");
+    QTest::addColumn<bool>("doubleProtection");
+    const int mdinfo = int(phonebackup::BackupLayout::DescriptionFiles);
+    const int mbdb = int(phonebackup::BackupLayout::ManifestMbdb);
+    const int manifest = int(phonebackup::BackupLayout::ManifestDb);
+    QTest::newRow("legacy, default") << QByteArray("legacy") << QByteArray() << QByteArray() << mdinfo << false;
+    QTest::newRow("current, default") << QByteArray() << QByteArray() << QByteArray() << manifest << false;
+    QTest::newRow("legacy, mbdb") << QByteArray("legacy") << QByteArray("mbdb") << QByteArray() << mbdb << false;
+    QTest::newRow("current, mdinfo") << QByteArray() << QByteArray("mdinfo") << QByteArray() << mdinfo << false;
+    QTest::newRow("current, encrypted") << QByteArray() << QByteArray() << QByteArray("pa55 wörd") << manifest << true;
+    QTest::newRow("legacy, encrypted manifest")
+        << QByteArray("legacy") << QByteArray("manifest") << QByteArray("1234") << manifest << true;
+    // Phones of that age had no second derivation step.
+    QTest::newRow("legacy, encrypted, default")
+        << QByteArray("legacy") << QByteArray() << QByteArray("1234") << mbdb << false;
+    QTest::newRow("current, encrypted mbdb")
+        << QByteArray() << QByteArray("mbdb") << QByteArray("secret") << mbdb << false;
+}
+
+void SimPhoneTest::everyLayoutReadsBack()
+{
+    QFETCH(QByteArray, phone);
+    QFETCH(QByteArray, layout);
+    QFETCH(QByteArray, password);
+    QFETCH(int, expectedLayout);
+    QFETCH(bool, doubleProtection);
+    const QByteArray id = QCryptographicHash::hash(QTest::currentDataTag(), QCryptographicHash::Sha1).toHex();
+    if (phone.isEmpty())
+        qunsetenv("MSGDESK_SIM_PHONE");
+    else
+        qputenv("MSGDESK_SIM_PHONE", phone);
+    if (!layout.isEmpty())
+        qputenv("MSGDESK_SIM_BACKUP_LAYOUT", layout);
+    if (!password.isEmpty())
+        qputenv("MSGDESK_SIM_BACKUP_PASSWORD", password);
+    const bool legacy = phone == "legacy";
+
+    // What the simulated phone holds.
+    QTemporaryDir made;
+    QVERIFY(made.isValid());
+    QVERIFY(demodata::writePhone(made.path(), legacy ? demodata::Layout::Legacy : demodata::Layout::Modern));
+    const QByteArray madeSms = QFile::encodeName(made.filePath(QStringLiteral("sms.db")));
+    const QByteArray madeBook = QFile::encodeName(made.filePath(QStringLiteral("AddressBook.sqlitedb")));
+
+    QString message;
+    QVERIFY2(backUpFolder(id, &message), qPrintable(message));
+
+    phonebackup::PhoneBackup backup(folder(id), m_dir.path());
+    QVERIFY2(backup.isValid(), qPrintable(backup.errorString()));
+    QCOMPARE(int(backup.info().layout), expectedLayout);
+    QCOMPARE(backup.info().deviceName, QStringLiteral("Zoë's iPhone 张"));
+    QCOMPARE(backup.info().productVersion, QLatin1String(legacy ? "5.1.1" : "17.4.1"));
+    QVERIFY(backup.info().finished);
+    QCOMPARE(backup.isEncrypted(), !password.isEmpty());
+    if (!password.isEmpty()) {
+        QVERIFY(backup.needsPassword());
+        const std::optional<phonebackup::KeyBag> bag = backup.keyBag();
+        QVERIFY(bag);
+        QCOMPARE(bag->iterations, 16u);
+        QCOMPARE(bag->hasDoubleProtection(), doubleProtection);
+        // The data files themselves are no databases any more.
+        const backupbuilder::Layout written = expectedLayout == int(phonebackup::BackupLayout::ManifestDb)
+                                                  ? backupbuilder::Layout::ManifestDb
+                                                  : backupbuilder::Layout::ManifestMbdb;
+        const QString stored = backupbuilder::dataPath(written, folder(id), phonebackup::PhoneBackup::kHomeDomain,
+                                                       phonebackup::PhoneBackup::kMessagesPath);
+        QFile storedFile(stored);
+        QVERIFY(storedFile.open(QIODevice::ReadOnly));
+        QVERIFY(!storedFile.read(16).startsWith("SQLite format 3"));
+        QCOMPARE(backup.unlock(password + "x"), phonebackup::UnlockResult::WrongPassword);
+        QVERIFY(backup.needsPassword());
+        QCOMPARE(backup.unlock(password), phonebackup::UnlockResult::Unlocked);
+    }
+    QVERIFY(backup.isUnlocked());
+
+    const phonebackup::PhoneDatabases dbs = backup.phoneDatabases();
+    QVERIFY2(dbs.error.isEmpty(), qPrintable(dbs.error));
+    QVERIFY2(dbs.warnings.isEmpty(), qPrintable(dbs.warnings.join(QLatin1Char('\n'))));
+    const QByteArray sms = QFile::encodeName(dbs.messages.path);
+    const QByteArray book = QFile::encodeName(dbs.addressBook.path);
+    QCOMPARE(messageDbKind(sms), QLatin1String(legacy ? "legacy" : "current"));
+    QCOMPARE(addressBookKind(book), QLatin1String(legacy ? "legacy" : "current"));
+    const auto sameAnswers = [](const QByteArray& read, const QByteArray& original, const QList<const char*>& queries) {
+        for (const char* query : queries) {
+            const QString answer = cell(read, query);
+            QVERIFY2(answer != QLatin1String("<error>"), query);
+            QCOMPARE(answer, cell(original, query));
+        }
+    };
+    sameAnswers(
+        sms, madeSms,
+        {"SELECT count(*) FROM message", "SELECT sum(length(text)) FROM message", "SELECT max(date) FROM message"});
+    if (QTest::currentTestFailed())
+        return;
+    sameAnswers(book, madeBook, {"SELECT count(*) FROM ABPerson", "SELECT count(*) FROM ABMultiValue"});
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(cell(sms, "SELECT count(*) FROM message").toInt() > 1000);
+}
+
+void SimPhoneTest::encryptedBackupUpdatesInPlace()
+{
+    // The phone says that it encrypts, as soon as it does.
+    QVERIFY(linkUp);
+    QVERIFY(!deviceEncryptsBackups(&m_link));
+    qputenv("MSGDESK_SIM_BACKUP_PASSWORD", "secret");
+    QVERIFY(deviceEncryptsBackups(&m_link));
+    QVERIFY(!deviceEncryptsBackups(nullptr));
+
+    const QByteArray id = "e0c0ded0e0c0ded0e0c0ded0e0c0ded0e0c0ded0";
+    qputenv("MSGDESK_SIM_BACKUP_LAYOUT", "manifest");
+    QString message;
+    QVERIFY2(backUpFolder(id, &message), qPrintable(message));
+    const QString marker = folder(id) + QStringLiteral("/kept-by-the-user");
+    QFile markerFile(marker);
+    QVERIFY(markerFile.open(QIODevice::WriteOnly));
+    markerFile.close();
+
+    // The same folder again, now from the current phone: replaced, not started afresh.
+    qunsetenv("MSGDESK_SIM_PHONE");
+    QVERIFY2(backUpFolder(id, &message), qPrintable(message));
+    QVERIFY(QFile::exists(marker));
+    phonebackup::PhoneBackup::forgetKeys();
+    phonebackup::PhoneBackup backup(folder(id), m_dir.path());
+    QVERIFY2(backup.isValid(), qPrintable(backup.errorString()));
+    QVERIFY(backup.needsPassword());
+    QCOMPARE(backup.unlock("secret"), phonebackup::UnlockResult::Unlocked);
+    const phonebackup::PhoneDatabases dbs = backup.phoneDatabases();
+    QVERIFY2(dbs.error.isEmpty(), qPrintable(dbs.error));
+    QCOMPARE(messageDbKind(QFile::encodeName(dbs.messages.path)), QStringLiteral("current"));
+    QCOMPARE(addressBookKind(QFile::encodeName(dbs.addressBook.path)), QStringLiteral("current"));
+
+    // A gate holds the encrypted run too, and a stop keeps the catalogue that opens.
+    const QString gate = m_dir.filePath(QStringLiteral("encrypted-gate"));
+    QFile gateFile(gate);
+    QVERIFY(gateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    gateFile.close();
+    qputenv("MSGDESK_SIM_BACKUP_GATE", QFile::encodeName(gate));
+    BackupRun run;
+    run.setToolsFolder(QStringLiteral(MSGDESK_SIMPHONE_DIR));
+    run.setBackupRoot(root());
+    QStringList lines;
+    connect(&run, &BackupRun::output, this, [&lines](const QString& line) { lines.append(line); });
+    QSignalSpy done(&run, &BackupRun::finished);
+    QVERIFY(run.start(id));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !lines.isEmpty() && lines.constLast().startsWith(QLatin1String("Paused before step 1 of ")), 60000);
+    run.cancel();
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    phonebackup::PhoneBackup::forgetKeys();
+    phonebackup::PhoneBackup again(folder(id), m_dir.path());
+    QCOMPARE(again.unlock("secret"), phonebackup::UnlockResult::Unlocked);
+    QCOMPARE(messageDbKind(QFile::encodeName(again.phoneDatabases().messages.path)), QStringLiteral("current"));
+}
+
+void SimPhoneTest::refusedSettings_data()
+{
+    QTest::addColumn<QByteArray>("layout");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("rounds");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("unknown layout") << QByteArray("itunes") << QByteArray() << QByteArray()
+                                    << QStringLiteral("Unknown backup layout \"itunes\"");
+    QTest::newRow("encrypted description files")
+        << QByteArray("mdinfo") << QByteArray("secret") << QByteArray()
+        << QStringLiteral("Backups of description and data files cannot be encrypted");
+    QTest::newRow("no rounds") << QByteArray("manifest") << QByteArray("secret") << QByteArray("0")
+                               << QStringLiteral("Not a number of rounds: \"0\"");
+    QTest::newRow("rounds not a number") << QByteArray("manifest") << QByteArray("secret") << QByteArray("many")
+                                         << QStringLiteral("Not a number of rounds: \"many\"");
+}
+
+void SimPhoneTest::refusedSettings()
+{
+    QFETCH(QByteArray, layout);
+    QFETCH(QByteArray, password);
+    QFETCH(QByteArray, rounds);
+    QFETCH(QString, said);
+    qputenv("MSGDESK_SIM_BACKUP_LAYOUT", layout);
+    if (!password.isEmpty())
+        qputenv("MSGDESK_SIM_BACKUP_PASSWORD", password);
+    if (!rounds.isEmpty())
+        qputenv("MSGDESK_SIM_BACKUP_ROUNDS", rounds);
+    const QByteArray id = QCryptographicHash::hash(QTest::currentDataTag(), QCryptographicHash::Sha1).toHex();
+
+    BackupRun run;
+    run.setToolsFolder(QStringLiteral(MSGDESK_SIMPHONE_DIR));
+    run.setBackupRoot(root());
+    QStringList lines;
+    connect(&run, &BackupRun::output, this, [&lines](const QString& line) { lines.append(line); });
+    QSignalSpy done(&run, &BackupRun::finished);
+    QVERIFY(run.start(id));
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.at(0).at(0).toBool(), false);
+    QVERIFY2(lines.contains(QStringLiteral("ERROR: ") + said), qPrintable(lines.join(QLatin1Char('\n'))));
+    // Nothing was written for a run that never began.
+    QVERIFY(!QFileInfo::exists(folder(id)));
 }
 
 QTEST_GUILESS_MAIN(SimPhoneTest)

@@ -462,6 +462,8 @@ bool writeBackup(const QString& folder, const QList<PhoneFile>& files, const Opt
         }
         stored.append(s);
     }
+    if (options.beforeCatalogue && !options.beforeCatalogue())
+        return fail(error, QStringLiteral("stopped before the catalogue"));
 
     switch (options.layout) {
     case Layout::DescriptionFiles:

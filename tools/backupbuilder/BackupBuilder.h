@@ -85,6 +85,9 @@ struct Options
     // Called before each file is written with its index and the number of
     // files; false stops the run there (writeBackup then returns false).
     std::function<bool(int index, int count)> beforeFile;
+    // Called once after the files, before the catalogue and the lists;
+    // false stops the run there.
+    std::function<bool()> beforeCatalogue;
 };
 
 bool writeBackup(const QString& folder, const QList<PhoneFile>& files, const Options& options,
