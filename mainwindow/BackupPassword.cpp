@@ -129,7 +129,7 @@ void BackupPassword::startUnlock()
     m_job = std::make_unique<UnlockJob>(*bag, password);
     phonebackup::crypto::wipe(password);
     typed.fill(QChar(0));
-    m_password->clear();
+    wipeField();
     connect(m_job.get(), &UnlockJob::progress, m_progress, &QProgressBar::setValue);
     connect(m_job.get(), &UnlockJob::finished, this, &BackupPassword::unlockFinished);
 
@@ -171,9 +171,16 @@ void BackupPassword::askAgain(const QString& message)
     m_progress->hide();
     m_message->setText(message);
     m_password->setEnabled(true);
-    m_password->clear();
+    wipeField();
     m_ok->setEnabled(false);
     m_password->setFocus();
+}
+
+void BackupPassword::wipeField()
+{
+    // setText, unlike clear(), also drops the field's undo steps, which
+    // would hold what was typed.
+    m_password->setText(QString());
 }
 
 void BackupPassword::reject()
@@ -186,7 +193,7 @@ void BackupPassword::reject()
         m_job.reset();
         m_progress->hide();
     }
-    m_password->clear();
+    wipeField();
     QDialog::reject();
 }
 

@@ -56,6 +56,7 @@ private:
     void unlockFinished(phonebackup::UnlockResult result, const phonebackup::UnlockedKeys& keys,
                         const QString& error);
     void askAgain(const QString& message);
+    void wipeField();
     void retranslate();
 
     phonebackup::PhoneBackup* m_backup = nullptr;
