@@ -16,8 +16,10 @@
 #include "DeviceBinding.h"
 #include "DeviceFetch.h"
 #include "DeviceLink.h"
+#include "DialogDriver.h"
 #include "MainWindowHarness.h"
 #include "MessageStore.h"
+#include "PhoneBackup.h"
 
 #include <QApplication>
 #include <QLibrary>
@@ -113,6 +115,8 @@ private slots:
     void unpairedPhoneGivesNoReportAndNoInfoFile();
     void notificationServiceFailingOnceStillLinks();
     void attachedAgainWhileBackupStopsLinksAgain();
+    // Last: the phone's backup stays encrypted afterwards.
+    void encryptedPhoneIsUnlockedThroughThePasswordDialog();
 
 private:
     void attach() { m_control(1); }
@@ -702,6 +706,56 @@ void DeviceLinkTest::attachedAgainWhileBackupStopsLinksAgain()
     QCOMPARE(phoneLoadCount, 1);
     QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
     QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
+}
+
+void DeviceLinkTest::encryptedPhoneIsUnlockedThroughThePasswordDialog()
+{
+    const int messages = messageRows(phoneDatabase("sms.db"));
+    removeAndWait();
+    qputenv("MSGDESK_SIM_BACKUP_PASSWORD", "1234");
+    phonebackup::PhoneBackup::forgetKeys();
+
+    // Cancel: the phone stays linked without data, and nothing is said.
+    driver::answerPasswords({QString()}, nullptr);
+    int runs = m_runsFinished;
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, runs + 1, 60000);
+    QCOMPARE(m_runResults.last(), true);
+    QCOMPARE(phoneLoadCount, 0);
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(summary(), QStringLiteral("SMS:0\nContact:0\niPhone Serial:No device"));
+    QCOMPARE(harness::shownTexts(), QStringList());
+
+    // A wrong password, then the right one.
+    removeAndWait();
+    QStringList said;
+    driver::answerPasswords({QStringLiteral("0000"), QStringLiteral("1234")}, &said);
+    runs = m_runsFinished;
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, runs + 1, 60000);
+    qunsetenv("MSGDESK_SIM_BACKUP_PASSWORD");
+    QCOMPARE(said.size(), 1);
+    QCOMPARE(phoneLoadCount, 1);
+    QCOMPARE(summary().section(QLatin1Char('\n'), 0, 1), summaryOf(messages, kDemoContacts).section(QLatin1Char('\n'), 0, 1));
+    m_win->list()->setCurrentRow(0);
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    const QRegularExpression number(QStringLiteral("^\\+?[0-9-]+$"));
+    bool named = false;
+    for (const QString& name : m_win->conversationNames())
+        named = named || !number.match(name).hasMatch();
+    QVERIFY2(named, qPrintable(m_win->conversationNames().join(QLatin1Char('|'))));
+
+    // The next link reads the phone again without asking.
+    bool askedAgain = false;
+    QTimer* guard = driver::whenModal(driver::isPasswordDialog, [&askedAgain](QWidget* modal) {
+        askedAgain = true;
+        driver::click(modal, QStringLiteral("cancelButton"));
+    });
+    attach();
+    waitForReports(1);
+    QTRY_VERIFY(!m_win->conversationRows().isEmpty());
+    delete guard;
+    QVERIFY(!askedAgain);
 }
 
 int main(int argc, char** argv)
