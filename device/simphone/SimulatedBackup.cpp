@@ -4,9 +4,10 @@
 // is written beside its old version and renamed over it, the catalogue and
 // the status files come last, and files the phone no longer has go after
 // that. A backup stopped at any moment is therefore still a readable backup,
-// old or new file by file (an encrypted one gets new file keys at every run,
-// so there the files replaced before the stop wait for the next run's
-// catalogue).
+// old or new file by file. An encrypted backup keeps its keys from run to
+// run, as a phone does, so the earlier catalogue still opens every file the
+// run has not changed; a file whose content changed opens only with the
+// catalogue of the run that wrote it.
 //
 //   MSGDESK_BACKUP_ROOT         the backup root (default: the user's data
 //                               folder + "/Apple Computer/MobileSync/Backup")
@@ -212,6 +213,7 @@ int main(int argc, char* argv[])
     options.device = deviceInfo();
     options.password = QByteArray::fromStdString(simphone::backupPassword());
     options.encrypted = !options.password.isEmpty();
+    options.keepKeys = true;
     QString error;
     const std::optional<Layout> layout = backupLayout(options.encrypted, &error);
     if (!layout)

@@ -510,7 +510,7 @@ void SimPhoneTest::everyLayoutReadsBack()
 void SimPhoneTest::encryptedBackupUpdatesInPlace()
 {
     // The phone says that it encrypts, as soon as it does.
-    QVERIFY(linkUp);
+    QTRY_VERIFY_WITH_TIMEOUT(linkUp && m_link.device.load(), 20000);
     QVERIFY(!deviceEncryptsBackups(&m_link));
     qputenv("MSGDESK_SIM_BACKUP_PASSWORD", "secret");
     QVERIFY(deviceEncryptsBackups(&m_link));
@@ -539,10 +539,13 @@ void SimPhoneTest::encryptedBackupUpdatesInPlace()
     QCOMPARE(messageDbKind(QFile::encodeName(dbs.messages.path)), QStringLiteral("current"));
     QCOMPARE(addressBookKind(QFile::encodeName(dbs.addressBook.path)), QStringLiteral("current"));
 
-    // A gate holds the encrypted run too, and a stop keeps the catalogue that opens.
+    // The phone keeps its keys: a run of the same phone stopped between
+    // files leaves a backup that the earlier catalogue still opens whole.
+    const QByteArray bagUuid = backup.keyBag()->uuid;
     const QString gate = m_dir.filePath(QStringLiteral("encrypted-gate"));
     QFile gateFile(gate);
     QVERIFY(gateFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    gateFile.write("3");
     gateFile.close();
     qputenv("MSGDESK_SIM_BACKUP_GATE", QFile::encodeName(gate));
     BackupRun run;
@@ -553,14 +556,34 @@ void SimPhoneTest::encryptedBackupUpdatesInPlace()
     QSignalSpy done(&run, &BackupRun::finished);
     QVERIFY(run.start(id));
     QTRY_VERIFY_WITH_TIMEOUT(
-        !lines.isEmpty() && lines.constLast().startsWith(QLatin1String("Paused before step 1 of ")), 60000);
+        !lines.isEmpty() && lines.constLast().startsWith(QLatin1String("Paused before step 4 of ")), 60000);
+    QVERIFY(lines.contains(QStringLiteral("Receiving file 2 of %1: Library/SMS/sms.db")
+                               .arg(lines.constLast().section(QLatin1Char(' '), -1).toInt() - 1)));
     run.cancel();
     QVERIFY(done.wait(60000));
     QCOMPARE(done.at(0).at(0).toBool(), false);
+    qunsetenv("MSGDESK_SIM_BACKUP_GATE");
     phonebackup::PhoneBackup::forgetKeys();
-    phonebackup::PhoneBackup again(folder(id), m_dir.path());
-    QCOMPARE(again.unlock("secret"), phonebackup::UnlockResult::Unlocked);
-    QCOMPARE(messageDbKind(QFile::encodeName(again.phoneDatabases().messages.path)), QStringLiteral("current"));
+    {
+        phonebackup::PhoneBackup stopped(folder(id), m_dir.path());
+        QCOMPARE(stopped.keyBag()->uuid, bagUuid);
+        QCOMPARE(stopped.unlock("secret"), phonebackup::UnlockResult::Unlocked);
+        const phonebackup::PhoneDatabases read = stopped.phoneDatabases();
+        QVERIFY2(read.error.isEmpty(), qPrintable(read.error));
+        QCOMPARE(messageDbKind(QFile::encodeName(read.messages.path)), QStringLiteral("current"));
+        QCOMPARE(addressBookKind(QFile::encodeName(read.addressBook.path)), QStringLiteral("current"));
+    }
+
+    // A new password cannot open the old keys: the phone makes new ones.
+    qputenv("MSGDESK_SIM_BACKUP_PASSWORD", "changed");
+    QVERIFY2(backUpFolder(id, &message), qPrintable(message));
+    phonebackup::PhoneBackup::forgetKeys();
+    phonebackup::PhoneBackup renewed(folder(id), m_dir.path());
+    QVERIFY(renewed.keyBag()->uuid != bagUuid);
+    QCOMPARE(renewed.unlock("secret"), phonebackup::UnlockResult::WrongPassword);
+    QCOMPARE(renewed.unlock("changed"), phonebackup::UnlockResult::Unlocked);
+    QVERIFY2(renewed.phoneDatabases().error.isEmpty(), qPrintable(renewed.phoneDatabases().error));
+    QCOMPARE(messageDbKind(QFile::encodeName(renewed.phoneDatabases().messages.path)), QStringLiteral("current"));
 }
 
 void SimPhoneTest::refusedSettings_data()

@@ -2,7 +2,8 @@
 // password, a wrong one said so, keys kept for the run, the files read
 // decrypted into a private folder that goes with the object (and at program
 // end, and after a crash at the next start), no key or password in that
-// folder or in the output, and each bad input with its message.
+// folder or in the output, each bad input with its message, and a backup
+// written again over itself with the keys it had.
 
 #include "BackupBuilder.h"
 #include "BackupCrypto.h"
@@ -72,6 +73,8 @@ private slots:
     void damagedKeyBagOrCatalogueKey();
     void privateFolderGoesAtProgramEnd();
     void staleFoldersAreSwept();
+    void earlierKeysAreKept_data();
+    void earlierKeysAreKept();
 
 private:
     QString folder() const { return m_dir.filePath(QStringLiteral("Backup/") + QLatin1String(kId)); }
@@ -513,6 +516,68 @@ void EncryptedTest::staleFoldersAreSwept()
     QCOMPARE(readFile(live.filePath(QStringLiteral("sms.db"))), QByteArray("in use"));
     live.remove();
     QVERIFY(!QFileInfo::exists(live.path()));
+}
+
+void EncryptedTest::earlierKeysAreKept_data()
+{
+    QTest::addColumn<Layout>("layout");
+    QTest::addColumn<bool>("doubleProtection");
+    QTest::newRow("Manifest.db") << Layout::ManifestDb << true;
+    QTest::newRow("Manifest.mbdb") << Layout::ManifestMbdb << false;
+}
+
+void EncryptedTest::earlierKeysAreKept()
+{
+    QFETCH(Layout, layout);
+    QFETCH(bool, doubleProtection);
+    const QString manifestPlist = folder() + QStringLiteral("/Manifest.plist");
+    const QString smsFile =
+        backupbuilder::dataPath(layout, folder(), PhoneBackup::kHomeDomain, PhoneBackup::kMessagesPath);
+    const auto write = [&](const QByteArray& password, bool keepKeys) {
+        backupbuilder::Options options;
+        options.layout = layout;
+        options.encrypted = true;
+        options.password = password;
+        options.doubleProtectionIterations = doubleProtection ? 16 : 0;
+        options.keepKeys = keepKeys;
+        QString error;
+        QVERIFY2(backupbuilder::writeBackup(folder(), samplePhone(&m_smsMain, &m_smsWal), options, &error),
+                 qPrintable(error));
+    };
+
+    // Fresh keys at every run unless they are kept.
+    write(kPassword, false);
+    const QByteArray firstBag = plistData(manifestPlist, "BackupKeyBag");
+    write(kPassword, false);
+    const QByteArray bag = plistData(manifestPlist, "BackupKeyBag");
+    QVERIFY(!firstBag.isEmpty());
+    QVERIFY(bag != firstBag);
+
+    // Kept, an unchanged file keeps its stored bytes: the earlier catalogue
+    // opens it at every moment of the run.
+    write(kPassword, true);
+    QCOMPARE(plistData(manifestPlist, "BackupKeyBag"), bag);
+    const QByteArray keptSms = readFile(smsFile);
+    QVERIFY(!keptSms.startsWith("SQLite format 3"));
+    write(kPassword, true);
+    QCOMPARE(plistData(manifestPlist, "BackupKeyBag"), bag);
+    QCOMPARE(readFile(smsFile), keptSms);
+    {
+        PhoneBackup backup(folder(), base());
+        QCOMPARE(backup.unlock(kPassword), UnlockResult::Unlocked);
+        const QString sms = backup.locateFile(PhoneBackup::kHomeDomain, PhoneBackup::kMessagesPath);
+        QVERIFY2(!sms.isEmpty(), qPrintable(backup.lastError()));
+        QCOMPARE(readFile(sms), m_smsMain);
+    }
+
+    // A password that does not open the earlier bag makes new keys.
+    PhoneBackup::forgetKeys();
+    write("another password", true);
+    QVERIFY(plistData(manifestPlist, "BackupKeyBag") != bag);
+    PhoneBackup backup(folder(), base());
+    QCOMPARE(backup.unlock(kPassword), UnlockResult::WrongPassword);
+    QCOMPARE(backup.unlock("another password"), UnlockResult::Unlocked);
+    QCOMPARE(readFile(backup.locateFile(PhoneBackup::kHomeDomain, PhoneBackup::kMessagesPath)), m_smsMain);
 }
 
 // The child of privateFolderGoesAtProgramEnd: unlocks, decrypts, prints the

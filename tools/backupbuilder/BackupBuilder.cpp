@@ -1,6 +1,7 @@
 #include "BackupBuilder.h"
 
 #include "BackupCrypto.h"
+#include "BackupInfo.h"
 #include "FileChecks.h"
 #include "KeyBag.h"
 #include "MbdbCatalogue.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMessageAuthenticationCode>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -102,6 +104,8 @@ struct Encryption
     QMap<quint32, QByteArray> classKeys;
     QByteArray manifestKey;       // plain
     QByteArray storedManifestKey; // class + wrapped, as Manifest.plist holds it
+    // File keys come from the class key and the file's name, not at random.
+    bool stableFileKeys = false;
 
     ~Encryption()
     {
@@ -116,10 +120,52 @@ struct Encryption
         const std::optional<QByteArray> wrapped = crypto::aesKeyWrap(classKeys.value(protectionClass), key);
         return wrapped ? littleEndianClass(protectionClass) + *wrapped : QByteArray();
     }
+
+    QByteArray fileKey(const PhoneFile& file) const
+    {
+        if (!stableFileKeys)
+            return crypto::randomBytes(32);
+        return QMessageAuthenticationCode::hash(fileId(file.domain, file.relativePath).toLatin1(),
+                                                classKeys.value(file.protectionClass), QCryptographicHash::Sha256);
+    }
 };
 
-bool makeEncryption(const Options& options, Encryption* out, QString* error)
+// The keys of the encrypted backup already in `folder`, when the password
+// opens them; false leaves *out as it was.
+bool takeEarlierKeys(const QString& folder, const QByteArray& password, Encryption* out)
 {
+    const std::optional<phonebackup::BackupInfo> info = phonebackup::readBackupInfo(folder);
+    if (!info || !info->encrypted || info->keyBag.isEmpty())
+        return false;
+    const std::optional<phonebackup::KeyBag> bag = phonebackup::KeyBag::parse(info->keyBag);
+    phonebackup::UnlockedKeys keys;
+    if (!bag || phonebackup::unlockKeyBag(*bag, password, &keys) != phonebackup::UnlockResult::Unlocked)
+        return false;
+    QMap<quint32, QByteArray> classKeys;
+    for (quint32 cls = kFirstClass; cls <= kLastClass; ++cls) {
+        const QByteArray key = keys.classKey(cls);
+        if (key.size() != 32)
+            return false;
+        classKeys.insert(cls, key);
+    }
+    std::optional<QByteArray> manifestKey;
+    if (!info->manifestKey.isEmpty()) {
+        manifestKey = keys.unwrapStoredKey(info->manifestKey);
+        if (!manifestKey)
+            return false;
+    }
+    out->bag = *bag;
+    out->classKeys = classKeys;
+    out->manifestKey = manifestKey ? *manifestKey : crypto::randomBytes(32);
+    out->storedManifestKey = manifestKey ? info->manifestKey : out->storedKey(kManifestClass, out->manifestKey);
+    return !out->storedManifestKey.isEmpty();
+}
+
+bool makeEncryption(const QString& folder, const Options& options, Encryption* out, QString* error)
+{
+    out->stableFileKeys = options.keepKeys;
+    if (options.keepKeys && takeEarlierKeys(folder, options.password, out))
+        return true;
     phonebackup::KeyBag& bag = out->bag;
     bag.version = options.doubleProtectionIterations > 0 ? 4 : 3;
     bag.type = 1; // a backup bag
@@ -176,7 +222,7 @@ bool storeFile(const PhoneFile& file, const Encryption* encryption, StoredFile* 
         out->bytes = file.content;
         return true;
     }
-    QByteArray key = crypto::randomBytes(32);
+    QByteArray key = encryption->fileKey(file);
     const std::optional<QByteArray> cipher = crypto::aesCbcEncrypt(key, file.content);
     out->storedKey = encryption->storedKey(file.protectionClass, key);
     crypto::wipe(key);
@@ -437,7 +483,7 @@ bool writeBackup(const QString& folder, const QList<PhoneFile>& files, const Opt
     std::unique_ptr<Encryption> encryption;
     if (options.encrypted) {
         encryption = std::make_unique<Encryption>();
-        if (!makeEncryption(options, encryption.get(), error))
+        if (!makeEncryption(folder, options, encryption.get(), error))
             return false;
     }
 

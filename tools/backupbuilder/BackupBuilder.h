@@ -75,6 +75,14 @@ struct Options
     quint32 doubleProtectionIterations = 16;
     // False: Manifest.db stays plain in an encrypted backup (iOS 10.0, 10.1).
     bool encryptManifestDb = true;
+    // True: an encrypted backup already in the folder that the password
+    // opens keeps its key bag, class keys and catalogue key, and every file
+    // key comes from its class key and the file's name, as a phone keeps
+    // its keys from one backup to the next. An unchanged file then keeps
+    // its stored bytes, so the earlier catalogue opens it at every moment
+    // of the run. Costs one unlock of the earlier bag. Without such a
+    // backup, fresh keys as usual.
+    bool keepKeys = false;
 
     bool writeInfoPlist = true;
     bool writeStatusPlist = true;
