@@ -73,7 +73,7 @@ BackupPassword::BackupPassword(QWidget* parent) : QDialog(parent)
     m_cancel->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &BackupPassword::startUnlock);
     connect(m_cancel, &QPushButton::clicked, this, &BackupPassword::reject);
-    connect(m_password, &QLineEdit::textChanged, m_message, [this] {
+    connect(m_password, &QLineEdit::textChanged, this, [this] {
         if (!isDeriving())
             m_ok->setEnabled(!m_password->text().isEmpty());
     });
