@@ -22,29 +22,36 @@ namespace {
 
 const int kFolderRole = Qt::UserRole;
 
+// Twice the size it is shown at, so that it stays sharp on dense screens.
+QPixmap lockPixmap(const QColor& colour)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, 1.6));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath shackle;
+    shackle.moveTo(5, 8);
+    shackle.lineTo(5, 5.5);
+    shackle.arcTo(QRectF(5, 2, 6, 6), 180, -180);
+    shackle.lineTo(11, 8);
+    painter.drawPath(shackle);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(3, 7.5, 10, 7), 1.5, 1.5);
+    return pixmap;
+}
+
 // Drawn rather than loaded: the dialog needs no resource bundle to show it.
+// White on the selected row, where the skin's colour would vanish.
 QIcon lockIcon()
 {
     static const QIcon icon = [] {
-        // Twice the size it is shown at, so that it stays sharp on dense screens.
-        QPixmap pixmap(32, 32);
-        pixmap.setDevicePixelRatio(2);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QColor colour(0x0e, 0x74, 0x90);
-        painter.setPen(QPen(colour, 1.6));
-        painter.setBrush(Qt::NoBrush);
-        QPainterPath shackle;
-        shackle.moveTo(5, 8);
-        shackle.lineTo(5, 5.5);
-        shackle.arcTo(QRectF(5, 2, 6, 6), 180, -180);
-        shackle.lineTo(11, 8);
-        painter.drawPath(shackle);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawRoundedRect(QRectF(3, 7.5, 10, 7), 1.5, 1.5);
-        return QIcon(pixmap);
+        QIcon lock(lockPixmap(QColor(0x0e, 0x74, 0x90)));
+        lock.addPixmap(lockPixmap(Qt::white), QIcon::Selected);
+        return lock;
     }();
     return icon;
 }
@@ -218,6 +225,7 @@ QTreeWidgetItem* BackupChooser::addBackup(const phonebackup::BackupInfo& info)
         state << tr("incomplete");
     item->setText(StateColumn, state.join(QStringLiteral(", ")));
     item->setToolTip(DeviceColumn, QDir::toNativeSeparators(info.folder));
+    item->setSizeHint(DeviceColumn, QSize(0, rowHeight()));
     return item;
 }
 
@@ -228,6 +236,13 @@ void BackupChooser::addDamaged(const QString& error)
     item->setToolTip(DeviceColumn, error);
     item->setFlags(Qt::NoItemFlags);
     item->setFirstColumnSpanned(true);
+    item->setSizeHint(DeviceColumn, QSize(0, rowHeight()));
+}
+
+int BackupChooser::rowHeight() const
+{
+    // Airier rows than a plain list's: the rows are few and meant to be read.
+    return m_list->fontMetrics().height() + 10;
 }
 
 void BackupChooser::chooseFolder()
@@ -258,7 +273,7 @@ void BackupChooser::updateState()
     m_open->setEnabled(!selected.isEmpty() && (selected.first()->flags() & Qt::ItemIsSelectable));
     bool any = false;
     for (int i = 0; i < m_list->topLevelItemCount() && !any; ++i)
-        any = m_list->topLevelItem(i)->flags() & Qt::ItemIsSelectable;
+        any = m_list->topLevelItem(i)->flags().testFlag(Qt::ItemIsSelectable);
     m_list->setVisible(m_list->topLevelItemCount() > 0);
     m_empty->setVisible(!any);
 }

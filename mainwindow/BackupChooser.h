@@ -54,6 +54,7 @@ private:
     QTreeWidgetItem* addBackups(const QStringList& roots);
     QTreeWidgetItem* addBackup(const phonebackup::BackupInfo& info);
     void addDamaged(const QString& error);
+    int rowHeight() const;
     void chooseFolder();
     void openSelected();
     void choose(const QString& folder);

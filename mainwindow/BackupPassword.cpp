@@ -61,7 +61,7 @@ BackupPassword::BackupPassword(QWidget* parent) : QDialog(parent)
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(true);
     m_progress->hide();
-    // The bar comes and goes; the buttons should not jump when it does.
+    // The bar comes and goes; the field above it should not jump when it does.
     QSizePolicy keep = m_progress->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
     m_progress->setSizePolicy(keep);
@@ -73,23 +73,23 @@ BackupPassword::BackupPassword(QWidget* parent) : QDialog(parent)
     m_cancel->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &BackupPassword::startUnlock);
     connect(m_cancel, &QPushButton::clicked, this, &BackupPassword::reject);
-    connect(m_password, &QLineEdit::textChanged, m_message, [this] {
+    connect(m_password, &QLineEdit::textChanged, this, [this] {
         if (!isDeriving())
             m_ok->setEnabled(!m_password->text().isEmpty());
     });
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_progress, 1);
-    buttons->addSpacing(12);
+    buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
     layout->addWidget(m_backupLine);
-    layout->addSpacing(6);
+    layout->addSpacing(8);
     layout->addWidget(m_prompt);
     layout->addWidget(m_password);
     layout->addWidget(m_message);
+    layout->addWidget(m_progress);
     layout->addStretch(1);
     layout->addLayout(buttons);
     m_ok->setEnabled(false);
@@ -123,12 +123,11 @@ void BackupPassword::startUnlock()
         askAgain(m_backup->errorString());
         return;
     }
-    QString typed = m_password->text();
-    QByteArray password = typed.toUtf8();
-    // The job keeps its own copy; ours and the field's go at once.
+    QByteArray password = m_password->text().toUtf8();
+    // The job keeps its own copy and wipes it when done; ours is wiped at
+    // once and the field is emptied.
     m_job = std::make_unique<UnlockJob>(*bag, password);
     phonebackup::crypto::wipe(password);
-    typed.fill(QChar(0));
     wipeField();
     connect(m_job.get(), &UnlockJob::progress, m_progress, &QProgressBar::setValue);
     connect(m_job.get(), &UnlockJob::finished, this, &BackupPassword::unlockFinished);
