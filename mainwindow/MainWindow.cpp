@@ -86,6 +86,21 @@ QString phoneBackupFolder(const QString& root, const QByteArray& identifier)
     return folder + QString::fromUtf8(identifier);
 }
 
+// A read of a phone's databases inside one of its backups. They are never
+// changed: deletes work in ".sms" files only.
+SourceRequest phoneDatabasesRequest(const QByteArray& messages, const QByteArray& messagesWal, const QByteArray& book,
+                                    const QByteArray& bookWal)
+{
+    SourceRequest request;
+    request.messagesPath = messages;
+    request.messagesWal = messagesWal;
+    request.access = StoreAccess::ReadOnly;
+    request.names = SourceRequest::Names::FromPhoneBook;
+    request.bookPath = book;
+    request.bookWal = bookWal;
+    return request;
+}
+
 // The text of a phone backup's row: its device name and backup day (the
 // time of day is in the row's tool tip).
 QString phoneBackupRowText(const phonebackup::BackupInfo& info)
@@ -276,8 +291,10 @@ bool MainWindow::detectIphone(bool islink)
     // still works; only the phone's own database is let go before its
     // backup is read or brought up to date.
     const bool backupOnDisplay = currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size();
-    if (!backupOnDisplay)
-        closeLastMessageDatabase();
+    // The window's own store, not whichever opened last: a read the user
+    // cancelled may still be working on a store of its own.
+    if (!backupOnDisplay && messageStore)
+        messageStore->close();
     phoneLinked = true;
     if (phoneLoadCount != 0) {
         // The phone's data is read again when its row is chosen.
@@ -297,17 +314,21 @@ bool MainWindow::detectIphone(bool islink)
     return true;
 }
 
+bool MainWindow::unlockIfNeeded(phonebackup::PhoneBackup& backup)
+{
+    if (!backup.needsPassword())
+        return true;
+    // Without its key bag no password can open it: say why instead of asking.
+    if (!backup.keyBag()) {
+        infoDialogOK(nullptr, tr("Warning"), backup.errorString());
+        return false;
+    }
+    return askBackupPassword(this, backup);
+}
+
 SourceRequest MainWindow::phoneRequest() const
 {
-    SourceRequest request;
-    request.messagesPath = messageDbPath;
-    request.messagesWal = messageWalPath;
-    // The phone's databases inside its backup are never edited.
-    request.access = StoreAccess::ReadOnly;
-    request.names = SourceRequest::Names::FromPhoneBook;
-    request.bookPath = addressBookPath;
-    request.bookWal = addressBookWalPath;
-    return request;
+    return phoneDatabasesRequest(messageDbPath, messageWalPath, addressBookPath, addressBookWalPath);
 }
 
 void MainWindow::rereadPhone()
@@ -424,7 +445,7 @@ void MainWindow::loadPhoneDatabases()
     }
     // A phone with backup encryption on makes encrypted backups: its
     // password opens them. Cancel leaves the phone without data, quietly.
-    if (backup->needsPassword() && !askBackupPassword(this, *backup))
+    if (!unlockIfNeeded(*backup))
         return;
     const phonebackup::PhoneDatabases databases = backup->phoneDatabases();
     if (!databases.error.isEmpty()) {
@@ -442,6 +463,9 @@ void MainWindow::loadPhoneDatabases()
     addressBookPath = databases.addressBook.path.toUtf8();
     addressBookWalPath = databases.addressBook.walPath.toUtf8();
     databasePaths[0] = QString::fromUtf8(messageDbPath);
+    // The connection goes before the decrypted copies it may read.
+    if (messageStore)
+        messageStore->close();
     m_phoneBackup = std::move(backup);
     if (!readSource(phoneRequest()))
         return;
@@ -568,6 +592,8 @@ void MainWindow::showBackup(int r)
     if (!QFileInfo(path).isFile()) {
         infoDialogOK(nullptr, tr("Warning"), tr("The backup file does not exist any more:\n%1").arg(path));
     }
+    if (messageStore)
+        messageStore->close();
     m_shownBackup.reset();
     SourceRequest request;
     // SQLite takes UTF-8 file names on every system.
@@ -587,6 +613,8 @@ void MainWindow::showPhoneBackup(int r)
     const QString folder = databasePaths.at(r);
     // The folder on display is let go first: its decrypted copies go with it.
     detachPages();
+    if (messageStore)
+        messageStore->close();
     m_shownBackup.reset();
     auto backup = std::make_unique<phonebackup::PhoneBackup>(folder);
     if (!backup->isValid()) {
@@ -595,7 +623,7 @@ void MainWindow::showPhoneBackup(int r)
                      tr("The phone backup cannot be read:\n%1\n\n%2").arg(folder, backup->errorString()));
         return;
     }
-    if (backup->needsPassword() && !askBackupPassword(this, *backup)) {
+    if (!unlockIfNeeded(*backup)) {
         leaveSourceUnloaded();
         return;
     }
@@ -611,15 +639,7 @@ void MainWindow::showPhoneBackup(int r)
     m_shownBookWal = databases.addressBook.walPath.toUtf8();
     m_shownBackup = std::move(backup);
 
-    SourceRequest request;
-    request.messagesPath = m_shownMessages;
-    request.messagesWal = m_shownMessagesWal;
-    // A phone's backup is never changed: deletes work in ".sms" files only.
-    request.access = StoreAccess::ReadOnly;
-    request.names = SourceRequest::Names::FromPhoneBook;
-    request.bookPath = m_shownBook;
-    request.bookWal = m_shownBookWal;
-    if (!readSource(request)) {
+    if (!readSource(phoneDatabasesRequest(m_shownMessages, m_shownMessagesWal, m_shownBook, m_shownBookWal))) {
         m_shownBackup.reset();
         return;
     }

@@ -101,6 +101,10 @@ private:
     void showStores(bool deletesOffered);
     void replayLinkReports();
     SourceRequest phoneRequest() const;
+    // Asks for the password of an encrypted backup that is still locked;
+    // false when it stays locked (the user cancelled, or it cannot be
+    // unlocked: then the user is told why).
+    bool unlockIfNeeded(phonebackup::PhoneBackup& backup);
     // Writes a ".sms" backup of the databases and shows it as a new row.
     void writeSmsBackup(const QByteArray& messages, const QByteArray& messagesWal, const QByteArray& book,
                         const QByteArray& bookWal);
