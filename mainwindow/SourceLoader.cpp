@@ -154,7 +154,9 @@ void SourceLoader::placeLine()
 bool SourceLoader::load(const SourceRequest& request, std::unique_ptr<MessageStore>& messages,
                         std::unique_ptr<ContactStore>& contacts)
 {
-    Q_ASSERT(!m_loading);
+    // One read at a time: the stores are the running read's until it ends.
+    if (m_loading)
+        return false;
     auto& threads = runningReads();
     threads.erase(std::remove(threads.begin(), threads.end(), nullptr), threads.end());
     auto job = std::make_shared<ReadJob>();

@@ -67,8 +67,8 @@ public:
 
     // Reads request into the stores (made when null), returning when the
     // read is done: true with the stores filled, false when it was
-    // cancelled (then the stores are gone). Not reentrant: a caller checks
-    // isLoading() first.
+    // cancelled (then the stores are gone) or asked for while another read
+    // runs (then they stay with that read).
     bool load(const SourceRequest& request, std::unique_ptr<MessageStore>& messages,
               std::unique_ptr<ContactStore>& contacts);
 
