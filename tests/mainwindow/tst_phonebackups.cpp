@@ -85,6 +85,7 @@ private slots:
     void incompleteBackupIsReadAndSaysSo();
     void longReadShowsProgressAndHoldsInput();
     void cancelledReadLeavesNothingLoaded();
+    void closingDuringAReadClosesAfterIt();
     void copyAfterDeleteLeavesTheDeletedOut();
     void deleteErrorBoxLetsReportsThrough();
 
@@ -394,6 +395,27 @@ void PhoneBackupsTest::cancelledReadLeavesNothingLoaded()
     SourceLoader::setReadHook({});
     win.list()->setCurrentRow(2);
     QTRY_COMPARE(win.conversationRows().size(), 2);
+}
+
+void PhoneBackupsTest::closingDuringAReadClosesAfterIt()
+{
+    QSemaphore go;
+    SourceLoader::setReadHook([&go] { go.acquire(); });
+    Window win;
+    bool stillOpen = false;
+    connect(win.w->sourceLoader(), &SourceLoader::progressShown, win.w.get(), [&] {
+        win.w->close();
+        // The read has the stores: the window waits for it to let go.
+        stillOpen = win.w->isVisible();
+        go.release();
+    });
+    QSignalSpy ended(win.w->sourceLoader(), &SourceLoader::loadEnded);
+    win.list()->setCurrentRow(2);
+    QVERIFY(stillOpen);
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(ended.first().first().toBool(), false);
+    QTRY_VERIFY(!win.w->isVisible());
+    QVERIFY(shellkit::DialogSeam::shown().isEmpty());
 }
 
 void PhoneBackupsTest::copyAfterDeleteLeavesTheDeletedOut()
