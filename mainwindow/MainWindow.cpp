@@ -272,10 +272,7 @@ bool MainWindow::detectIphone(bool islink)
         m_shownBackup.reset();
         // Nothing is on display any more, so choosing the row that was on
         // display must load it again.
-        currentSourceRow = -1;
-        const QSignalBlocker blocker(ui->listWidget);
-        ui->listWidget->setCurrentRow(-1);
-        ui->listWidget->clearSelection();
+        leaveSourceUnloaded();
         return true;
     }
 

@@ -389,6 +389,18 @@ bool fillMessages(Db& db, qint64 cutoff, QString* error)
 // The contact table of a backup file: "first last" and the number without dashes.
 bool addBackupContacts(const QString& path, QString* error)
 {
+    QList<QPair<QString, QString>> rows;
+    for (const Person& p : generated().people)
+        rows.append({p.first + QLatin1Char(' ') + p.last, p.email.isEmpty() ? withoutDashes(p.bookNumber) : p.email});
+    return detail::writeBackupContacts(path, rows, error);
+}
+
+} // namespace
+
+namespace detail {
+
+bool writeBackupContacts(const QString& path, const QList<QPair<QString, QString>>& rows, QString* error)
+{
     Db db;
     if (!db.openExisting(path, error) ||
         !db.exec("create table AddressBook111(name varchar(100), tel varchar(100));", error)) {
@@ -396,20 +408,16 @@ bool addBackupContacts(const QString& path, QString* error)
     }
     sqlite3_stmt* insert = db.prepare("insert into AddressBook111 values(?, ?)", error);
     bool ok = insert && db.exec("BEGIN", error);
-    for (const Person& p : generated().people) {
+    for (const auto& row : rows) {
         if (!ok)
             break;
-        bindText(insert, 1, p.first + QLatin1Char(' ') + p.last);
-        bindText(insert, 2, p.email.isEmpty() ? withoutDashes(p.bookNumber) : p.email);
+        bindText(insert, 1, row.first);
+        bindText(insert, 2, row.second);
         ok = step(db, insert, error);
     }
     sqlite3_finalize(insert);
     return ok && db.exec("COMMIT", error);
 }
-
-} // namespace
-
-namespace detail {
 
 Pool poolFor(Lang lang)
 {

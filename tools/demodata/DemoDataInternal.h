@@ -4,6 +4,8 @@
 // numbers, the texts in five languages and a thin SQLite wrapper.
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QtGlobal>
 #include <QString>
 
@@ -73,6 +75,10 @@ void bindText(sqlite3_stmt* stmt, int index, const QString& text);
 void bindTextOrNull(sqlite3_stmt* stmt, int index, const QString& text);
 // Runs a prepared statement once; the statement is reset for the next row.
 bool step(Db& db, sqlite3_stmt* stmt, QString* error);
+
+// Creates the table AddressBook111 of a backup file and fills it with
+// (name, tel) rows, in their order.
+bool writeBackupContacts(const QString& path, const QList<QPair<QString, QString>>& rows, QString* error);
 
 // The first day of the modern phone's messages (seconds since 1970).
 qint64 modernFirstDate();

@@ -723,24 +723,14 @@ qint64 modernFirstDate()
 
 bool addModernBackupContacts(const QString& path, QString* error)
 {
-    Db db;
-    if (!db.openExisting(path, error) ||
-        !db.exec("create table AddressBook111(name varchar(100), tel varchar(100));", error)) {
-        return false;
-    }
-    sqlite3_stmt* insert = db.prepare("insert into AddressBook111 values(?, ?)", error);
-    bool ok = insert && db.exec("BEGIN", error);
+    QList<QPair<QString, QString>> rows;
     for (const BookPerson& p : kBook) {
         for (const BookValue& v : p.values) {
-            if (!ok || !v.value)
-                continue;
-            bindText(insert, 1, personName(p));
-            bindText(insert, 2, QString::fromUtf8(v.value));
-            ok = step(db, insert, error);
+            if (v.value)
+                rows.append({personName(p), QString::fromUtf8(v.value)});
         }
     }
-    sqlite3_finalize(insert);
-    return ok && db.exec("COMMIT", error);
+    return writeBackupContacts(path, rows, error);
 }
 
 } // namespace detail
