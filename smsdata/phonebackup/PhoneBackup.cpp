@@ -474,16 +474,21 @@ PhoneDatabases PhoneBackup::phoneDatabases()
                                : incomplete(QStringLiteral("it was not finished and holds no message database yet"));
         return result;
     }
-    result.warnings += d->lastNotes;
+    for (const QString& note : std::as_const(d->lastNotes))
+        result.addWarning(DatabaseWarning::UnreadableLog, note);
     if (!unfinished.isEmpty())
-        result.warnings.append(unfinished);
+        result.addWarning(DatabaseWarning::Incomplete, unfinished);
     result.addressBook = locateDatabase(kHomeDomain, kAddressBookPath);
     if (result.addressBook.isEmpty()) {
-        result.warnings.append(d->lastError.isEmpty()
-                                   ? QStringLiteral("The backup holds no address book: names cannot be shown.")
-                                   : d->lastError + QStringLiteral(" Names cannot be shown."));
+        if (d->lastError.isEmpty())
+            result.addWarning(DatabaseWarning::NoAddressBook,
+                              QStringLiteral("The backup holds no address book: names cannot be shown."));
+        else
+            result.addWarning(DatabaseWarning::UnreadableAddressBook,
+                              d->lastError + QStringLiteral(" Names cannot be shown."));
     }
-    result.warnings += d->lastNotes;
+    for (const QString& note : std::as_const(d->lastNotes))
+        result.addWarning(DatabaseWarning::UnreadableLog, note);
     return result;
 }
 

@@ -39,6 +39,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 #include <optional>
@@ -59,6 +60,19 @@ struct LocatedDatabase
     bool isEmpty() const { return path.isEmpty(); }
 };
 
+// What a warning of PhoneDatabases is about, so that callers can act on it
+// (or word it their own way) without reading its text.
+enum class DatabaseWarning {
+    // A database's write-ahead log that cannot be read.
+    UnreadableLog,
+    // The backup was not finished.
+    Incomplete,
+    // The backup lists no address book.
+    NoAddressBook,
+    // The backup lists an address book that cannot be read.
+    UnreadableAddressBook,
+};
+
 // The two databases of the phone that msgdesk shows.
 struct PhoneDatabases
 {
@@ -70,6 +84,15 @@ struct PhoneDatabases
     // incomplete backup, a missing address book ("... names cannot be
     // shown").
     QStringList warnings;
+    // What each of warnings is about: entry i belongs to warnings[i].
+    QVector<DatabaseWarning> warningCodes;
+
+    void addWarning(DatabaseWarning code, const QString& text)
+    {
+        warnings.append(text);
+        warningCodes.append(code);
+    }
+    bool hasWarning(DatabaseWarning code) const { return warningCodes.contains(code); }
 };
 
 class PhoneBackup
