@@ -17,7 +17,8 @@
 
 namespace {
 
-QString tr(const char* text)
+// Texts keep the window's translation context, where they were first said.
+QString windowTr(const char* text)
 {
     return QCoreApplication::translate("MainWindow", text);
 }
@@ -107,9 +108,9 @@ void PhoneSession::startBackup()
         // The phone went away before its report was handled (its removal is
         // on the way), or it gave no usable identifier.
         if (linkUp.load())
-            infoDialogOK(nullptr, tr("Warning"),
-                         tr("The iPhone could not be backed up: it did not tell its identifier. "
-                            "Unlock it, attach it again and confirm that this computer is trusted."));
+            infoDialogOK(nullptr, windowTr("Warning"),
+                         windowTr("The iPhone could not be backed up: it did not tell its identifier. "
+                                  "Unlock it, attach it again and confirm that this computer is trusted."));
         return;
     }
     if (!m_progress) {
@@ -118,7 +119,7 @@ void PhoneSession::startBackup()
         connect(m_run, &BackupRun::output, m_progress, &BackupProgress::appendLine);
         connect(m_progress, &BackupProgress::cancelRequested, m_run, &BackupRun::cancel);
     }
-    m_progress->setWindowTitle(tr("BackUp iPhone"));
+    m_progress->setWindowTitle(windowTr("BackUp iPhone"));
     m_progress->startRun();
     // Shown, not run: the event loop goes on and the tool's ending closes it.
     m_progress->show();
@@ -139,7 +140,7 @@ void PhoneSession::onBackupFinished(bool ok, const QString& message)
     if (!ok) {
         // The window stays linked without data; choosing the phone row or
         // the next link report tries again.
-        infoDialogOK(nullptr, tr("Warning"), message);
+        infoDialogOK(nullptr, windowTr("Warning"), message);
         return;
     }
     emit backupDone();
@@ -174,10 +175,10 @@ OpenedSource PhoneSession::locateDatabases(const SourceOpener& opener) const
     // Nothing is shown as if the phone had no messages; the user is told
     // instead and may try again.
     const QString where = source.status == OpenedSource::Status::NotReadable ? backupFolderText() : folder;
-    QString text = tr("The message database was not found in the iPhone's backup:\n%1").arg(where);
+    QString text = windowTr("The message database was not found in the iPhone's backup:\n%1").arg(where);
     if (!source.detail.isEmpty())
         text += QStringLiteral("\n\n") + source.detail;
-    infoDialogOK(nullptr, tr("Warning"), text);
+    infoDialogOK(nullptr, windowTr("Warning"), text);
     return source;
 }
 
@@ -186,7 +187,7 @@ QString PhoneSession::warningsText(const phonebackup::PhoneDatabases& databases)
     QStringList warnings;
     for (int i = 0; i < databases.warnings.size(); ++i) {
         if (databases.warningCodes.value(i) == phonebackup::DatabaseWarning::NoAddressBook)
-            warnings.append(tr("The iPhone's backup holds no address book: names cannot be shown."));
+            warnings.append(windowTr("The iPhone's backup holds no address book: names cannot be shown."));
         else
             warnings.append(databases.warnings.at(i));
     }

@@ -17,7 +17,8 @@
 
 namespace {
 
-QString tr(const char* text)
+// Texts keep the window's translation context, where they were first said.
+QString windowTr(const char* text)
 {
     return QCoreApplication::translate("MainWindow", text);
 }
@@ -68,7 +69,7 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
 {
     m_w.stack->setCurrentIndex(ListPage);
     if (!phoneBackupFolder && !QFileInfo(path).isFile())
-        infoDialogOK(nullptr, tr("Warning"), tr("The backup file does not exist any more:\n%1").arg(path));
+        infoDialogOK(nullptr, windowTr("Warning"), windowTr("The backup file does not exist any more:\n%1").arg(path));
     // The source on display is let go first: a folder's decrypted copies go
     // with it.
     detachPages();
@@ -80,8 +81,8 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
     if (!source.isOpen()) {
         leaveUnloaded();
         if (source.status != OpenedSource::Status::Cancelled)
-            infoDialogOK(nullptr, tr("Warning"),
-                         tr("The phone backup cannot be read:\n%1\n\n%2").arg(path, source.detail));
+            infoDialogOK(nullptr, windowTr("Warning"),
+                         windowTr("The phone backup cannot be read:\n%1\n\n%2").arg(path, source.detail));
         return false;
     }
     m_shown = std::move(source);
@@ -97,7 +98,7 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
     const QStringList& warnings = m_shown.databases.warnings;
     if (!warnings.isEmpty() && !m_warnedFolders.contains(path)) {
         m_warnedFolders.append(path);
-        infoDialogOK(nullptr, tr("Information"), warnings.join(QStringLiteral("\n\n")));
+        infoDialogOK(nullptr, windowTr("Information"), warnings.join(QStringLiteral("\n\n")));
     }
     return true;
 }

@@ -37,7 +37,8 @@ private:
     void verifyParallel() const;
     QString touch(const QString& name) const;
 
-    QTemporaryDir m_dir;
+    // A fresh folder for each test.
+    std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<QListWidget> m_list;
     QVector<QString> m_paths;
     std::unique_ptr<NavigationRows> m_rows;
@@ -45,7 +46,8 @@ private:
 
 void NavigationRowsTest::init()
 {
-    QVERIFY(m_dir.isValid());
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
     m_list = std::make_unique<QListWidget>();
     // The form's two rows.
     m_list->addItem(QStringLiteral("iPhone Lost"));
@@ -58,6 +60,7 @@ void NavigationRowsTest::cleanup()
 {
     m_rows.reset();
     m_list.reset();
+    m_folder.reset();
 }
 
 void NavigationRowsTest::verifyParallel() const
@@ -73,7 +76,7 @@ void NavigationRowsTest::verifyParallel() const
 
 QString NavigationRowsTest::touch(const QString& name) const
 {
-    const QString path = m_dir.filePath(name);
+    const QString path = m_folder->filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qWarning("cannot create %s", qPrintable(path));
@@ -97,7 +100,7 @@ void NavigationRowsTest::fixedRowsAndKinds()
     QSignalSpy changed(m_list.get(), &QListWidget::currentRowChanged);
     const int sms = m_rows->appendSmsFile(touch(QStringLiteral("a.sms")));
     phonebackup::BackupInfo info;
-    info.folder = m_dir.filePath(QStringLiteral("backup"));
+    info.folder = m_folder->filePath(QStringLiteral("backup"));
     info.identifier = QStringLiteral("backup");
     const int folder = m_rows->appendPhoneBackup(info);
     QCOMPARE(sms, 2);
@@ -122,8 +125,8 @@ void NavigationRowsTest::folderListingTakesSmsFilesOnly()
     touch(QStringLiteral("A.sms"));
     touch(QStringLiteral("c.SMS.txt"));
     touch(QStringLiteral("notes.txt"));
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.sms")));
-    m_rows->appendSmsFolder(m_dir.path());
+    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("folder.sms")));
+    m_rows->appendSmsFolder(m_folder->path());
     QCOMPARE(m_rows->count(), 4);
     // Sorted by name, case ignored.
     QCOMPARE(m_list->item(2)->text(), QStringLiteral("A.sms"));
@@ -131,7 +134,7 @@ void NavigationRowsTest::folderListingTakesSmsFilesOnly()
     verifyParallel();
 
     // A folder that is not there lists nothing.
-    m_rows->appendSmsFolder(m_dir.filePath(QStringLiteral("missing")));
+    m_rows->appendSmsFolder(m_folder->filePath(QStringLiteral("missing")));
     QCOMPARE(m_rows->count(), 4);
 }
 
@@ -157,13 +160,13 @@ void NavigationRowsTest::sameFileUnderOtherSpellings()
 {
     const QString a = touch(QStringLiteral("a.sms"));
     const QString b = touch(QStringLiteral("b.sms"));
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
-    QVERIFY(QFile::link(a, m_dir.filePath(QStringLiteral("link.sms"))));
+    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("sub")));
+    QVERIFY(QFile::link(a, m_folder->filePath(QStringLiteral("link.sms"))));
 
     const int first = m_rows->appendSmsFile(a);
     const int other = m_rows->appendSmsFile(b);
-    const int dotted = m_rows->appendSmsFile(m_dir.filePath(QStringLiteral("sub/../a.sms")));
-    const int linked = m_rows->appendSmsFile(m_dir.filePath(QStringLiteral("link.sms")));
+    const int dotted = m_rows->appendSmsFile(m_folder->filePath(QStringLiteral("sub/../a.sms")));
+    const int linked = m_rows->appendSmsFile(m_folder->filePath(QStringLiteral("link.sms")));
     // A phone backup folder row at the same path is no ".sms" row.
     phonebackup::BackupInfo info;
     info.folder = a;
@@ -180,15 +183,15 @@ void NavigationRowsTest::sameFileUnderOtherSpellings()
 
     // A file that is gone still matches its other spellings by path.
     QVERIFY(QFile::remove(b));
-    const int again = m_rows->appendSmsFile(m_dir.filePath(QStringLiteral("sub/../b.sms")));
+    const int again = m_rows->appendSmsFile(m_folder->filePath(QStringLiteral("sub/../b.sms")));
     QCOMPARE(m_rows->rowsOfSameFile(other), QVector<int>({other, again}));
 }
 
 void NavigationRowsTest::phoneBackupFoundUnderOtherSpellings()
 {
-    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("root/device")));
-    QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("root")), m_dir.filePath(QStringLiteral("alias"))));
-    const QString folder = m_dir.filePath(QStringLiteral("root/device"));
+    QVERIFY(QDir(m_folder->path()).mkpath(QStringLiteral("root/device")));
+    QVERIFY(QFile::link(m_folder->filePath(QStringLiteral("root")), m_folder->filePath(QStringLiteral("alias"))));
+    const QString folder = m_folder->filePath(QStringLiteral("root/device"));
     QCOMPARE(m_rows->findPhoneBackup(folder), -1);
 
     // A ".sms" row naming the folder does not count.
@@ -200,8 +203,8 @@ void NavigationRowsTest::phoneBackupFoundUnderOtherSpellings()
     const int row = m_rows->appendPhoneBackup(info);
     QCOMPARE(m_rows->findPhoneBackup(folder), row);
     QCOMPARE(m_rows->findPhoneBackup(folder + QLatin1Char('/')), row);
-    QCOMPARE(m_rows->findPhoneBackup(m_dir.filePath(QStringLiteral("alias/device"))), row);
-    QCOMPARE(m_rows->findPhoneBackup(m_dir.filePath(QStringLiteral("root"))), -1);
+    QCOMPARE(m_rows->findPhoneBackup(m_folder->filePath(QStringLiteral("alias/device"))), row);
+    QCOMPARE(m_rows->findPhoneBackup(m_folder->filePath(QStringLiteral("root"))), -1);
 }
 
 void NavigationRowsTest::removalKeepsRowsAndEntriesParallel_data()

@@ -408,6 +408,8 @@ void LayoutsTest::listedButMissing()
         QVERIFY2(dbs.warnings.first().endsWith(QStringLiteral("Names cannot be shown.")) ||
                      dbs.warnings.first().endsWith(QStringLiteral("names cannot be shown.")),
                  qPrintable(dbs.warnings.first()));
+        // Listed but gone is told apart from not listed at all.
+        QCOMPARE(dbs.warningCodes, QVector<DatabaseWarning>{DatabaseWarning::UnreadableAddressBook});
     }
     QVERIFY(QFile::remove(backupbuilder::dataPath(layout, folder(), kHome, kSms)));
     PhoneBackup backup(folder());
@@ -438,6 +440,8 @@ void LayoutsTest::unfinishedBackupIsReadAndSaidSo()
     const PhoneDatabases dbs = backup.phoneDatabases();
     QVERIFY(!dbs.messages.isEmpty());
     QVERIFY(dbs.warnings.contains(reason));
+    QCOMPARE(dbs.warningCodes.size(), dbs.warnings.size());
+    QCOMPARE(dbs.warningCodes.value(dbs.warnings.indexOf(reason)), DatabaseWarning::Incomplete);
 
     // Cut off before the message database came: the new catalogue does not list it yet.
     build(Layout::ManifestDb, options, {{kHome, QStringLiteral("Library/Notes/notes.sqlite"), "n"}});
