@@ -5,6 +5,8 @@
 // together: one contact per person row, values of the two known kinds, and
 // lookups that name someone who is there.
 
+#include "FuzzEntries.h"
+
 #include "ContactLookup.h"
 #include "ContactStore.h"
 #include "MessageStore.h"
@@ -68,7 +70,9 @@ void fillNames(const ContactStore& contacts, const QString& emptyFile)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int addressBook(const uint8_t* data, size_t size)
 {
     static QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("book.sqlitedb"));
@@ -103,3 +107,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(file.readAll() == QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     return 0;
 }
+
+} // namespace fuzzentries

@@ -2,13 +2,17 @@
 // text must be a part of the blob, and encoding it and decoding again must
 // give it back.
 
+#include "FuzzEntries.h"
+
 #include "AttributedBody.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int attributedBody(const uint8_t* data, size_t size)
 {
     const QByteArray blob = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const QByteArray text = attributedbody::decode(blob);
@@ -18,3 +22,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     return 0;
 }
+
+} // namespace fuzzentries

@@ -12,7 +12,10 @@
 //   6 list: first byte picks Info/Status/Manifest.plist or a description
 //   7 description pair NAME\0PHONE-PATH
 
+#include "FuzzEntries.h"
+
 #include "PhoneBackup.h"
+#include "PhoneDb.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -77,22 +80,20 @@ void writeFile(const QString& path, const QByteArray& content)
 
 void writeManifest(const QString& path, const QList<QList<QByteArray>>& rows)
 {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
-        // Nothing here needs to survive a power cut; syncing would cost most of a run.
-        sqlite3_exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;", nullptr, nullptr, nullptr);
-        sqlite3_exec(db,
-                     "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, "
-                     "file BLOB); CREATE INDEX FilesRelativePathIdx ON Files(relativePath);",
-                     nullptr, nullptr, nullptr);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO Files VALUES (?, ?, ?, ?, NULL)", -1, &insert, nullptr);
+    sqlite3* db = phonedb::create(path);
+    if (!db)
+        return;
+    // Nothing here needs to survive a power cut; syncing would cost most of a run.
+    phonedb::exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;");
+    phonedb::exec(db, "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, flags INTEGER, "
+                      "file BLOB); CREATE INDEX FilesRelativePathIdx ON Files(relativePath);");
+    if (sqlite3_stmt* insert = phonedb::prepare(db, "INSERT OR IGNORE INTO Files VALUES (?, ?, ?, ?, NULL)")) {
         for (const QList<QByteArray>& row : rows) {
             for (int i = 0; i < 3; ++i)
-                sqlite3_bind_text(insert, i + 1, row.at(i).constData(), int(row.at(i).size()), SQLITE_TRANSIENT);
-            sqlite3_bind_int64(insert, 4, row.at(3).toLongLong());
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
+                phonedb::bind(insert, i + 1, row.at(i));
+            phonedb::bind(insert, 4, row.at(3).toLongLong());
+            // A row the table refuses (a repeated id) is simply left out.
+            phonedb::step(db, insert);
         }
         sqlite3_finalize(insert);
     }
@@ -123,7 +124,9 @@ void checkLocated(const QString& path, const QString& canonicalFolder, const QSt
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int backupLookup(const uint8_t* data, size_t size)
 {
     static QTemporaryDir work;
     if (!work.isValid())
@@ -226,3 +229,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     return 0;
 }
+
+} // namespace fuzzentries

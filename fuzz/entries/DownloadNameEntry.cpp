@@ -2,8 +2,10 @@
 // never leaves the download folder, is never empty, and fits the file
 // system together with any ".0", ".1" number.
 
+#include "FuzzEntries.h"
+
 #include "DownloadManager.h"
-#include "../tests/updater/DownloadNameChecks.h"
+#include "DownloadNameChecks.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -11,13 +13,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int downloadName(const uint8_t* data, size_t size)
 {
+    // The manager needs an application object; a test program has its own.
     static int argc = 1;
     static char name[] = "fuzz_downloadname";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    static const std::unique_ptr<QCoreApplication> app(
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv));
     static QTemporaryDir folder;
     static DownloadManager* manager = [] {
         auto* m = new DownloadManager;
@@ -33,3 +40,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     return 0;
 }
+
+} // namespace fuzzentries

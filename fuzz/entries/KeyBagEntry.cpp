@@ -1,12 +1,16 @@
 // The key-bag parser on arbitrary bytes; a bag it accepts is written out and
 // read again unchanged, and one with few rounds is unlocked with a password.
 
+#include "FuzzEntries.h"
+
 #include "KeyBag.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int keyBag(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QString error;
@@ -29,3 +33,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     return 0;
 }
+
+} // namespace fuzzentries

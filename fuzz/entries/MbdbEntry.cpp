@@ -1,12 +1,16 @@
 // The Manifest.mbdb parser on arbitrary bytes: it never reads past the end,
 // and what it accepts survives being written out and read again.
 
+#include "FuzzEntries.h"
+
 #include "MbdbCatalogue.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int mbdb(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QString error;
@@ -27,3 +31,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     return 0;
 }
+
+} // namespace fuzzentries

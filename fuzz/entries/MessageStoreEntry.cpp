@@ -4,6 +4,8 @@
 // itself: its count, its row-id order, one list row per conversation, and
 // every message in exactly one conversation.
 
+#include "FuzzEntries.h"
+
 #include "MessageStore.h"
 
 #include <QFile>
@@ -51,7 +53,9 @@ void browse(MessageStore& store)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace fuzzentries {
+
+int messageStore(const uint8_t* data, size_t size)
 {
     static QTemporaryDir dir;
     static const bool quiet = (setDeleteErrorHandler(&ignoreDeleteError), true);
@@ -92,3 +96,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     return 0;
 }
+
+} // namespace fuzzentries
