@@ -23,8 +23,8 @@ int downloadName(const uint8_t* data, size_t size)
     static int argc = 1;
     static char name[] = "fuzz_downloadname";
     static char* argv[] = {name, nullptr};
-    static const std::unique_ptr<QCoreApplication> app(
-        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv));
+    static const std::unique_ptr<QCoreApplication> app(QCoreApplication::instance() ? nullptr
+                                                                                    : new QCoreApplication(argc, argv));
     static QTemporaryDir folder;
     static DownloadManager* manager = [] {
         auto* m = new DownloadManager;

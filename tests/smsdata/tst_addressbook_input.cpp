@@ -1,7 +1,7 @@
 // The address-book readers on random, truncated and scribbled files, through
-// the fuzz target's entry fuzzentries::addressBook, so that every build
-// runs it. The entry aborts, failing the test, when what the
-// readers return does not hold together or the file was changed.
+// the fuzz target's entry fuzzentries::addressBook, so that every build runs
+// it. The entry aborts, failing the test, when what the readers return does
+// not hold together or the file was changed.
 
 #include "ContactStore.h"
 #include "Fixtures.h"
@@ -14,7 +14,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
 
 namespace {
 

@@ -287,7 +287,8 @@ bool writeManifestDb(const QString& path, const QList<PhoneFile>& files, const Q
                                 "CREATE INDEX FilesFlagsIdx ON Files(flags);"
                                 "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
                                 "BEGIN;");
-    sqlite3_stmt* insert = ok ? phonedb::prepare(db, "INSERT OR REPLACE INTO Files VALUES (?1, ?2, ?3, ?4, ?5)") : nullptr;
+    sqlite3_stmt* insert =
+        ok ? phonedb::prepare(db, "INSERT OR REPLACE INTO Files VALUES (?1, ?2, ?3, ?4, ?5)") : nullptr;
     ok = ok && insert;
     for (int i = 0; ok && i < files.size(); ++i) {
         const PhoneFile& f = files.at(i);
