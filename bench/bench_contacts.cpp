@@ -7,6 +7,8 @@
 #include "ContactLookup.h"
 #include "ContactStore.h"
 #include "MessageStore.h"
+#include "PhoneDb.h"
+#include "PhoneSchemas.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -29,21 +31,6 @@ constexpr int emailCount = 150;
 constexpr int shortCodeCount = 50;
 constexpr int contactCount = 20000;
 constexpr double fillGoal = 0.5; // seconds: "well under a second"
-
-void generateGuid(sqlite3_context* context, int, sqlite3_value**)
-{
-    static qint64 counter = 0;
-    const QByteArray guid = "bench-" + QByteArray::number(++counter);
-    sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
-}
-
-void firstArgument(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    if (argc > 0)
-        sqlite3_result_value(context, argv[0]);
-    else
-        sqlite3_result_null(context);
-}
 
 void die(const char* what, sqlite3* db)
 {
@@ -85,16 +72,18 @@ QByteArray emailOf(int person)
 
 void makeAddressBook(const QString& path)
 {
-    QFile schemaFile(QStringLiteral(MSGDESK_SOURCE_DIR "/tests/data/addressbook-ios15.sql"));
-    if (!schemaFile.open(QIODevice::ReadOnly))
+    const QByteArray schema = phoneschemas::statements(QStringLiteral("addressbook-ios15.sql"));
+    if (schema.isEmpty())
         die("cannot read the iOS 15 schema", nullptr);
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
+    sqlite3* db = phonedb::create(path);
+    if (!db)
         die("open", db);
-    sqlite3_create_function(db, "ab_generate_guid", 0, SQLITE_UTF8, nullptr, &generateGuid, nullptr, nullptr);
-    sqlite3_create_function(db, "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, &firstArgument, nullptr,
-                            nullptr);
-    if (sqlite3_exec(db, schemaFile.readAll().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    // What the phone's address book registers for its own triggers.
+    phonedb::registerAddressBookStandIns(db, [] {
+        static qint64 counter = 0;
+        return "bench-" + QByteArray::number(++counter);
+    });
+    if (!phonedb::loadSchema(db, schema))
         die("schema", db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* person = nullptr;

@@ -23,6 +23,8 @@
 #include "ContactStore.h"
 #include "MessageStore.h"
 #include "ModernMessageTable.h"
+#include "PhoneDb.h"
+#include "PhoneSchemas.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,51 +53,29 @@ constexpr double deleteGoal = 0.2;
 constexpr double listGoal = 2.0;
 constexpr qint64 memoryGoalKb = 400 * 1024;
 
-void answerRead(sqlite3_context* context, int, sqlite3_value**)
+// What the phone registers for its own triggers: read() of a message that
+// has been read, the address book's identifiers and trigger values.
+void registerStandIns(sqlite3* db)
 {
-    sqlite3_result_int(context, 1);
-}
-
-// What the phone's address book registers for its own triggers.
-void newGuid(sqlite3_context* context, int, sqlite3_value**)
-{
-    static qint64 next = 0;
-    const QByteArray guid = "GUID-" + QByteArray::number(++next);
-    sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
-}
-
-void firstArgument(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    if (argc > 0)
-        sqlite3_result_value(context, argv[0]);
-    else
-        sqlite3_result_null(context);
-}
-
-QByteArray schema(const char* fileName)
-{
-    QFile file(QStringLiteral(MSGDESK_SOURCE_DIR "/tests/data/") + QLatin1String(fileName));
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
-        std::exit(1);
-    }
-    return file.readAll();
+    phonedb::registerRead(db, phonedb::StandIn::One);
+    phonedb::registerAddressBookStandIns(db, [] {
+        static qint64 next = 0;
+        return "GUID-" + QByteArray::number(++next);
+    });
 }
 
 sqlite3* create(const QString& path, const char* schemaFile)
 {
-    QFile::remove(path);
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK) {
-        std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), sqlite3_errmsg(db));
+    QString error;
+    sqlite3* db = phonedb::create(path, &error);
+    if (!db) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         std::exit(1);
     }
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerRead, nullptr, nullptr);
-    sqlite3_create_function(db, "ab_generate_guid", 0, SQLITE_UTF8, nullptr, &newGuid, nullptr, nullptr);
-    sqlite3_create_function(db, "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, &firstArgument, nullptr,
-                            nullptr);
-    if (sqlite3_exec(db, schema(schemaFile).constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), sqlite3_errmsg(db));
+    registerStandIns(db);
+    const QByteArray statements = phoneschemas::statements(QLatin1String(schemaFile));
+    if (!phonedb::loadSchema(db, statements, &error)) {
+        std::fprintf(stderr, "cannot create %s from %s: %s\n", qPrintable(path), schemaFile, qPrintable(error));
         std::exit(1);
     }
     // One transaction, committed to the disk: timings that follow must not pay
@@ -112,30 +92,28 @@ void finish(sqlite3* db)
 
 sqlite3_stmt* prepare(sqlite3* db, const char* sql)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "cannot prepare %s: %s\n", sql, sqlite3_errmsg(db));
+    QString error;
+    sqlite3_stmt* stmt = phonedb::prepare(db, sql, &error);
+    if (!stmt) {
+        std::fprintf(stderr, "cannot prepare %s: %s\n", sql, qPrintable(error));
         std::exit(1);
     }
     return stmt;
 }
 
+// A null array binds NULL.
 void bindText(sqlite3_stmt* stmt, int index, const QByteArray& text)
 {
-    if (text.isNull())
-        sqlite3_bind_null(stmt, index);
-    else
-        sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    phonedb::bind(stmt, index, text.isNull() ? QVariant() : QVariant(text));
 }
 
 void step(sqlite3* db, sqlite3_stmt* stmt)
 {
-    if (sqlite3_step(stmt) != SQLITE_DONE) {
-        std::fprintf(stderr, "insert failed: %s\n", sqlite3_errmsg(db));
+    QString error;
+    if (!phonedb::step(db, stmt, &error)) {
+        std::fprintf(stderr, "insert failed: %s\n", qPrintable(error));
         std::exit(1);
     }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
 }
 
 // Conversation 0 is written with dashes in some rows, as the phone does.
@@ -523,9 +501,8 @@ int printTriggerPlans(const QString& file)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerRead, nullptr, nullptr);
-    for (const char* name : {"delete_attachment_path", "before_delete_attachment_path"})
-        sqlite3_create_function(db, name, -1, SQLITE_UTF8, nullptr, &firstArgument, nullptr, nullptr);
+    phonedb::registerRead(db, phonedb::StandIn::One);
+    phonedb::registerAttachmentPathStandIns(db, phonedb::StandIn::FirstArgument);
     sqlite3_stmt* triggers =
         prepare(db, "select name, tbl_name, sql from sqlite_master where type = 'trigger' and sql like '%DELETE ON%' "
                     "order by tbl_name, name");
@@ -618,8 +595,7 @@ double timeWithPhoneTrigger(const QString& file, int count, int rows, bool* lost
 {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
-    for (const char* name : {"delete_attachment_path", "before_delete_attachment_path"})
-        sqlite3_create_function(db, name, -1, SQLITE_UTF8, nullptr, &firstArgument, nullptr, nullptr);
+    phonedb::registerAttachmentPathStandIns(db, phonedb::StandIn::FirstArgument);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     // A message in no chat, as the phone's files have them.
     sqlite3_exec(db, "insert into message (ROWID, guid, text, handle_id) values (99999999, 'lonely', 'in no chat', 1)",
@@ -655,9 +631,8 @@ double timePlainDeletes(const QString& file, const QVector<qint64>& rows, bool m
 {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerRead, nullptr, nullptr);
-    for (const char* name : {"delete_attachment_path", "before_delete_attachment_path"})
-        sqlite3_create_function(db, name, -1, SQLITE_UTF8, nullptr, &firstArgument, nullptr, nullptr);
+    phonedb::registerRead(db, phonedb::StandIn::One);
+    phonedb::registerAttachmentPathStandIns(db, phonedb::StandIn::FirstArgument);
     sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
     const double s = seconds([&] {
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);

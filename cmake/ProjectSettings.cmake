@@ -1,5 +1,7 @@
-# Compile settings shared by every target of the tree. Targets link
-# msgdesk_settings instead of setting flags of their own.
+# Compile settings shared by every target of the tree. Every target that
+# compiles code links msgdesk_settings PRIVATE (a static library passes it
+# on to the link of its users as a link-only dependency) instead of setting
+# flags of its own.
 add_library(msgdesk_settings INTERFACE)
 target_compile_features(msgdesk_settings INTERFACE cxx_std_17)
 target_compile_definitions(msgdesk_settings INTERFACE
@@ -29,19 +31,21 @@ function(msgdesk_add_test name)
                 -DTEST_HOME=${CMAKE_BINARY_DIR}/test-homes/${name}
                 -P ${PROJECT_SOURCE_DIR}/cmake/RunTest.cmake)
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/schemas"
         TIMEOUT 300)
 endfunction()
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the whole tree (the
-# "asan" preset). Every finding stops the program, so a test that meets one
-# fails. With clang, code also carries the fuzzers' coverage hooks, so that
-# the fuzz targets of the same build are guided by the libraries' code.
+# "asan" preset), carried by msgdesk_settings like every other setting, so
+# every target that links it is built and linked with them. Every finding
+# stops the program, so a test that meets one fails. With clang, code also
+# carries the fuzzers' coverage hooks, so that the fuzz targets of the same
+# build are guided by the libraries' code.
 if(MSGDESK_SANITIZE)
-    set(msgdesk_sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(msgdesk_settings INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-        list(APPEND msgdesk_sanitizers -fsanitize=fuzzer-no-link)
+        target_compile_options(msgdesk_settings INTERFACE -fsanitize=fuzzer-no-link)
     endif()
-    add_compile_options(${msgdesk_sanitizers})
-    add_link_options(-fsanitize=address,undefined)
+    target_link_options(msgdesk_settings INTERFACE -fsanitize=address,undefined)
 endif()

@@ -2,6 +2,7 @@
 
 #include "LegacyMessageTable.h"
 #include "ModernMessageTable.h"
+#include "PhoneDb.h"
 #include "SqliteAccess.h"
 
 #include <QMutex>
@@ -38,13 +39,6 @@ void reportDeleteError()
 {
     if (g_deleteErrorHandler)
         g_deleteErrorHandler(QObject::tr("Error"), QObject::tr("Delete Error"));
-}
-
-// The phone's triggers on the message table ask read(flags) whether the row
-// was an unread incoming message; deleteMessage decides the answer.
-void readFunction(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_int(context, lastDeletedFlags & 1);
 }
 
 bool byRowId(const MessageRecord& record, qint64 rowId)
@@ -195,7 +189,9 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         return;
     }
 
-    sqlite3_create_function(m_db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
+    // The phone's triggers on the message table ask read(flags) whether the
+    // row was an unread incoming message; deleteMessage decides the answer.
+    phonedb::registerBit0Of(m_db, "read", 1, &lastDeletedFlags);
     if (!readOnly) {
         sqliteaccess::registerTriggerStandIns(m_db);
         // A deleted message must not stay readable in the file's free pages.

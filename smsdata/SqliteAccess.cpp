@@ -1,5 +1,7 @@
 #include "SqliteAccess.h"
 
+#include "PhoneDb.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -74,11 +76,6 @@ void deleteCopyFolder(void* folder)
     delete static_cast<QTemporaryDir*>(folder);
 }
 
-void unusedFunction(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_null(context);
-}
-
 bool openPrivateCopy(const QByteArray& path, const QString& wal, sqlite3** db)
 {
     const QString source = QString::fromUtf8(path);
@@ -91,10 +88,8 @@ bool openPrivateCopy(const QByteArray& path, const QString& wal, sqlite3** db)
         delete folder;
         return false;
     }
-    // The folder lives exactly as long as the connection: SQLite calls the
-    // destructor of a function's user data when the connection closes.
-    sqlite3_create_function_v2(*db, "msgdesk_private_copy", 0, SQLITE_UTF8, folder, &unusedFunction, nullptr, nullptr,
-                               &deleteCopyFolder);
+    // The folder lives exactly as long as the connection.
+    phonedb::keepUntilClose(*db, folder, &deleteCopyFolder);
     return true;
 }
 
@@ -279,11 +274,6 @@ qint64 rowCountEstimate(sqlite3* db, const char* table, const QByteArray& rowIdN
 
 namespace {
 
-void doNothing(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_null(context);
-}
-
 // Every name in sql that stands before an opening bracket: the functions a
 // trigger calls, and (harmlessly) the tables of "insert into t (a, b)".
 QSet<QByteArray> calledNames(const QByteArray& sql)
@@ -351,7 +341,7 @@ void registerTriggerStandIns(sqlite3* db)
             if (!QByteArray(sqlite3_errmsg(db)).startsWith("no such function"))
                 continue;
         }
-        sqlite3_create_function(db, name.constData(), -1, SQLITE_UTF8, nullptr, &doNothing, nullptr, nullptr);
+        phonedb::registerStandIn(db, name.constData(), -1, phonedb::StandIn::Null);
     }
 }
 

@@ -24,7 +24,7 @@ public:
 
 } // namespace
 
-class TestContainers : public QObject
+class ContainersTest : public QObject
 {
     Q_OBJECT
 
@@ -187,5 +187,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestContainers)
+QTEST_MAIN(ContainersTest)
 #include "tst_containers.moc"

@@ -87,7 +87,7 @@ int runProgram(const QStringList& arguments, int exitCode, Seen& seen)
 
 } // namespace
 
-class TestStartup : public QObject
+class StartupTest : public QObject
 {
     Q_OBJECT
 
@@ -292,5 +292,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestStartup)
+QTEST_APPLESS_MAIN(StartupTest)
 #include "tst_startup.moc"

@@ -223,7 +223,7 @@ void KeyBagTest::everyCutIsAnError()
             continue;
         }
         QVERIFY2(!error.isEmpty(), qPrintable(QString::number(length)));
-        QCOMPARE(fuzzKeyBagEntry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(length)), 0);
+        QCOMPARE(fuzzentries::keyBag(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(length)), 0);
     }
 }
 
@@ -244,7 +244,7 @@ void KeyBagTest::randomInputNeverCrashes()
             for (int i = 0; i < 1 + round % 4; ++i)
                 bytes[int(random.bounded(bytes.size()))] = char(random.bounded(256));
         }
-        QCOMPARE(fuzzKeyBagEntry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
+        QCOMPARE(fuzzentries::keyBag(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
     }
 }
 

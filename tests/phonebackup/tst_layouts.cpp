@@ -375,7 +375,7 @@ void LayoutsTest::mbdbCutsAndRandomBytes()
             QVERIFY2(!records, qPrintable(QString::number(length)));
             QVERIFY(error.startsWith(QStringLiteral("Manifest.mbdb is damaged")));
         }
-        QCOMPARE(fuzzMbdbEntry(reinterpret_cast<const uint8_t*>(good.constData()), size_t(length)), 0);
+        QCOMPARE(fuzzentries::mbdb(reinterpret_cast<const uint8_t*>(good.constData()), size_t(length)), 0);
     }
     QRandomGenerator random(7);
     for (int round = 0; round < 3000; ++round) {
@@ -388,7 +388,7 @@ void LayoutsTest::mbdbCutsAndRandomBytes()
             for (int i = 0, n = int(random.bounded(400)); i < n; ++i)
                 bytes.append(char(random.bounded(256)));
         }
-        QCOMPARE(fuzzMbdbEntry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
+        QCOMPARE(fuzzentries::mbdb(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
     }
 }
 
@@ -743,7 +743,7 @@ void LayoutsTest::randomFoldersKeepTheRules()
                                                                             "1"),
     };
     for (const QByteArray& seed : seeds)
-        QCOMPARE(fuzzBackupLookupEntry(reinterpret_cast<const uint8_t*>(seed.constData()), size_t(seed.size())), 0);
+        QCOMPARE(fuzzentries::backupLookup(reinterpret_cast<const uint8_t*>(seed.constData()), size_t(seed.size())), 0);
     QRandomGenerator random(99);
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes = seeds.at(int(random.bounded(seeds.size())));
@@ -751,7 +751,7 @@ void LayoutsTest::randomFoldersKeepTheRules()
             bytes[int(random.bounded(bytes.size()))] = char(random.bounded(256));
         for (int i = 0, n = int(random.bounded(40)); i < n; ++i)
             bytes.append(char(random.bounded(256)));
-        QCOMPARE(fuzzBackupLookupEntry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
+        QCOMPARE(fuzzentries::backupLookup(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
     }
 }
 

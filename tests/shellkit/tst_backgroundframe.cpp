@@ -24,7 +24,7 @@ QColor titleBarColour(xbackgroundFrame& frame)
 
 } // namespace
 
-class TestBackgroundFrame : public QObject
+class BackgroundFrameTest : public QObject
 {
     Q_OBJECT
 
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBackgroundFrame)
+QTEST_MAIN(BackgroundFrameTest)
 #include "tst_backgroundframe.moc"

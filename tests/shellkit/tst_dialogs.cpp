@@ -16,7 +16,7 @@
 using shellkit::DialogSeam;
 using shellkit::ShownDialog;
 
-class TestDialogs : public QObject
+class DialogsTest : public QObject
 {
     Q_OBJECT
 
@@ -65,7 +65,7 @@ private:
     int m_attempts = 0;
 
 private slots:
-    void initTestCase() { connect(&m_poll, &QTimer::timeout, this, &TestDialogs::poll); }
+    void initTestCase() { connect(&m_poll, &QTimer::timeout, this, &DialogsTest::poll); }
 
     void init()
     {
@@ -242,5 +242,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDialogs)
+QTEST_MAIN(DialogsTest)
 #include "tst_dialogs.moc"

@@ -53,7 +53,7 @@ void sendMouseGlobal(QWidget* target, QEvent::Type type, const QPoint& global, Q
 
 } // namespace
 
-class TestFrameskin : public QObject
+class FrameSkinTest : public QObject
 {
     Q_OBJECT
 
@@ -408,5 +408,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrameskin)
+QTEST_MAIN(FrameSkinTest)
 #include "tst_frameskin.moc"

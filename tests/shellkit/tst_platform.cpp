@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestPlatform : public QObject
+class PlatformTest : public QObject
 {
     Q_OBJECT
 
@@ -134,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlatform)
+QTEST_GUILESS_MAIN(PlatformTest)
 #include "tst_platform.moc"

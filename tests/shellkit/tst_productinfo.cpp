@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QWidget>
 
-class TestProductInfo : public QObject
+class ProductInfoTest : public QObject
 {
     Q_OBJECT
 
@@ -91,5 +91,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProductInfo)
+QTEST_MAIN(ProductInfoTest)
 #include "tst_productinfo.moc"

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestPublicPath : public QObject
+class PublicPathTest : public QObject
 {
     Q_OBJECT
 
@@ -68,5 +68,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPublicPath)
+QTEST_GUILESS_MAIN(PublicPathTest)
 #include "tst_publicpath.moc"

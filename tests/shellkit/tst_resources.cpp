@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTranslator>
 
-class TestResources : public QObject
+class ResourcesTest : public QObject
 {
     Q_OBJECT
 
@@ -168,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResources)
+QTEST_MAIN(ResourcesTest)
 #include "tst_resources.moc"

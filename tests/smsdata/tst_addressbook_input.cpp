@@ -1,10 +1,11 @@
 // The address-book readers on random, truncated and scribbled files, through
-// the libFuzzer entry of fuzz/fuzz_addressbook.cpp, linked in here so that
-// every build runs it. The entry aborts, failing the test, when what the
-// readers return does not hold together or the file was changed.
+// the fuzz target's entry fuzzentries::addressBook, so that every build runs
+// it. The entry aborts, failing the test, when what the readers return does
+// not hold together or the file was changed.
 
 #include "ContactStore.h"
 #include "Fixtures.h"
+#include "FuzzEntries.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -14,13 +15,11 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-
 namespace {
 
 void feed(const QByteArray& bytes)
 {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    fuzzentries::addressBook(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
 }
 
 QByteArray readAll(const QString& path)

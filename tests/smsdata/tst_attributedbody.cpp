@@ -1,13 +1,13 @@
 #include "AttributedBody.h"
+#include "FuzzEntries.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
 #include <vector>
 
-// The libFuzzer entry of fuzz/fuzz_attributedbody.cpp, linked in here so
-// that every build feeds it random and truncated input.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// The fuzz target's entry fuzzentries::attributedBody: every build feeds it
+// random and truncated input here.
 
 namespace {
 
@@ -22,7 +22,7 @@ QByteArray decodeExact(const QByteArray& blob)
 void feedEntry(const QByteArray& blob)
 {
     std::vector<uint8_t> exact(blob.cbegin(), blob.cend());
-    LLVMFuzzerTestOneInput(exact.data(), exact.size());
+    fuzzentries::attributedBody(exact.data(), exact.size());
 }
 
 // The header every stream starts with, then the class names up to NSString.

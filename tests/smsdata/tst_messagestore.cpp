@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 #include "MessageStore.h"
+#include "PhoneDb.h"
 #include "StdoutCapture.h"
 
 #include <QFile>
@@ -20,11 +21,6 @@ void recordDeleteError(const QString& title, const QString& text)
     g_deleteErrors.append({title, text});
 }
 
-void answerOne(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_int(context, 1);
-}
-
 // Like the phone itself: a connection that knows read(), so rows can be added
 // behind the store's back.
 int execWithRead(const QString& path, const QString& sql)
@@ -32,7 +28,7 @@ int execWithRead(const QString& path, const QString& sql)
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) {
-        sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerOne, nullptr, nullptr);
+        phonedb::registerRead(db, phonedb::StandIn::One);
         rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     }
     sqlite3_close(db);
@@ -508,7 +504,7 @@ private slots:
         // Leave the newest row in the -wal file only, as the phone does.
         sqlite3* writer = nullptr;
         QCOMPARE(sqlite3_open(db.toUtf8().constData(), &writer), SQLITE_OK);
-        sqlite3_create_function(writer, "read", 1, SQLITE_UTF8, nullptr, &answerOne, nullptr, nullptr);
+        phonedb::registerRead(writer, phonedb::StandIn::One);
         QCOMPARE(sqlite3_exec(writer,
                               "PRAGMA journal_mode=WAL; insert into message (ROWID, address, text, flags) "
                               "values (2, '10086', 'only in wal', 3);",

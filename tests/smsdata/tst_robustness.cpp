@@ -1,7 +1,9 @@
 #include "ContactStore.h"
 #include "Fixtures.h"
+#include "FuzzEntries.h"
 #include "MessageStore.h"
 #include "ModernFixtures.h"
+#include "PhoneDb.h"
 #include "TextExport.h"
 
 #include <QCryptographicHash>
@@ -16,15 +18,14 @@
 
 using fixtures::Msg;
 
-// The libFuzzer entry of fuzz/fuzz_messagestore.cpp, linked in here so that
-// every build feeds it damaged files.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// The fuzz target's entry fuzzentries::messageStore: every build feeds it
+// damaged files here.
 
 namespace {
 
 void feedEntry(const QByteArray& bytes)
 {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    fuzzentries::messageStore(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
 }
 
 // Every file of a folder with its bytes' digest: equal only when nothing was
@@ -45,17 +46,12 @@ QMap<QString, QByteArray> folderDigest(const QString& folder)
     return digest;
 }
 
-void answerRead(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_int(context, 1);
-}
-
 // Leaves a row in the write-ahead log only, as a phone's file often is.
 void addRowInWal(const QString& path, const char* sql)
 {
     sqlite3* db = nullptr;
     QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerRead, nullptr, nullptr);
+    phonedb::registerRead(db, phonedb::StandIn::One);
     QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);

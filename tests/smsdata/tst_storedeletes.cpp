@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "MessageStore.h"
 #include "ModernFixtures.h"
+#include "PhoneDb.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,16 +76,11 @@ QByteArray bytesOf(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void answerRead(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_int(context, 1);
-}
-
 int exec(const QString& path, const char* sql)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &answerRead, nullptr, nullptr);
+    phonedb::registerRead(db, phonedb::StandIn::One);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     sqlite3_close(db);

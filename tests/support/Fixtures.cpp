@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "PhoneDb.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,36 +15,16 @@ namespace fixtures {
 
 namespace {
 
-// The builder answers read() like the phone does for a message that has been
-// read; only this connection knows the function.
-void readFunction(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_int(context, 1);
-}
-
-// Stand-ins for the address book's own functions: a fresh identifier per
-// call, and the value the trigger computed.
-void generateGuid(sqlite3_context* context, int, sqlite3_value**)
-{
-    static qint64 counter = 0;
-    const QByteArray guid = "fixture-guid-" + QByteArray::number(++counter);
-    sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
-}
-
-void updateValueFromTrigger(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    if (argc > 0)
-        sqlite3_result_value(context, argv[0]);
-    else
-        sqlite3_result_null(context);
-}
-
+// The builder answers read() like the phone does for a message that has
+// been read, and the address book's functions with a fresh identifier per
+// call and the value the trigger computed; only this connection knows them.
 void registerStandIns(sqlite3* db)
 {
-    sqlite3_create_function(db, "read", 1, SQLITE_UTF8, nullptr, &readFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "ab_generate_guid", 0, SQLITE_UTF8, nullptr, &generateGuid, nullptr, nullptr);
-    sqlite3_create_function(db, "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, &updateValueFromTrigger,
-                            nullptr, nullptr);
+    phonedb::registerRead(db, phonedb::StandIn::One);
+    phonedb::registerAddressBookStandIns(db, [] {
+        static qint64 counter = 0;
+        return "fixture-guid-" + QByteArray::number(++counter);
+    });
 }
 
 void fail(const char* what, sqlite3* db)
@@ -52,31 +34,23 @@ void fail(const char* what, sqlite3* db)
 
 QByteArray schemaStatements(const QString& fileName)
 {
-    QFile file(dataDir() + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("fixtures: cannot read schema %s", qPrintable(file.fileName()));
-    return file.readAll();
-}
-
-void removeDatabaseFiles(const QString& path)
-{
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        QFile::remove(path + QLatin1String(suffix));
+    QString error;
+    const QByteArray statements = phonedb::readSchemaFile(dataDir() + QLatin1Char('/') + fileName, &error);
+    if (statements.isEmpty())
+        qFatal("fixtures: %s", qPrintable(error.isEmpty() ? fileName + QStringLiteral(" is empty") : error));
+    return statements;
 }
 
 sqlite3* createDatabase(const QString& path, const QString& schemaFile)
 {
-    removeDatabaseFiles(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        fail("open", db);
+    QString error;
+    sqlite3* db = phonedb::create(path, &error);
+    if (!db)
+        qFatal("fixtures: %s", qPrintable(error));
     registerStandIns(db);
     // Throw-away files: no need to wait for the disk.
-    sqlite3_exec(db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
-    if (!schemaFile.isEmpty() &&
-        sqlite3_exec(db, schemaStatements(schemaFile).constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    phonedb::exec(db, "PRAGMA synchronous=OFF");
+    if (!schemaFile.isEmpty() && !phonedb::loadSchema(db, schemaStatements(schemaFile)))
         fail("schema", db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     return db;
@@ -91,50 +65,20 @@ void finish(sqlite3* db)
 
 // QByteArray values are bound as TEXT byte for byte, so tests can store
 // invalid UTF-8; QString values are bound as their UTF-8.
-void bind(sqlite3_stmt* stmt, int index, const QVariant& value)
-{
-    if (value.isNull()) {
-        sqlite3_bind_null(stmt, index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        sqlite3_bind_int64(stmt, index, value.toLongLong());
-        break;
-    case QMetaType::Double:
-        sqlite3_bind_double(stmt, index, value.toDouble());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    }
-}
+using phonedb::bind;
 
 sqlite3_stmt* prepare(sqlite3* db, const char* sql)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+    sqlite3_stmt* stmt = phonedb::prepare(db, sql);
+    if (!stmt)
         fail(sql, db);
     return stmt;
 }
 
 void run(sqlite3* db, sqlite3_stmt* stmt)
 {
-    if (sqlite3_step(stmt) != SQLITE_DONE)
+    if (!phonedb::step(db, stmt))
         fail("insert", db);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
 }
 
 void insertMessages(sqlite3* db, const QList<Msg>& messages)
@@ -163,7 +107,7 @@ QString dataDir()
     const QByteArray fromEnv = qgetenv("MSGDESK_TEST_DATA");
     if (!fromEnv.isEmpty())
         return QString::fromLocal8Bit(fromEnv);
-    return QStringLiteral(MSGDESK_SOURCE_DIR "/tests/data");
+    return QStringLiteral(MSGDESK_SOURCE_DIR "/schemas");
 }
 
 QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema)
@@ -265,9 +209,10 @@ QList<Person> samplePeople()
 
 void writeIntoLog(const QString& path, const QString& statements)
 {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        fail("open", db);
+    QString error;
+    sqlite3* db = phonedb::open(path, SQLITE_OPEN_READWRITE, &error);
+    if (!db)
+        qFatal("fixtures: %s", qPrintable(error));
     registerStandIns(db);
     if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -1,7 +1,7 @@
 #pragma once
 
 // Builds the databases the tests read: message databases and address books on
-// the phone's own schema statements (tests/data/*.sql, triggers included),
+// the phone's own schema statements (schemas/*.sql, triggers included),
 // and backup files (a message database plus the table "AddressBook111").
 // A QVariant that is null (QVariant()) becomes a NULL cell.
 
@@ -44,7 +44,7 @@ struct Person
 // so a later delete on a plain connection fails as on the phone's own file.
 QString makeMessageDb(const QString& path, const QList<Msg>& messages, SmsSchema schema = SmsSchema::Ios4);
 QString makeAddressBook(const QString& path, const QList<Person>& people, BookSchema schema = BookSchema::Ios5);
-// Any schema file of tests/data ("modern-sms-ios13.sql"), then the given
+// Any schema file of schemas/ ("modern-sms-ios13.sql"), then the given
 // statements, run with the stand-in functions registered.
 QString makeFromSchema(const QString& path, const QString& schemaFile, const QString& statements);
 // A backup file: the message database and "AddressBook111" holding (name, tel) pairs.

@@ -1,7 +1,7 @@
 #pragma once
 
 // Message databases of the modern layout (iOS 6 and later), built on the
-// phone's own schema statements (tests/data/modern-sms-*.sql, triggers and
+// phone's own schema statements (schemas/modern-sms-*.sql, triggers and
 // indexes included) from a compact description. Like the phone's files,
 // they are left without the functions the phone registers for its
 // triggers, so a plain connection cannot delete from them.

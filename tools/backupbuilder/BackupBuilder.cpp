@@ -5,6 +5,7 @@
 #include "FileChecks.h"
 #include "KeyBag.h"
 #include "MbdbCatalogue.h"
+#include "PhoneDb.h"
 #include "PlistValue.h"
 
 #include <QCryptographicHash>
@@ -276,41 +277,32 @@ quint64 flagsOf(const PhoneFile& file)
 bool writeManifestDb(const QString& path, const QList<PhoneFile>& files, const QList<StoredFile>& stored,
                      QString* error)
 {
-    QFile::remove(path);
-    sqlite3* db = nullptr;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3* db = phonedb::create(path);
+    if (!db)
         return fail(error, QStringLiteral("%1 cannot be made").arg(path));
-    }
-    bool ok = sqlite3_exec(db,
-                           "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, "
-                           "flags INTEGER, file BLOB);"
-                           "CREATE INDEX FilesDomainIdx ON Files(domain);"
-                           "CREATE INDEX FilesRelativePathIdx ON Files(relativePath);"
-                           "CREATE INDEX FilesFlagsIdx ON Files(flags);"
-                           "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
-                           "BEGIN;",
-                           nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_stmt* insert = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO Files VALUES (?1, ?2, ?3, ?4, ?5)", -1, &insert,
-                                  nullptr) == SQLITE_OK;
+    bool ok = phonedb::exec(db, "CREATE TABLE Files (fileID TEXT PRIMARY KEY, domain TEXT, relativePath TEXT, "
+                                "flags INTEGER, file BLOB);"
+                                "CREATE INDEX FilesDomainIdx ON Files(domain);"
+                                "CREATE INDEX FilesRelativePathIdx ON Files(relativePath);"
+                                "CREATE INDEX FilesFlagsIdx ON Files(flags);"
+                                "CREATE TABLE Properties (key TEXT PRIMARY KEY, value BLOB);"
+                                "BEGIN;");
+    sqlite3_stmt* insert =
+        ok ? phonedb::prepare(db, "INSERT OR REPLACE INTO Files VALUES (?1, ?2, ?3, ?4, ?5)") : nullptr;
+    ok = ok && insert;
     for (int i = 0; ok && i < files.size(); ++i) {
         const PhoneFile& f = files.at(i);
-        const QByteArray id = fileId(f.domain, f.relativePath).toLatin1();
-        const QByteArray domain = f.domain.toUtf8();
-        const QByteArray relative = f.relativePath.toUtf8();
         const QByteArray record = fileRecord(f.kind == PhoneFile::Kind::File ? f.content.size() : 0, f.protectionClass,
                                              stored.at(i).storedKey, f.relativePath);
-        sqlite3_bind_text(insert, 1, id.constData(), int(id.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, domain.constData(), int(domain.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, relative.constData(), int(relative.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int64(insert, 4, qint64(flagsOf(f)));
-        sqlite3_bind_blob(insert, 5, record.constData(), int(record.size()), SQLITE_TRANSIENT);
-        ok = sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
+        phonedb::bind(insert, 1, fileId(f.domain, f.relativePath));
+        phonedb::bind(insert, 2, f.domain);
+        phonedb::bind(insert, 3, f.relativePath);
+        phonedb::bind(insert, 4, qint64(flagsOf(f)));
+        phonedb::bindBlob(insert, 5, record);
+        ok = phonedb::step(db, insert);
     }
     sqlite3_finalize(insert);
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    ok = ok && phonedb::exec(db, "COMMIT");
     sqlite3_close(db);
     return ok || fail(error, QStringLiteral("%1 cannot be written").arg(path));
 }

@@ -1,6 +1,8 @@
 #include "DemoData.h"
 
 #include "DemoDataInternal.h"
+#include "PhoneDb.h"
+#include "PhoneSchemas.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,12 +13,6 @@
 
 #include <algorithm>
 #include <cstdint>
-
-// The resource macro must stand outside any namespace.
-static void initSchemaResources()
-{
-    Q_INIT_RESOURCE(demodata);
-}
 
 namespace demodata {
 
@@ -317,13 +313,6 @@ const Generated& generated()
     return g;
 }
 
-// The message triggers call "read"; any answer will do while filling.
-void readFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    const int flags = argc > 0 ? sqlite3_value_int(argv[0]) : 0;
-    sqlite3_result_int(context, flags & 1);
-}
-
 QString countryOf(const QString& address)
 {
     if (address.startsWith(QLatin1String("+44")))
@@ -444,11 +433,7 @@ void setError(QString* error, const QString& text)
 
 QByteArray schemaFile(const QString& name)
 {
-    initSchemaResources();
-    QFile file(QStringLiteral(":/demodata/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return phoneschemas::statements(name);
 }
 
 Db::~Db()
@@ -459,73 +444,45 @@ Db::~Db()
 
 bool Db::open(const QString& path, QString* error)
 {
-    QFile::remove(path);
-    if (sqlite3_open(QFile::encodeName(path).constData(), &m_db) != SQLITE_OK) {
-        setError(error, QStringLiteral("Cannot create %1: %2").arg(path, lastError()));
-        return false;
-    }
-    return true;
+    m_db = phonedb::create(path, error);
+    return m_db != nullptr;
 }
 
 bool Db::openExisting(const QString& path, QString* error)
 {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        setError(error, QStringLiteral("Cannot open %1: %2").arg(path, lastError()));
-        return false;
-    }
-    return true;
+    m_db = phonedb::open(path, SQLITE_OPEN_READWRITE, error);
+    return m_db != nullptr;
 }
 
 bool Db::exec(const QByteArray& sql, QString* error)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        setError(error, QString::fromUtf8(message ? message : "SQLite error"));
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
+    return phonedb::exec(m_db, sql, error);
 }
 
 sqlite3_stmt* Db::prepare(const char* sql, QString* error)
 {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-        setError(error, lastError());
-        return nullptr;
-    }
-    return stmt;
+    return phonedb::prepare(m_db, sql, error);
 }
 
 QString Db::lastError() const
 {
-    return QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+    return phonedb::lastError(m_db);
 }
 
 void bindText(sqlite3_stmt* stmt, int index, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+    // Empty text, never NULL, also for a null QString.
+    phonedb::bind(stmt, index, text.isNull() ? QString(QLatin1String("")) : text);
 }
 
 void bindTextOrNull(sqlite3_stmt* stmt, int index, const QString& text)
 {
-    if (text.isNull())
-        sqlite3_bind_null(stmt, index);
-    else
-        bindText(stmt, index, text);
+    phonedb::bind(stmt, index, text.isNull() ? QVariant() : QVariant(text));
 }
 
 bool step(Db& db, sqlite3_stmt* stmt, QString* error)
 {
-    const int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    if (rc != SQLITE_DONE) {
-        setError(error, db.lastError());
-        return false;
-    }
-    return true;
+    return phonedb::step(db.handle(), stmt, error);
 }
 
 } // namespace detail
@@ -567,8 +524,9 @@ bool writeMessageDb(const QString& path, qint64 cutoff, QString* error)
     Db db;
     if (!db.open(path, error))
         return false;
-    sqlite3_create_function(db.handle(), "read", 1, SQLITE_UTF8, nullptr, readFunction, nullptr, nullptr);
-    if (!db.exec(schema, error) || !db.exec("BEGIN", error))
+    // The message triggers call read(flags); the phone's own answer will do while filling.
+    phonedb::registerRead(db.handle(), phonedb::StandIn::FlagsBit0);
+    if (!phonedb::loadSchema(db.handle(), schema, error) || !db.exec("BEGIN", error))
         return false;
     if (!db.exec("INSERT INTO _SqliteDatabaseProperties VALUES ('_ClientVersion', '7'), "
                  "('counter_in_all', '0'), ('counter_out_all', '0')",
@@ -592,7 +550,7 @@ bool writeAddressBook(const QString& path, QString* error)
         return false;
     }
     Db db;
-    if (!db.open(path, error) || !db.exec(schema, error) || !db.exec("BEGIN", error))
+    if (!db.open(path, error) || !phonedb::loadSchema(db.handle(), schema, error) || !db.exec("BEGIN", error))
         return false;
     sqlite3_stmt* person = db.prepare("INSERT INTO ABPerson (ROWID, First, Last, Kind, StoreID, DisplayName) "
                                       "VALUES (?, ?, ?, 0, 0, ?)",

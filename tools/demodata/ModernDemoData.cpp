@@ -5,6 +5,7 @@
 #include "AttributedBody.h"
 #include "DemoData.h"
 #include "DemoDataInternal.h"
+#include "PhoneDb.h"
 
 #include <QHash>
 #include <QList>
@@ -528,29 +529,6 @@ const Modern& modern()
     return data;
 }
 
-// Functions the phone's triggers call; while filling, harmless stand-ins.
-void firstArgument(sqlite3_context* context, int argc, sqlite3_value** argv)
-{
-    if (argc > 0)
-        sqlite3_result_value(context, argv[0]);
-    else
-        sqlite3_result_null(context);
-}
-
-void nothing(sqlite3_context* context, int, sqlite3_value**)
-{
-    sqlite3_result_null(context);
-}
-
-// The address book's default guids, from the writer's own generator, so
-// that a row left to its default is the same on every run too.
-void generatedGuid(sqlite3_context* context, int, sqlite3_value**)
-{
-    auto* rnd = static_cast<Random*>(sqlite3_user_data(context));
-    const QByteArray guid = uuid(*rnd).toLatin1();
-    sqlite3_result_text(context, guid.constData(), int(guid.size()), SQLITE_TRANSIENT);
-}
-
 // The columns iOS 16 and later added to the message table.
 const char* const kLaterMessageColumns =
     "ALTER TABLE message ADD COLUMN date_edited INTEGER DEFAULT 0;"
@@ -759,9 +737,9 @@ bool writeModernMessageDb(const QString& path, qint64 cutoff, QString* error)
     Db db;
     if (!db.open(path, error))
         return false;
-    for (const char* name : {"delete_attachment_path", "before_delete_attachment_path"})
-        sqlite3_create_function(db.handle(), name, -1, SQLITE_UTF8, nullptr, nothing, nullptr, nullptr);
-    return db.exec(schema, error) && db.exec(kLaterMessageColumns, error) && db.exec("BEGIN", error) &&
+    // The phone's attachment triggers: while filling, stand-ins that do nothing.
+    phonedb::registerAttachmentPathStandIns(db.handle(), phonedb::StandIn::Null);
+    return phonedb::loadSchema(db.handle(), schema, error) && db.exec(kLaterMessageColumns, error) && db.exec("BEGIN", error) &&
            fillModernMessages(db, cutoff, error) && db.exec("COMMIT", error);
 }
 
@@ -777,11 +755,10 @@ bool writeModernAddressBook(const QString& path, QString* error)
     Db db;
     if (!db.open(path, error))
         return false;
-    sqlite3_create_function(db.handle(), "ab_generate_guid", 0, SQLITE_UTF8, &defaults, generatedGuid, nullptr,
-                            nullptr);
-    sqlite3_create_function(db.handle(), "ab_update_value_from_trigger", -1, SQLITE_UTF8, nullptr, firstArgument,
-                            nullptr, nullptr);
-    if (!db.exec(schema, error) || !db.exec("BEGIN", error) ||
+    // The address book's default guids come from the writer's own generator,
+    // so that a row left to its default is the same on every run too.
+    phonedb::registerAddressBookStandIns(db.handle(), [&defaults] { return uuid(defaults).toLatin1(); });
+    if (!phonedb::loadSchema(db.handle(), schema, error) || !db.exec("BEGIN", error) ||
         !db.exec("INSERT INTO ABStore (ROWID, Name, Type, guid) VALUES (0, 'Local', 0, "
                  "'2B7D4F1E-9C3A-4E5B-8D6F-1A2C3E4B5D6F')",
                  error)) {

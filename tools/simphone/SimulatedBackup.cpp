@@ -37,8 +37,8 @@
 //
 // SIGTERM or SIGINT stop the tool before its next step, with status 1.
 
-#include "../support/BackupToolArgs.h"
 #include "BackupBuilder.h"
+#include "BackupToolArgs.h"
 #include "DemoData.h"
 #include "SimPhoneIdentity.h"
 

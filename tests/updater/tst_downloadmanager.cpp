@@ -46,7 +46,7 @@ Line err(const QByteArray& text)
 
 } // namespace
 
-class tst_DownloadManager : public QObject
+class DownloadManagerTest : public QObject
 {
     Q_OBJECT
 
@@ -814,5 +814,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DownloadManager)
-#include "tst_DownloadManager.moc"
+QTEST_GUILESS_MAIN(DownloadManagerTest)
+#include "tst_downloadmanager.moc"

@@ -631,4 +631,4 @@ void SimPhoneTest::refusedSettings()
 }
 
 QTEST_GUILESS_MAIN(SimPhoneTest)
-#include "SimPhoneTest.moc"
+#include "tst_simphone.moc"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class tst_UpdaterProgram : public QObject
+class UpdaterProgramTest : public QObject
 {
     Q_OBJECT
 
@@ -144,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_UpdaterProgram)
-#include "tst_UpdaterProgram.moc"
+QTEST_GUILESS_MAIN(UpdaterProgramTest)
+#include "tst_updaterprogram.moc"

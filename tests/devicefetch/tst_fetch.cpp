@@ -661,4 +661,4 @@ void FetchTest::progressLinesAreSplit()
 }
 
 QTEST_GUILESS_MAIN(FetchTest)
-#include "FetchTest.moc"
+#include "tst_fetch.moc"

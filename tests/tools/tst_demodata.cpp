@@ -566,4 +566,4 @@ void DemoDataTest::currentPhoneBackupFiles()
 }
 
 QTEST_GUILESS_MAIN(DemoDataTest)
-#include "DemoDataTest.moc"
+#include "tst_demodata.moc"

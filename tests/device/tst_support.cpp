@@ -221,4 +221,4 @@ void SupportTest::cancelStopsTheBackupProgram()
 }
 
 QTEST_GUILESS_MAIN(SupportTest)
-#include "SupportTest.moc"
+#include "tst_support.moc"

@@ -235,4 +235,4 @@ void BindingTest::removalClearsFlagsAndReportsFalse()
 }
 
 QTEST_GUILESS_MAIN(BindingTest)
-#include "BindingTest.moc"
+#include "tst_binding.moc"

@@ -78,7 +78,7 @@ struct Launch
 
 } // namespace
 
-class tst_UpdaterWindow : public QObject
+class UpdaterWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -464,5 +464,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_UpdaterWindow)
-#include "tst_UpdaterWindow.moc"
+QTEST_MAIN(UpdaterWindowTest)
+#include "tst_updaterwindow.moc"

@@ -170,4 +170,4 @@ void BackupRunTest::runRemembersItsDevice()
 }
 
 QTEST_GUILESS_MAIN(BackupRunTest)
-#include "BackupRunTest.moc"
+#include "tst_backuprun.moc"

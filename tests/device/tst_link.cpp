@@ -252,4 +252,4 @@ void LinkTest::reportsArriveInOrder()
 }
 
 QTEST_GUILESS_MAIN(LinkTest)
-#include "LinkTest.moc"
+#include "tst_link.moc"

@@ -1,0 +1,30 @@
+#pragma once
+
+// The fuzz targets' entries, one per parser of outside data. Each takes any
+// bytes, checks what the parser promises about them, and calls abort() when
+// a promise breaks. The libFuzzer programs in fuzz/ call them, and the
+// ordinary tests feed them random and truncated input, so a gcc build
+// checks them too. Each returns 0.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace fuzzentries {
+
+// Both address-book readers (the phone's book and a backup's contact
+// table) and the name lookup over what they found.
+int addressBook(const uint8_t* data, size_t size);
+// The attributedBody decoder, and encoding its text again.
+int attributedBody(const uint8_t* data, size_t size);
+// The backup lookup on a folder generated from the input.
+int backupLookup(const uint8_t* data, size_t size);
+// The updater's file naming on the bytes taken as an address.
+int downloadName(const uint8_t* data, size_t size);
+// The key-bag parser, writing a bag out and reading it again.
+int keyBag(const uint8_t* data, size_t size);
+// The Manifest.mbdb parser, writing what it accepts and reading it again.
+int mbdb(const uint8_t* data, size_t size);
+// The message store on the bytes as a database file: read, browsed, deleted in.
+int messageStore(const uint8_t* data, size_t size);
+
+} // namespace fuzzentries
