@@ -14,6 +14,7 @@
 #include "FrameCopy.h"
 #include "MessageStore.h"
 #include "PhoneBackup.h"
+#include "SearchController.h"
 #include "SourceLoader.h"
 #include "TextExport.h"
 #include "frame_page1.h"
@@ -192,6 +193,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(m_backupRun, &BackupRun::finished, this, &MainWindow::onPhoneBackupFinished);
 
     m_loader = new SourceLoader(this, ui->verticalStackedWidget);
+
+    m_search = new SearchController(this, ui->verticalLayout, ui->verticalStackedWidget, chatPage);
+    connect(m_search, &SearchController::openConversation, this, &MainWindow::ChangePageToNext);
 }
 
 MainWindow::~MainWindow()
@@ -358,6 +362,7 @@ void MainWindow::showStores(bool deletesOffered)
     chatPage->setDeleteButtonShown(false);
     listPage->resetEditMode();
     listPage->showConversations(messageStore.get());
+    m_search->setStore(messageStore.get());
     if (!deletesOffered)
         listPage->setEditButtonVisible(false);
 }
@@ -506,6 +511,7 @@ void MainWindow::showPhoneConversations()
 
 void MainWindow::detachPages()
 {
+    m_search->setStore(nullptr);
     listPage->showConversations(nullptr);
     chatPage->loadConversation(nullptr);
     if (ui->verticalStackedWidget->currentIndex() == ChatPage)

@@ -28,6 +28,7 @@ class MessageStore;
 struct DeviceLink;
 class QAction;
 class QFrame;
+class SearchController;
 class SourceLoader;
 struct SourceRequest;
 namespace phonebackup {
@@ -153,6 +154,8 @@ private:
     QStringList m_warnedBackups;
 
     SourceLoader* m_loader = nullptr;
+    // The search field, its results page and the find in the open chat.
+    SearchController* m_search = nullptr;
     // Device reports that came while a read ran, in their order.
     QVector<bool> m_pendingLinkReports;
 

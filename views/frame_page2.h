@@ -136,6 +136,7 @@ private:
     void updateDeleteButton();
     void setLookColor(QColor& slot, const QColor& c);
     void lookChanged(bool geometry);
+    void showMark(BubbleFrame* bubble, bool on);
 
     std::unique_ptr<Ui::frame_page2> ui;
     MessageStore* store = nullptr;
@@ -159,6 +160,8 @@ private:
     QVector<QLabel*> m_dates;
     QVector<QLabel*> m_events;
     int m_copyItem = -1;
+    qint64 m_markedRow = 0;
+    QTimer* m_markTimer = nullptr;
     int m_copyRowHeight = 0;
     // Counts the conversations shown, so that an answer given to one is
     // not taken for the next.

@@ -1,0 +1,529 @@
+#include "MessageSearch.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace search {
+
+namespace {
+
+// Separates the fields of one message in the index, and ends a message.
+// Folded text holds neither: every white space became a blank, and NUL too.
+constexpr char kFieldEnd = '\n';
+constexpr char kMessageEnd = '\0';
+
+// How often a long loop asks whether to stop.
+constexpr int kStopEvery = 4096;
+
+bool isAscii(const char* data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The folded form of ASCII text, appended to out: the same as foldText
+// gives, without the detour through UTF-16.
+void appendFoldedAscii(const char* data, qsizetype size, QByteArray& out)
+{
+    bool blank = !out.isEmpty() && out.back() == ' ';
+    for (qsizetype i = 0; i < size; ++i) {
+        char c = data[i];
+        if (isAsciiSpace(c) || c == '\0') {
+            if (!blank)
+                out.append(' ');
+            blank = true;
+            continue;
+        }
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        out.append(c);
+        blank = false;
+    }
+}
+
+bool isDropped(char32_t c)
+{
+    return QChar::category(c) == QChar::Mark_NonSpacing;
+}
+
+bool isBlank(char32_t c)
+{
+    return c == 0 || QChar::isSpace(c);
+}
+
+// Folds one decomposed code point into out; blank tells whether out ends in
+// a blank already.
+void appendFoldedCodePoint(char32_t c, QString& out, bool& blank)
+{
+    if (isDropped(c))
+        return;
+    if (isBlank(c)) {
+        if (!blank)
+            out.append(QLatin1Char(' '));
+        blank = true;
+        return;
+    }
+    const char32_t folded = QChar::toCaseFolded(c);
+    if (QChar::requiresSurrogates(folded)) {
+        out.append(QChar(QChar::highSurrogate(folded)));
+        out.append(QChar(QChar::lowSurrogate(folded)));
+    } else {
+        out.append(QChar(char16_t(folded)));
+    }
+    blank = false;
+}
+
+// The canonical decomposition of one code point, passed on code point by
+// code point. Done per code point, not per text as a normal form would, so
+// that a shown text and its folded form line up character by character.
+template <typename Sink>
+void decompose(char32_t c, const Sink& sink)
+{
+    if (c < 0xC0 || QChar::decompositionTag(c) != QChar::Canonical) {
+        sink(c);
+        return;
+    }
+    const QString parts = QChar::decomposition(c);
+    for (char32_t d : parts.toUcs4())
+        decompose(d, sink);
+}
+
+// Each code point of text with where it begins and ends; a lone surrogate
+// stands for itself.
+template <typename Visit>
+void forEachCodePoint(QStringView text, const Visit& visit)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype start = i;
+        char32_t c = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        ++i;
+        visit(c, start, i);
+    }
+}
+
+qsizetype findIn(std::string_view haystack, std::string_view needle, qsizetype from)
+{
+    const auto at = haystack.find(needle, size_t(from));
+    return at == std::string_view::npos ? -1 : qsizetype(at);
+}
+
+std::string_view view(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), size_t(bytes.size()));
+}
+
+bool isQuote(QChar c)
+{
+    // Phones type the curly ones.
+    return c == QLatin1Char('"') || c == QChar(0x201C) || c == QChar(0x201D) || c == QChar(0x201E);
+}
+
+} // namespace
+
+QString foldText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool blank = false;
+    forEachCodePoint(text, [&](char32_t c, qsizetype, qsizetype) {
+        decompose(c, [&](char32_t d) { appendFoldedCodePoint(d, out, blank); });
+    });
+    return out;
+}
+
+QByteArray foldUtf8(QByteArrayView utf8)
+{
+    if (isAscii(utf8.constData(), utf8.size())) {
+        QByteArray out;
+        out.reserve(utf8.size());
+        appendFoldedAscii(utf8.constData(), utf8.size(), out);
+        return out;
+    }
+    return foldText(QString::fromUtf8(utf8)).toUtf8();
+}
+
+// ------------------------------------------------------------------ Query
+
+Query Query::parse(const QString& text)
+{
+    QStringList parts;
+    QString word;
+    bool quoted = false;
+    auto flush = [&] {
+        if (!word.isEmpty())
+            parts.append(word);
+        word.clear();
+    };
+    for (QChar c : text) {
+        if (isQuote(c)) {
+            flush();
+            quoted = !quoted;
+        } else if (!quoted && (c.isSpace() || c.isNull())) {
+            flush();
+        } else {
+            word.append(c);
+        }
+    }
+    flush();
+
+    QVector<QByteArray> terms;
+    for (const QString& part : std::as_const(parts)) {
+        const QByteArray folded = foldText(part).trimmed().toUtf8();
+        if (!folded.isEmpty() && !terms.contains(folded))
+            terms.append(folded);
+    }
+    // Longest first: the longest term is the rarest as a rule, and the index
+    // looks for it first. A term inside another adds nothing.
+    std::stable_sort(terms.begin(), terms.end(),
+                     [](const QByteArray& a, const QByteArray& b) { return a.size() > b.size(); });
+    Query q;
+    for (const QByteArray& t : std::as_const(terms)) {
+        const bool implied = std::any_of(q.m_terms.cbegin(), q.m_terms.cend(),
+                                         [&](const QByteArray& longer) { return longer.contains(t); });
+        if (!implied)
+            q.m_terms.append(t);
+    }
+    return q;
+}
+
+bool Query::matchesFolded(QByteArrayView folded) const
+{
+    if (m_terms.isEmpty())
+        return false;
+    const std::string_view hay(folded.constData(), size_t(folded.size()));
+    return std::all_of(m_terms.cbegin(), m_terms.cend(),
+                       [&](const QByteArray& t) { return hay.find(view(t)) != std::string_view::npos; });
+}
+
+bool Query::matches(const MessageRecord& message) const
+{
+    QByteArray folded;
+    for (const QByteArray& field : searchableFields(message)) {
+        folded += foldUtf8(field);
+        folded += kFieldEnd;
+    }
+    return matchesFolded(folded);
+}
+
+QVector<Span> Query::spansIn(const QString& text) const
+{
+    if (m_terms.isEmpty() || text.isEmpty())
+        return {};
+    // Fold code point by code point, remembering where in text each folded
+    // character came from.
+    QString folded;
+    QVector<int> from;
+    QVector<int> to;
+    folded.reserve(text.size());
+    bool blank = false;
+    forEachCodePoint(text, [&](char32_t c, qsizetype start, qsizetype end) {
+        const qsizetype before = folded.size();
+        decompose(c, [&](char32_t d) { appendFoldedCodePoint(d, folded, blank); });
+        for (qsizetype k = before; k < folded.size(); ++k) {
+            from.append(int(start));
+            to.append(int(end));
+        }
+        // A combining mark that folds away belongs to the letter before it.
+        if (folded.size() == before && !to.isEmpty() && isDropped(c))
+            to.last() = int(end);
+    });
+
+    QVector<Span> spans;
+    for (const QByteArray& term : m_terms) {
+        const QString t = QString::fromUtf8(term);
+        for (qsizetype at = folded.indexOf(t); at >= 0; at = folded.indexOf(t, at + 1)) {
+            const int s = from.at(at);
+            const int e = to.at(at + t.size() - 1);
+            spans.append({s, e - s});
+        }
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    QVector<Span> merged;
+    for (const Span& s : std::as_const(spans)) {
+        if (!merged.isEmpty() && s.start <= merged.back().start + merged.back().length) {
+            Span& last = merged.back();
+            last.length = std::max(last.start + last.length, s.start + s.length) - last.start;
+        } else {
+            merged.append(s);
+        }
+    }
+    return merged;
+}
+
+QVector<QByteArray> searchableFields(const MessageRecord& message)
+{
+    // Attachment names join here as fields of their own once messages carry them.
+    return {message.text};
+}
+
+QVector<qint64> matchingRows(const QVector<MessageRecord>& records, const Query& query)
+{
+    QVector<qint64> rows;
+    if (query.isEmpty())
+        return rows;
+    for (const MessageRecord& r : records) {
+        if (query.matches(r))
+            rows.append(r.rowId);
+    }
+    return rows;
+}
+
+// ------------------------------------------------------------------ Index
+
+std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages, const StopCheck& stop)
+{
+    std::shared_ptr<Index> index(new Index);
+    const qsizetype n = messages.size();
+    qsizetype bytes = 0;
+    for (const MessageRecord& m : messages)
+        bytes += m.text.size() + 2;
+    index->m_folded.reserve(bytes);
+    index->m_offsets.reserve(n + 1);
+    index->m_rowIds.reserve(n);
+    index->m_times.reserve(n);
+    index->m_conversations.reserve(n);
+
+    QHash<QByteArray, int> conversationOf;
+    QByteArray lastAddress;
+    int lastConversation = -1;
+    QByteArray& out = index->m_folded;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (stop && i % kStopEvery == 0 && stop())
+            return nullptr;
+        const MessageRecord& m = messages.at(i);
+        index->m_offsets.append(out.size());
+        for (const QByteArray& field : searchableFields(m)) {
+            if (isAscii(field.constData(), field.size()))
+                appendFoldedAscii(field.constData(), field.size(), out);
+            else
+                out += foldText(QString::fromUtf8(field)).toUtf8();
+            out += kFieldEnd;
+        }
+        out += kMessageEnd;
+        index->m_rowIds.append(m.rowId);
+        index->m_times.append(m.time);
+        // Messages come in runs of one conversation.
+        if (lastConversation < 0 || m.address != lastAddress) {
+            auto it = conversationOf.find(m.address);
+            if (it == conversationOf.end()) {
+                it = conversationOf.insert(m.address, int(index->m_addresses.size()));
+                index->m_addresses.append(m.address);
+            }
+            lastConversation = *it;
+            lastAddress = m.address;
+        }
+        index->m_conversations.append(lastConversation);
+    }
+    index->m_offsets.append(out.size());
+    index->m_folded.squeeze();
+    return index;
+}
+
+qint64 Index::memoryBytes() const
+{
+    qint64 bytes = m_folded.capacity() + m_offsets.capacity() * qint64(sizeof(qint64)) +
+                   m_rowIds.capacity() * qint64(sizeof(qint64)) + m_times.capacity() * qint64(sizeof(qint64)) +
+                   m_conversations.capacity() * qint64(sizeof(int));
+    // The keys' bytes are the store's own, shared.
+    bytes += m_addresses.capacity() * qint64(sizeof(QByteArray));
+    return bytes;
+}
+
+Results Index::find(const Query& query, const StopCheck& stop, const QByteArray* conversation) const
+{
+    Results results;
+    if (query.isEmpty() || m_rowIds.isEmpty())
+        return results;
+    int only = -1;
+    if (conversation) {
+        only = int(m_addresses.indexOf(*conversation));
+        if (only < 0)
+            return results;
+    }
+
+    const std::string_view hay = view(m_folded);
+    const std::string_view first = view(query.terms().first());
+    const auto& terms = query.terms();
+    QVector<int> found;
+    qsizetype from = 0;
+    int checks = 0;
+    while (from < qsizetype(hay.size())) {
+        if (stop && ++checks % kStopEvery == 0 && stop()) {
+            results.cancelled = true;
+            return results;
+        }
+        const qsizetype at = findIn(hay, first, from);
+        if (at < 0)
+            break;
+        // The message that holds it: the last one that begins at or before it.
+        const auto next = std::upper_bound(m_offsets.cbegin(), m_offsets.cend(), at);
+        const int message = int(next - m_offsets.cbegin()) - 1;
+        const qsizetype begin = m_offsets.at(message);
+        const qsizetype end = m_offsets.at(message + 1);
+        from = end;
+        if (only >= 0 && m_conversations.at(message) != only)
+            continue;
+        const std::string_view text = hay.substr(size_t(begin), size_t(end - begin));
+        bool all = true;
+        for (qsizetype t = 1; t < terms.size() && all; ++t)
+            all = text.find(view(terms.at(t))) != std::string_view::npos;
+        if (all)
+            found.append(message);
+    }
+
+    std::sort(found.begin(), found.end(), [this](int a, int b) {
+        if (m_times.at(a) != m_times.at(b))
+            return m_times.at(a) > m_times.at(b);
+        return m_rowIds.at(a) > m_rowIds.at(b);
+    });
+    results.addresses = m_addresses;
+    results.hits.reserve(found.size());
+    QHash<int, int> groupOf;
+    for (int message : std::as_const(found)) {
+        const int c = m_conversations.at(message);
+        const int hit = int(results.hits.size());
+        results.hits.append({m_rowIds.at(message), m_times.at(message), c});
+        auto g = groupOf.find(c);
+        if (g == groupOf.end()) {
+            g = groupOf.insert(c, int(results.groups.size()));
+            results.groups.append(Group{c, {}});
+        }
+        results.groups[*g].hits.append(hit);
+    }
+    return results;
+}
+
+// ------------------------------------------------------------ MessageSearch
+
+struct MessageSearch::State
+{
+    QMutex mutex;
+    // Kept until the index is built from it, then let go, so that the
+    // store's own array is not held shared longer than needed.
+    QVector<MessageRecord> messages;
+    std::shared_ptr<const Index> index;
+    std::atomic<quint64> dataGeneration{0};
+    std::atomic<quint64> latest{0};
+
+    // Out of line: inlined into the worker's lambda, gcc 12 takes the
+    // atomic loads for writes into nothing (-Wstringop-overflow).
+    Q_NEVER_INLINE bool isLatest(quint64 generation) const { return latest.load() == generation; }
+    Q_NEVER_INLINE bool holds(quint64 data) const { return dataGeneration.load() == data; }
+};
+
+MessageSearch::MessageSearch(QObject* parent) : QObject(parent), m_state(std::make_shared<State>())
+{
+    qRegisterMetaType<search::Results>();
+    m_pool = new QThreadPool(this);
+    // One query at a time: a newer one waits for the older to notice that it
+    // is cancelled, and never competes with it for the index.
+    m_pool->setMaxThreadCount(1);
+}
+
+MessageSearch::~MessageSearch()
+{
+    m_state->dataGeneration.fetch_add(1);
+    m_state->latest.store(~quint64(0));
+    m_pool->waitForDone();
+}
+
+void MessageSearch::setMessages(const QVector<MessageRecord>& messages)
+{
+    {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->dataGeneration.fetch_add(1);
+        m_state->messages = messages;
+        m_state->index.reset();
+    }
+    cancel();
+}
+
+void MessageSearch::clear()
+{
+    setMessages({});
+}
+
+void MessageSearch::cancel()
+{
+    m_state->latest.store(++m_generation);
+    m_pending = false;
+}
+
+void MessageSearch::waitForIdle()
+{
+    m_pool->waitForDone();
+}
+
+void MessageSearch::search(const QString& text)
+{
+    const quint64 generation = ++m_generation;
+    m_state->latest.store(generation);
+    m_pending = true;
+    const Query query = Query::parse(text);
+    auto deliver = [this, generation](Results results) {
+        if (generation != m_generation)
+            return;
+        m_pending = false;
+        emit resultsReady(results);
+    };
+    if (query.isEmpty()) {
+        Results empty;
+        empty.query = text;
+        QMetaObject::invokeMethod(this, [deliver, empty] { deliver(empty); }, Qt::QueuedConnection);
+        return;
+    }
+
+    std::shared_ptr<State> state = m_state;
+    const quint64 data = state->dataGeneration.load();
+    m_pool->start([this, state, generation, data, query, text, deliver] {
+        const StopCheck stopped = [&] { return !state->isLatest(generation); };
+        if (stopped())
+            return;
+        std::shared_ptr<const Index> index;
+        QVector<MessageRecord> messages;
+        {
+            QMutexLocker lock(&state->mutex);
+            if (!state->holds(data))
+                return;
+            index = state->index;
+            if (!index)
+                messages = state->messages;
+        }
+        if (!index) {
+            // A newer query does not stop the build (it needs the index as
+            // well); only new messages do.
+            index = Index::build(messages, [&] { return !state->holds(data); });
+            QMutexLocker lock(&state->mutex);
+            if (!index || !state->holds(data))
+                return;
+            state->index = index;
+            state->messages.clear();
+        }
+        messages.clear();
+        Results results = index->find(query, stopped);
+        if (results.cancelled || stopped())
+            return;
+        results.query = text;
+        QMetaObject::invokeMethod(
+            this, [deliver, results = std::move(results)] { deliver(results); }, Qt::QueuedConnection);
+    });
+}
+
+} // namespace search
