@@ -91,12 +91,15 @@ void SearchController::reset()
     m_found.clear();
     m_current = -1;
     m_field->setCountText(QString());
-    const QSignalBlocker blocker(m_field);
+    // Not by blocking the field's signals: its clear button hides on them.
+    const QScopedValueRollback<bool> resetting(m_resetting, true);
     m_field->clear();
 }
 
 void SearchController::onTextChanged(const QString& text)
 {
+    if (m_resetting)
+        return;
     if (text.trimmed().isEmpty()) {
         // An emptied field is the end of the search, as Escape is.
         escape();

@@ -85,8 +85,9 @@ private:
 
     Mode m_mode = Mode::None;
     QPointer<QWidget> m_origin;
-    // While the controller itself changes pages.
+    // While the controller itself changes pages, or empties the field.
     bool m_navigating = false;
+    bool m_resetting = false;
 
     // Finding within the conversation: its matches, newest first.
     QVector<qint64> m_found;

@@ -2,8 +2,9 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFrame>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,12 +47,16 @@ void SearchField::updateMargins()
 
 QRect SearchField::countRect() const
 {
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    // The text's room, without the margin kept for the count.
-    const QRect text = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    // Left of the clear button when it shows, else at the end of the room
+    // for text.
+    int right = contentsRect().right() - kCountGap / 2;
+    const auto buttons = findChildren<QToolButton*>();
+    for (const QToolButton* b : buttons) {
+        if (b->isVisible())
+            right = std::min(right, b->geometry().left() - 2);
+    }
     const int w = fontMetrics().horizontalAdvance(m_count);
-    return QRect(text.right() + 1, text.top(), w + kCountGap, text.height());
+    return QRect(right - w, 0, w, height());
 }
 
 void SearchField::paintEvent(QPaintEvent* event)
@@ -61,7 +66,7 @@ void SearchField::paintEvent(QPaintEvent* event)
         return;
     QPainter p(this);
     p.setPen(m_countColor);
-    p.drawText(countRect().adjusted(kCountGap / 2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, m_count);
+    p.drawText(countRect(), Qt::AlignRight | Qt::AlignVCenter, m_count);
 }
 
 void SearchField::changeEvent(QEvent* event)
