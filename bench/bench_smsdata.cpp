@@ -591,15 +591,24 @@ int searchChild(const QByteArray& file)
         {"a word that is nowhere", QStringLiteral("xylophone"), false},
     };
     for (const Later& q : later) {
-        // The slowest of three runs.
-        double worst = 0;
-        for (int run = 0; run < 3; ++run)
-            worst = std::max(worst, timedSearch(engine, q.query, &hits));
-        std::printf("  \"%s\": %d hits\n", qPrintable(q.query), hits);
+        // The median of five runs; the spread is printed beside it.
+        QVector<double> runs;
+        for (int run = 0; run < 5; ++run)
+            runs.append(timedSearch(engine, q.query, &hits));
+        std::sort(runs.begin(), runs.end());
+        const double median = runs.at(2);
+        std::printf("  \"%s\": %d hits, %.1f to %.1f ms\n", qPrintable(q.query), hits, runs.first() * 1000,
+                    runs.last() * 1000);
         goal(QByteArray("search: ") + q.what + " at " + QByteArray::number(count) + " messages, " +
-                 QByteArray::number(worst * 1000, 'f', 1) + " ms within 100 ms",
-             worst <= 0.1 && (hits > 0) == q.wantsHits);
+                 QByteArray::number(median * 1000, 'f', 1) + " ms within 100 ms",
+             median <= 0.1 && (hits > 0) == q.wantsHits);
     }
+    engine.clear();
+    QElapsedTimer timer;
+    timer.start();
+    const auto index = search::Index::build(messages.messages);
+    std::printf("  the index alone: built in %.3f s, %lld MB\n", timer.nsecsElapsed() / 1e9,
+                index->memoryBytes() / (1024 * 1024));
     return 0;
 }
 

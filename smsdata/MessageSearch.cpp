@@ -2,11 +2,13 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QStringDecoder>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace search {
 
@@ -118,6 +120,147 @@ void forEachCodePoint(QStringView text, const Visit& visit)
     }
 }
 
+void appendUtf8(char32_t c, QByteArray& out)
+{
+    char bytes[4];
+    int n = 0;
+    if (c < 0x80) {
+        bytes[n++] = char(c);
+    } else if (c < 0x800) {
+        bytes[n++] = char(0xC0 | (c >> 6));
+        bytes[n++] = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        bytes[n++] = char(0xE0 | (c >> 12));
+        bytes[n++] = char(0x80 | ((c >> 6) & 0x3F));
+        bytes[n++] = char(0x80 | (c & 0x3F));
+    } else {
+        bytes[n++] = char(0xF0 | (c >> 18));
+        bytes[n++] = char(0x80 | ((c >> 12) & 0x3F));
+        bytes[n++] = char(0x80 | ((c >> 6) & 0x3F));
+        bytes[n++] = char(0x80 | (c & 0x3F));
+    }
+    out.append(bytes, n);
+}
+
+// Han ideographs: no decomposition, no case, no mark, no space. Most
+// non-Latin texts are made of them, so they skip the lookups.
+bool isHan(char32_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF);
+}
+
+// One code point folded onto out as UTF-8; blank tells whether out ends in
+// a blank already.
+void appendFoldedCodePointUtf8(char32_t c, QByteArray& out, bool& blank)
+{
+    if (isHan(c)) {
+        appendUtf8(c, out);
+        blank = false;
+        return;
+    }
+    decompose(c, [&](char32_t d) {
+        if (isDropped(d))
+            return;
+        if (isBlank(d)) {
+            if (!blank)
+                out.append(' ');
+            blank = true;
+            return;
+        }
+        appendUtf8(QChar::toCaseFolded(d), out);
+        blank = false;
+    });
+}
+
+// The folded form of text (as foldText gives it) appended to out as UTF-8.
+void appendFoldedText(QStringView text, QByteArray& out)
+{
+    bool blank = !out.isEmpty() && out.back() == ' ';
+    forEachCodePoint(text, [&](char32_t c, qsizetype, qsizetype) { appendFoldedCodePointUtf8(c, out, blank); });
+}
+
+// Decodes well-formed UTF-8 and folds it onto out; false, with out as it
+// was, at the first byte that is not: such text goes the way of
+// QString::fromUtf8, whose replacement characters the window shows.
+bool appendFoldedWellFormed(QByteArrayView utf8, QByteArray& out)
+{
+    const qsizetype start = out.size();
+    bool blank = !out.isEmpty() && out.back() == ' ';
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.constData());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        char32_t c = 0;
+        int more = 0;
+        char32_t least = 0;
+        if (b < 0x80) {
+            c = b;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            c = b & 0x1F;
+            more = 1;
+            least = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            c = b & 0x0F;
+            more = 2;
+            least = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            c = b & 0x07;
+            more = 3;
+            least = 0x10000;
+        } else {
+            out.truncate(start);
+            return false;
+        }
+        if (end - p <= more) {
+            if (more > 0) {
+                out.truncate(start);
+                return false;
+            }
+        }
+        for (int k = 1; k <= more; ++k) {
+            if ((p[k] & 0xC0) != 0x80) {
+                out.truncate(start);
+                return false;
+            }
+            c = (c << 6) | (p[k] & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out.truncate(start);
+            return false;
+        }
+        p += more + 1;
+        appendFoldedCodePointUtf8(c, out, blank);
+    }
+    return true;
+}
+
+// Folds UTF-8 bytes onto out; buffer is scratch room kept between calls,
+// so that a million texts do not cost a million allocations. Invalid bytes
+// become U+FFFD as QString::fromUtf8 makes them.
+void appendFoldedUtf8(QByteArrayView utf8, QByteArray& out, std::vector<QChar>& buffer)
+{
+    if (isAscii(utf8.constData(), utf8.size())) {
+        appendFoldedAscii(utf8.constData(), utf8.size(), out);
+        return;
+    }
+    if (appendFoldedWellFormed(utf8, out))
+        return;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // UTF-16 never needs more units than UTF-8 has bytes.
+    buffer.resize(size_t(utf8.size()) + 1);
+    const QChar* end = decoder.appendToBuffer(buffer.data(), utf8);
+    appendFoldedText(QStringView(buffer.data(), end - buffer.data()), out);
+}
+
+// What is searched of a message, field by field; the index walks a million
+// messages, so without a list made for each.
+template <typename Visit>
+void forEachField(const MessageRecord& message, const Visit& visit)
+{
+    // Attachment names join here as fields of their own once messages carry them.
+    visit(message.text);
+}
+
 qsizetype findIn(std::string_view haystack, std::string_view needle, qsizetype from)
 {
     const auto at = haystack.find(needle, size_t(from));
@@ -150,13 +293,11 @@ QString foldText(QStringView text)
 
 QByteArray foldUtf8(QByteArrayView utf8)
 {
-    if (isAscii(utf8.constData(), utf8.size())) {
-        QByteArray out;
-        out.reserve(utf8.size());
-        appendFoldedAscii(utf8.constData(), utf8.size(), out);
-        return out;
-    }
-    return foldText(QString::fromUtf8(utf8)).toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    std::vector<QChar> buffer;
+    appendFoldedUtf8(utf8, out, buffer);
+    return out;
 }
 
 // ------------------------------------------------------------------ Query
@@ -215,10 +356,11 @@ bool Query::matchesFolded(QByteArrayView folded) const
 bool Query::matches(const MessageRecord& message) const
 {
     QByteArray folded;
-    for (const QByteArray& field : searchableFields(message)) {
-        folded += foldUtf8(field);
+    std::vector<QChar> scratch;
+    forEachField(message, [&](const QByteArray& field) {
+        appendFoldedUtf8(field, folded, scratch);
         folded += kFieldEnd;
-    }
+    });
     return matchesFolded(folded);
 }
 
@@ -269,8 +411,9 @@ QVector<Span> Query::spansIn(const QString& text) const
 
 QVector<QByteArray> searchableFields(const MessageRecord& message)
 {
-    // Attachment names join here as fields of their own once messages carry them.
-    return {message.text};
+    QVector<QByteArray> fields;
+    forEachField(message, [&](const QByteArray& field) { fields.append(field); });
+    return fields;
 }
 
 QVector<qint64> matchingRows(const QVector<MessageRecord>& records, const Query& query)
@@ -301,6 +444,7 @@ std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages
     index->m_conversations.reserve(n);
 
     QHash<QByteArray, int> conversationOf;
+    std::vector<QChar> scratch;
     QByteArray lastAddress;
     int lastConversation = -1;
     QByteArray& out = index->m_folded;
@@ -309,13 +453,10 @@ std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages
             return nullptr;
         const MessageRecord& m = messages.at(i);
         index->m_offsets.append(out.size());
-        for (const QByteArray& field : searchableFields(m)) {
-            if (isAscii(field.constData(), field.size()))
-                appendFoldedAscii(field.constData(), field.size(), out);
-            else
-                out += foldText(QString::fromUtf8(field)).toUtf8();
+        forEachField(m, [&](const QByteArray& field) {
+            appendFoldedUtf8(field, out, scratch);
             out += kFieldEnd;
-        }
+        });
         out += kMessageEnd;
         index->m_rowIds.append(m.rowId);
         index->m_times.append(m.time);
@@ -388,24 +529,27 @@ Results Index::find(const Query& query, const StopCheck& stop, const QByteArray*
             found.append(message);
     }
 
-    std::sort(found.begin(), found.end(), [this](int a, int b) {
-        if (m_times.at(a) != m_times.at(b))
-            return m_times.at(a) > m_times.at(b);
-        return m_rowIds.at(a) > m_rowIds.at(b);
-    });
-    results.addresses = m_addresses;
+    // Newest first; the same time, the higher row id first. Files keep
+    // their rows in time order as a rule, so the hits, taken backwards,
+    // mostly are in order already and the sort has little to do.
     results.hits.reserve(found.size());
-    QHash<int, int> groupOf;
-    for (int message : std::as_const(found)) {
-        const int c = m_conversations.at(message);
-        const int hit = int(results.hits.size());
-        results.hits.append({m_rowIds.at(message), m_times.at(message), c});
-        auto g = groupOf.find(c);
-        if (g == groupOf.end()) {
-            g = groupOf.insert(c, int(results.groups.size()));
+    for (auto it = found.crbegin(); it != found.crend(); ++it)
+        results.hits.append(Hit{m_rowIds.at(*it), m_times.at(*it), m_conversations.at(*it)});
+    const auto newer = [](const Hit& a, const Hit& b) {
+        return a.time != b.time ? a.time > b.time : a.rowId > b.rowId;
+    };
+    if (!std::is_sorted(results.hits.cbegin(), results.hits.cend(), newer))
+        std::stable_sort(results.hits.begin(), results.hits.end(), newer);
+
+    results.addresses = m_addresses;
+    QVector<int> groupOf(m_addresses.size(), -1);
+    for (int hit = 0; hit < results.hits.size(); ++hit) {
+        const int c = results.hits.at(hit).conversation;
+        if (groupOf.at(c) < 0) {
+            groupOf[c] = int(results.groups.size());
             results.groups.append(Group{c, {}});
         }
-        results.groups[*g].hits.append(hit);
+        results.groups[groupOf.at(c)].hits.append(hit);
     }
     return results;
 }
