@@ -3,11 +3,13 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringDecoder>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace search {
@@ -21,6 +23,8 @@ constexpr char kMessageEnd = '\0';
 
 // How often a long loop asks whether to stop.
 constexpr int kStopEvery = 4096;
+// Below this many messages the index is folded in one part.
+constexpr int kMessagesPerPart = 65536;
 
 bool isAscii(const char* data, qsizetype size)
 {
@@ -91,8 +95,7 @@ void appendFoldedCodePoint(char32_t c, QString& out, bool& blank)
 // The canonical decomposition of one code point, passed on code point by
 // code point. Done per code point, not per text as a normal form would, so
 // that a shown text and its folded form line up character by character.
-template <typename Sink>
-void decompose(char32_t c, const Sink& sink)
+template <typename Sink> void decompose(char32_t c, const Sink& sink)
 {
     if (c < 0xC0 || QChar::decompositionTag(c) != QChar::Canonical) {
         sink(c);
@@ -105,8 +108,7 @@ void decompose(char32_t c, const Sink& sink)
 
 // Each code point of text with where it begins and ends; a lone surrogate
 // stands for itself.
-template <typename Visit>
-void forEachCodePoint(QStringView text, const Visit& visit)
+template <typename Visit> void forEachCodePoint(QStringView text, const Visit& visit)
 {
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype start = i;
@@ -254,8 +256,7 @@ void appendFoldedUtf8(QByteArrayView utf8, QByteArray& out, std::vector<QChar>& 
 
 // What is searched of a message, field by field; the index walks a million
 // messages, so without a list made for each.
-template <typename Visit>
-void forEachField(const MessageRecord& message, const Visit& visit)
+template <typename Visit> void forEachField(const MessageRecord& message, const Visit& visit)
 {
     // Attachment names join here as fields of their own once messages carry them.
     visit(message.text);
@@ -263,8 +264,14 @@ void forEachField(const MessageRecord& message, const Visit& visit)
 
 qsizetype findIn(std::string_view haystack, std::string_view needle, qsizetype from)
 {
+#ifdef __GLIBC__
+    // The C library's search is several times faster on long texts.
+    const void* at = memmem(haystack.data() + from, haystack.size() - size_t(from), needle.data(), needle.size());
+    return at ? static_cast<const char*>(at) - haystack.data() : -1;
+#else
     const auto at = haystack.find(needle, size_t(from));
     return at == std::string_view::npos ? -1 : qsizetype(at);
+#endif
 }
 
 std::string_view view(const QByteArray& bytes)
@@ -433,31 +440,50 @@ QVector<qint64> matchingRows(const QVector<MessageRecord>& records, const Query&
 std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages, const StopCheck& stop)
 {
     std::shared_ptr<Index> index(new Index);
-    const qsizetype n = messages.size();
-    qsizetype bytes = 0;
-    for (const MessageRecord& m : messages)
-        bytes += m.text.size() + 2;
-    index->m_folded.reserve(bytes);
-    index->m_offsets.reserve(n + 1);
+    const int n = int(messages.size());
+    // A large file is folded in parts side by side; a part of its own for
+    // each processor, up to four.
+    const int parts = n >= kMessagesPerPart ? std::clamp(QThread::idealThreadCount(), 1, 4) : 1;
+    index->m_parts.resize(parts);
+    std::atomic<bool> stopped{false};
+    auto fold = [&](int k) {
+        Part& part = index->m_parts[k];
+        part.first = int(qint64(n) * k / parts);
+        const int last = int(qint64(n) * (k + 1) / parts);
+        qsizetype bytes = 0;
+        for (int i = part.first; i < last; ++i)
+            bytes += messages.at(i).text.size() + 2;
+        part.folded.reserve(bytes);
+        part.offsets.reserve(last - part.first + 1);
+        std::vector<QChar> scratch;
+        for (int i = part.first; i < last; ++i) {
+            if (i % kStopEvery == 0 && (stopped.load() || (stop && stop()))) {
+                stopped.store(true);
+                return;
+            }
+            part.offsets.append(part.folded.size());
+            forEachField(messages.at(i), [&](const QByteArray& field) {
+                appendFoldedUtf8(field, part.folded, scratch);
+                part.folded += kFieldEnd;
+            });
+            part.folded += kMessageEnd;
+        }
+        part.offsets.append(part.folded.size());
+        part.folded.squeeze();
+    };
+    std::vector<std::thread> helpers;
+    for (int k = 1; k < parts; ++k)
+        helpers.emplace_back(fold, k);
+    fold(0);
+
+    // Meanwhile what the hits carry.
     index->m_rowIds.reserve(n);
     index->m_times.reserve(n);
     index->m_conversations.reserve(n);
-
     QHash<QByteArray, int> conversationOf;
-    std::vector<QChar> scratch;
     QByteArray lastAddress;
     int lastConversation = -1;
-    QByteArray& out = index->m_folded;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (stop && i % kStopEvery == 0 && stop())
-            return nullptr;
-        const MessageRecord& m = messages.at(i);
-        index->m_offsets.append(out.size());
-        forEachField(m, [&](const QByteArray& field) {
-            appendFoldedUtf8(field, out, scratch);
-            out += kFieldEnd;
-        });
-        out += kMessageEnd;
+    for (const MessageRecord& m : messages) {
         index->m_rowIds.append(m.rowId);
         index->m_times.append(m.time);
         // Messages come in runs of one conversation.
@@ -472,18 +498,21 @@ std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages
         }
         index->m_conversations.append(lastConversation);
     }
-    index->m_offsets.append(out.size());
-    index->m_folded.squeeze();
+    for (std::thread& t : helpers)
+        t.join();
+    if (stopped.load())
+        return nullptr;
     return index;
 }
 
 qint64 Index::memoryBytes() const
 {
-    qint64 bytes = m_folded.capacity() + m_offsets.capacity() * qint64(sizeof(qint64)) +
-                   m_rowIds.capacity() * qint64(sizeof(qint64)) + m_times.capacity() * qint64(sizeof(qint64)) +
+    qint64 bytes = m_rowIds.capacity() * qint64(sizeof(qint64)) + m_times.capacity() * qint64(sizeof(qint64)) +
                    m_conversations.capacity() * qint64(sizeof(int));
     // The keys' bytes are the store's own, shared.
     bytes += m_addresses.capacity() * qint64(sizeof(QByteArray));
+    for (const Part& part : m_parts)
+        bytes += part.folded.capacity() + part.offsets.capacity() * qint64(sizeof(qint64));
     return bytes;
 }
 
@@ -499,34 +528,37 @@ Results Index::find(const Query& query, const StopCheck& stop, const QByteArray*
             return results;
     }
 
-    const std::string_view hay = view(m_folded);
     const std::string_view first = view(query.terms().first());
     const auto& terms = query.terms();
     QVector<int> found;
-    qsizetype from = 0;
     int checks = 0;
-    while (from < qsizetype(hay.size())) {
-        if (stop && ++checks % kStopEvery == 0 && stop()) {
-            results.cancelled = true;
-            return results;
+    for (const Part& part : m_parts) {
+        const std::string_view hay = view(part.folded);
+        qsizetype from = 0;
+        while (from < qsizetype(hay.size())) {
+            if (stop && ++checks % kStopEvery == 0 && stop()) {
+                results.cancelled = true;
+                return results;
+            }
+            const qsizetype at = findIn(hay, first, from);
+            if (at < 0)
+                break;
+            // The message that holds it: the last one that begins at or before it.
+            const auto next = std::upper_bound(part.offsets.cbegin(), part.offsets.cend(), at);
+            const int local = int(next - part.offsets.cbegin()) - 1;
+            const qsizetype begin = part.offsets.at(local);
+            const qsizetype end = part.offsets.at(local + 1);
+            from = end;
+            const int message = part.first + local;
+            if (only >= 0 && m_conversations.at(message) != only)
+                continue;
+            const std::string_view text = hay.substr(size_t(begin), size_t(end - begin));
+            bool all = true;
+            for (qsizetype t = 1; t < terms.size() && all; ++t)
+                all = text.find(view(terms.at(t))) != std::string_view::npos;
+            if (all)
+                found.append(message);
         }
-        const qsizetype at = findIn(hay, first, from);
-        if (at < 0)
-            break;
-        // The message that holds it: the last one that begins at or before it.
-        const auto next = std::upper_bound(m_offsets.cbegin(), m_offsets.cend(), at);
-        const int message = int(next - m_offsets.cbegin()) - 1;
-        const qsizetype begin = m_offsets.at(message);
-        const qsizetype end = m_offsets.at(message + 1);
-        from = end;
-        if (only >= 0 && m_conversations.at(message) != only)
-            continue;
-        const std::string_view text = hay.substr(size_t(begin), size_t(end - begin));
-        bool all = true;
-        for (qsizetype t = 1; t < terms.size() && all; ++t)
-            all = text.find(view(terms.at(t))) != std::string_view::npos;
-        if (all)
-            found.append(message);
     }
 
     // Newest first; the same time, the higher row id first. Files keep
@@ -630,7 +662,8 @@ void MessageSearch::search(const QString& text)
     if (query.isEmpty()) {
         Results empty;
         empty.query = text;
-        QMetaObject::invokeMethod(this, [deliver, empty] { deliver(empty); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [deliver, empty] { deliver(empty); }, Qt::QueuedConnection);
         return;
     }
 

@@ -119,8 +119,14 @@ public:
 private:
     Index() = default;
 
-    QByteArray m_folded;       // each message's folded fields, each followed by '\0'
-    QVector<qint64> m_offsets; // where each message begins in m_folded, plus the end
+    // The folded texts in a few parts, folded side by side on a large file.
+    struct Part
+    {
+        int first = 0;           // the part's first message
+        QByteArray folded;       // each message's folded fields, each followed by '\0'
+        QVector<qint64> offsets; // where each message begins in folded, plus the end
+    };
+    QVector<Part> m_parts;
     QVector<qint64> m_rowIds;
     QVector<qint64> m_times;
     QVector<int> m_conversations;

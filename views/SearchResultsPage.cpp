@@ -451,8 +451,9 @@ void SearchResultsPage::updateSummary()
     } else if (m_model->hitCount() == 0) {
         m_summary->setText(tr("No messages found"));
     } else {
-        m_summary->setText(tr("%1 in %2").arg(views::messagesText(m_model->hitCount()),
-                                              views::conversationsText(m_model->groupCount())));
+        m_summary->setText(
+            tr("%1 in %2")
+                .arg(views::messagesText(m_model->hitCount()), views::conversationsText(m_model->groupCount())));
     }
 }
 

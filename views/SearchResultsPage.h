@@ -48,8 +48,7 @@ public:
 
     // Shows what a query found. Hits whose message is gone from the store
     // (deleted since the search began) are left out.
-    void showResults(const search::Results& results, const QVector<Conversation>& conversations,
-                     MessageStore* store);
+    void showResults(const search::Results& results, const QVector<Conversation>& conversations, MessageStore* store);
     // A query is on its way; the rows shown stay until its results come.
     void showSearching();
     // No store, no rows.

@@ -162,8 +162,8 @@ void CliSearchTest::wrongUsageAndUnreadableSources_data()
     QTest::addColumn<QByteArray>("says");
     const QString s = QStringLiteral("search");
     QTest::newRow("no query") << QStringList{s, m_backup} << cli::kUsage << QByteArray("SOURCE QUERY");
-    QTest::newRow("two queries") << QStringList{s, m_backup, QStringLiteral("a"), QStringLiteral("b")}
-                                 << cli::kUsage << QByteArray("SOURCE QUERY");
+    QTest::newRow("two queries") << QStringList{s, m_backup, QStringLiteral("a"), QStringLiteral("b")} << cli::kUsage
+                                 << QByteArray("SOURCE QUERY");
     QTest::newRow("conversation without key")
         << QStringList{s, m_backup, QStringLiteral("a"), QStringLiteral("--conversation")} << cli::kUsage
         << QByteArray("needs a value");

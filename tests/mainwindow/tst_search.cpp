@@ -3,13 +3,19 @@
 // conversation steps through its matches, the conversation list is filtered
 // by name or number, and the backup file stays as it was.
 
+#include "BackupBuilder.h"
+#include "BackupChooser.h"
+#include "DialogDriver.h"
 #include "MainWindowHarness.h"
+#include "ModernFixtures.h"
+#include "PhoneBackup.h"
 #include "SearchField.h"
 #include "SearchResultsPage.h"
 #include "frame_page2.h"
 
 #include <QCryptographicHash>
 #include <QListView>
+#include <QTreeWidget>
 #include <QScrollArea>
 
 using harness::Window;
@@ -28,13 +34,13 @@ QList<fixtures::Msg> searchMessages()
     };
     add(QStringLiteral("13800001111"), QStringLiteral("Café at noon?"), 2);
     for (int i = 0; i < 15; ++i)
-        add(QStringLiteral("13800001111"), QStringLiteral("filler %1 with a longer line of text to fill the row").arg(i),
-            i % 2 ? 2 : 3);
+        add(QStringLiteral("13800001111"),
+            QStringLiteral("filler %1 with a longer line of text to fill the row").arg(i), i % 2 ? 2 : 3);
     add(QStringLiteral("10086"), QStringLiteral("crème brûlée tonight"), 2);
     add(QStringLiteral("13800001111"), QStringLiteral("see you at the café"), 3);
     for (int i = 15; i < 30; ++i)
-        add(QStringLiteral("13800001111"), QStringLiteral("filler %1 with a longer line of text to fill the row").arg(i),
-            i % 2 ? 2 : 3);
+        add(QStringLiteral("13800001111"),
+            QStringLiteral("filler %1 with a longer line of text to fill the row").arg(i), i % 2 ? 2 : 3);
     add(QStringLiteral("10086"), QStringLiteral("我们明天见"), 2);
     add(QStringLiteral("5551234"), QStringLiteral("nothing to see"), 2);
     add(QStringLiteral("13800001111"), QStringLiteral("CAFE closed today"), 2);
@@ -66,6 +72,7 @@ private slots:
     void filtersConversationsByNameOrNumber();
     void ctrlFFocusesTheField();
     void anotherSourceEndsTheSearch();
+    void phoneBackupIsSearchedAlike();
 
 private:
     SearchField* field(const Window& win) const
@@ -77,10 +84,7 @@ private:
         return win.w->findChild<SearchResultsPage*>(QStringLiteral("searchResultsPage"));
     }
     frame_page2* chat(const Window& win) const { return qobject_cast<frame_page2*>(win.chatPage()); }
-    QListView* view(const Window& win) const
-    {
-        return win.w->findChild<QListView*>(QStringLiteral("searchResults"));
-    }
+    QListView* view(const Window& win) const { return win.w->findChild<QListView*>(QStringLiteral("searchResults")); }
     // The texts of the result rows, top to bottom.
     QStringList rowTexts(const Window& win) const
     {
@@ -165,9 +169,9 @@ void SearchTest::typingShowsGroupedResults()
     QTRY_COMPARE(results(win)->hitCount(), 3);
     QCOMPARE(results(win)->summary(), QStringLiteral("3 messages in 1 conversation"));
     // One group, newest first, with its count.
-    QCOMPARE(rowTexts(win), (QStringList{QStringLiteral("Messages"), QStringLiteral("Anna Lee"),
-                                         QStringLiteral("CAFE closed today"), QStringLiteral("see you at the café"),
-                                         QStringLiteral("Café at noon?")}));
+    QCOMPARE(rowTexts(win),
+             (QStringList{QStringLiteral("Messages"), QStringLiteral("Anna Lee"), QStringLiteral("CAFE closed today"),
+                          QStringLiteral("see you at the café"), QStringLiteral("Café at noon?")}));
     QCOMPARE(view(win)->model()->index(1, 0).data(Qt::UserRole + 2).toString(), QStringLiteral("3 messages"));
 
     // More typed: the newer query's results replace the older ones.
@@ -302,8 +306,7 @@ void SearchTest::findWithinTheConversation()
     field(win)->selectAll();
     QTest::keyClicks(field(win), QStringLiteral("cafe"));
     QTRY_COMPARE(field(win)->countText(), QStringLiteral("1 of 3"));
-    QTest::mouseClick(win.chatPage()->findChild<QWidget*>(QStringLiteral("toolButtonMessageAndClear")),
-                      Qt::LeftButton);
+    QTest::mouseClick(win.chatPage()->findChild<QWidget*>(QStringLiteral("toolButtonMessageAndClear")), Qt::LeftButton);
     QTRY_COMPARE(win.page(), 1);
     QVERIFY(field(win)->text().isEmpty());
     QVERIFY(field(win)->countText().isEmpty());
@@ -335,7 +338,8 @@ void SearchTest::filtersConversationsByNameOrNumber()
     QTRY_COMPARE(rowTexts(win).value(1), QStringLiteral("Pat O'Neil"));
     clickRow(win, QStringLiteral("Pat O'Neil"));
     QTRY_COMPARE(win.page(), 2);
-    QTRY_COMPARE(win.bubbleTexts(), (QStringList{QStringLiteral("crème brûlée tonight"), QStringLiteral("我们明天见")}));
+    QTRY_COMPARE(win.bubbleTexts(),
+                 (QStringList{QStringLiteral("crème brûlée tonight"), QStringLiteral("我们明天见")}));
     QVERIFY(field(win)->text().isEmpty());
 }
 
@@ -363,6 +367,70 @@ void SearchTest::anotherSourceEndsTheSearch()
     type(win, QStringLiteral("moved"));
     QTRY_COMPARE(results(win)->hitCount(), 1);
     QCOMPARE(rowTexts(win).value(1), QStringLiteral("Bob"));
+}
+
+void SearchTest::phoneBackupIsSearchedAlike()
+{
+    // A current phone's backup whose incoming text is only in attributedBody.
+    using namespace modernfixtures;
+    QTemporaryDir dir;
+    Database db;
+    db.handles = {{1, QStringLiteral("+34655443322"), QStringLiteral("iMessage"), QStringLiteral("es")}};
+    db.chats = {{1, QStringLiteral("+34655443322"), 45, QVariant(), {1}}};
+    const qint64 ns = 1000000000LL;
+    db.messages = {Message{10, QVariant(), body("Mi dirección: Calle Mayor 5"), 1, 0, 700000000 * ns, {1}, {}, {}, {}},
+                   Message{11, QStringLiteral("gracias"), QVariant(), 1, 1, 700000060 * ns, {1}, {}, {}, {}}};
+    const QString sms = makeModernDb(dir.filePath(QStringLiteral("sms.db")), db, Schema::Ios17);
+    QFile file(sms);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString folder =
+        QDir::homePath() + QStringLiteral("/.local/share/Apple Computer/MobileSync/Backup/00008110-SEARCH");
+    backupbuilder::Options options;
+    options.device.deviceName = QStringLiteral("Lucía's iPhone");
+    QString error;
+    const QString book = fixtures::makeAddressBook(
+        dir.filePath(QStringLiteral("book.sqlitedb")),
+        {{QStringLiteral("Lucía"), QStringLiteral("Martínez"), {{3, QStringLiteral("+34 655 44 33 22")}}}},
+        fixtures::BookSchema::Ios15);
+    QFile bookFile(book);
+    QVERIFY(bookFile.open(QIODevice::ReadOnly));
+    QVERIFY2(
+        backupbuilder::writeBackup(
+            folder,
+            {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, file.readAll()},
+             {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, bookFile.readAll()}},
+            options, &error),
+        qPrintable(error));
+    const QByteArray before = fixtures::folderDigest(folder);
+
+    Window win;
+    win.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(win.w.get()));
+    driver::whenModal(
+        [](QWidget* modal) { return modal->findChild<QWidget*>(QStringLiteral("backupList")) != nullptr; },
+        [](QWidget* modal) {
+            QMetaObject::invokeMethod(
+                modal,
+                [modal] {
+                    auto* list = modal->findChild<QTreeWidget*>(QStringLiteral("backupList"));
+                    list->setCurrentItem(list->topLevelItem(0));
+                    driver::click(modal, QStringLiteral("openButton"));
+                },
+                Qt::QueuedConnection);
+        });
+    win.w->openPhoneBackup();
+    QTRY_COMPARE(win.conversationRows().size(), 1);
+    QVERIFY2(shellkit::DialogSeam::shown().isEmpty(), qPrintable(harness::shownTexts().join(QLatin1Char('|'))));
+
+    type(win, QStringLiteral("calle mayor"));
+    QTRY_COMPARE(results(win)->hitCount(), 1);
+    QCOMPARE(rowTexts(win).last(), QStringLiteral("Mi dirección: Calle Mayor 5"));
+    clickRow(win, QStringLiteral("Mi dirección: Calle Mayor 5"));
+    QTRY_COMPARE(win.page(), 2);
+    QCOMPARE(chat(win)->markedMessage(), qint64(10));
+    QCOMPARE(field(win)->countText(), QStringLiteral("1 of 1"));
+    // The phone's backup is only read.
+    QCOMPARE(fixtures::folderDigest(folder), before);
 }
 
 int main(int argc, char** argv)

@@ -63,6 +63,7 @@ private slots:
     void emptyAndHostileQueries();
     void indexAgreesWithTheMatcher();
     void hitsNewestFirstAndGrouped();
+    void largeFileFoldedInParts();
     void onlyOneConversation();
     void spansMarkWhatMatched();
     void textsOnlyInAttributedBody();
@@ -110,8 +111,8 @@ void MessageSearchTest::matches_data()
     QTest::newRow("every word needed") << cafe << QStringLiteral("cafe tea") << false;
     QTest::newRow("phrase") << cafe << QStringLiteral("\"the cafe\"") << true;
     QTest::newRow("phrase in order only") << cafe << QStringLiteral("\"cafe the\"") << false;
-    QTest::newRow("phrase across a line break") << QStringLiteral("the\ncafe") << QStringLiteral("\"the  cafe\"")
-                                                << true;
+    QTest::newRow("phrase across a line break")
+        << QStringLiteral("the\ncafe") << QStringLiteral("\"the  cafe\"") << true;
     QTest::newRow("curly quotes") << cafe << QStringLiteral("“at the”") << true;
     QTest::newRow("phrase and word") << cafe << QStringLiteral("5 \"meet me\"") << true;
     QTest::newRow("unclosed quote") << cafe << QStringLiteral("\"at 5") << true;
@@ -161,14 +162,20 @@ void MessageSearchTest::indexAgreesWithTheMatcher()
     // Texts that end where the next begins must not make a match between
     // two messages.
     QVector<MessageRecord> messages;
-    const QStringList texts = {QStringLiteral("abc"),   QStringLiteral("def"),     QStringLiteral("ÀBC déf"),
-                               QStringLiteral("c d"),   QString(),                 QStringLiteral("我们明天见"),
-                               QStringLiteral("ab\ncd"), QStringLiteral("xyzabc"), QStringLiteral("abcabc")};
+    const QStringList texts = {QStringLiteral("abc"),
+                               QStringLiteral("def"),
+                               QStringLiteral("ÀBC déf"),
+                               QStringLiteral("c d"),
+                               QString(),
+                               QStringLiteral("我们明天见"),
+                               QStringLiteral("ab\ncd"),
+                               QStringLiteral("xyzabc"),
+                               QStringLiteral("abcabc")};
     for (int i = 0; i < texts.size(); ++i)
         messages.append(message(i + 1, "k", i, texts.at(i)));
-    for (const QString& q : {QStringLiteral("abc"), QStringLiteral("cd"), QStringLiteral("\"c d\""),
-                             QStringLiteral("c def"), QStringLiteral("bc de"), QStringLiteral("明天"),
-                             QStringLiteral("abc def")}) {
+    for (const QString& q :
+         {QStringLiteral("abc"), QStringLiteral("cd"), QStringLiteral("\"c d\""), QStringLiteral("c def"),
+          QStringLiteral("bc de"), QStringLiteral("明天"), QStringLiteral("abc def")}) {
         QVector<qint64> expected;
         const Query query = Query::parse(q);
         for (const MessageRecord& m : std::as_const(messages)) {
@@ -187,8 +194,8 @@ void MessageSearchTest::hitsNewestFirstAndGrouped()
 {
     // Stored in row order, which is not time order.
     const QVector<MessageRecord> messages = {
-        message(1, "anna", 500, QStringLiteral("lunch?")),   message(2, "ben", 100, QStringLiteral("lunch!")),
-        message(3, "anna", 300, QStringLiteral("no lunch")), message(4, "cara", 900, QStringLiteral("dinner")),
+        message(1, "anna", 500, QStringLiteral("lunch?")),    message(2, "ben", 100, QStringLiteral("lunch!")),
+        message(3, "anna", 300, QStringLiteral("no lunch")),  message(4, "cara", 900, QStringLiteral("dinner")),
         message(5, "ben", 700, QStringLiteral("Lunch at 1")), message(6, "ben", 700, QStringLiteral("lunch 2")),
     };
     const Results r = Index::build(messages)->find(Query::parse(QStringLiteral("lunch")));
@@ -199,6 +206,32 @@ void MessageSearchTest::hitsNewestFirstAndGrouped()
     QCOMPARE(r.groups.at(0).hits, (QVector<int>{0, 1, 4}));
     QCOMPARE(r.addresses.at(r.groups.at(1).conversation), QByteArray("anna"));
     QCOMPARE(r.groups.at(1).hits, (QVector<int>{2, 3}));
+}
+
+void MessageSearchTest::largeFileFoldedInParts()
+{
+    // Enough messages for the index to fold them in parts side by side; the
+    // parts' seams must not show in what is found.
+    constexpr int n = 150001;
+    QVector<MessageRecord> messages;
+    messages.reserve(n);
+    for (int i = 0; i < n; ++i)
+        messages.append(message(i + 1, "k" + QByteArray::number(i % 7), i,
+                                QStringLiteral("Note #%1# %2").arg(i).arg(i % 2 ? QStringLiteral("été") : QString())));
+    const auto index = Index::build(messages);
+    QCOMPARE(index->size(), n);
+    const Results all = index->find(Query::parse(QStringLiteral("note")));
+    QCOMPARE(all.hits.size(), n);
+    QCOMPARE(all.hits.first().rowId, qint64(n));
+    QCOMPARE(all.hits.last().rowId, qint64(1));
+    QCOMPARE(all.groups.size(), 7);
+    QCOMPARE(index->find(Query::parse(QStringLiteral("ete"))).hits.size(), n / 2);
+    for (int i : {0, 1, n / 4, n / 3, n / 2, 2 * n / 3, 3 * n / 4, n - 1}) {
+        const QString one = QStringLiteral("#%1#").arg(i);
+        QCOMPARE(rowsOf(index->find(Query::parse(one))), QVector<qint64>{i + 1});
+    }
+    // Stopped at once, it gives nothing.
+    QVERIFY(!Index::build(messages, [] { return true; }));
 }
 
 void MessageSearchTest::onlyOneConversation()
@@ -248,11 +281,11 @@ void MessageSearchTest::textsOnlyInAttributedBody()
 void MessageSearchTest::invalidUtf8InTheDatabase()
 {
     QTemporaryDir dir;
-    const QString path = fixtures::makeMessageDb(
-        dir.filePath(QStringLiteral("sms.db")),
-        {{1, QStringLiteral("10086"), 1262304000, QByteArray("bad \xff\xfe bytes caf\xc3"), 2},
-         {2, QStringLiteral("10086"), 1262304060, QByteArray("\xc3\xa9t\xc3\xa9 \x80"), 2},
-         {3, QStringLiteral("10086"), 1262304120, QVariant(), 2}});
+    const QString path =
+        fixtures::makeMessageDb(dir.filePath(QStringLiteral("sms.db")),
+                                {{1, QStringLiteral("10086"), 1262304000, QByteArray("bad \xff\xfe bytes caf\xc3"), 2},
+                                 {2, QStringLiteral("10086"), 1262304060, QByteArray("\xc3\xa9t\xc3\xa9 \x80"), 2},
+                                 {3, QStringLiteral("10086"), 1262304120, QVariant(), 2}});
     MessageStore store(path.toUtf8(), StoreAccess::ReadOnly);
     QCOMPARE(store.messages.size(), 3);
     QCOMPARE(find(store.messages, QStringLiteral("bytes")), QVector<qint64>{1});
@@ -326,7 +359,8 @@ void MessageSearchTest::newMessagesDropOldResults()
 
 void MessageSearchTest::randomAndTruncatedInput()
 {
-    const QByteArray sample = QStringLiteral("cafe \"crème brûlée\" 明天 😀\nCrème Brûlée au café, 我们明天见 😀 e\u0301").toUtf8();
+    const QByteArray sample =
+        QStringLiteral("cafe \"crème brûlée\" 明天 😀\nCrème Brûlée au café, 我们明天见 😀 e\u0301").toUtf8();
     for (qsizetype n = 0; n <= sample.size(); ++n)
         feedEntry(sample.left(n));
     QRandomGenerator random(17);
