@@ -10,7 +10,10 @@
 //   100,000 and 1,000,000 messages of both layouts, and the phone's triggers'
 //   query plans on the large files;
 // - opening a backup of 1,000,000 messages in a fresh process: time to the
-//   list and peak memory.
+//   list and peak memory;
+// - searching those backups: the first query with the index build, later
+//   queries of one common word, two words and a word that is nowhere, and
+//   the memory the search adds.
 //
 // Every goal prints one line ending in "met" or "MISSED".
 //
@@ -18,9 +21,11 @@
 //   bench_smsdata --make-legacy FILE N | --make-modern FILE N | --open FILE
 //                                 write one of the files, or open one as a backup
 //                                 (for profiling one step alone)
+//   bench_smsdata --search FILE   the search goals on one backup file
 
 #include "AttributedBody.h"
 #include "ContactStore.h"
+#include "MessageSearch.h"
 #include "MessageStore.h"
 #include "ModernMessageTable.h"
 #include "PhoneDb.h"
@@ -29,7 +34,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -37,6 +44,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 
 #include <sqlite3.h>
@@ -494,6 +502,113 @@ int readModernChild(const QByteArray& sms, const QByteArray& book)
     return 0;
 }
 
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// One query as the window runs it: on the search's worker, waited for here.
+double timedSearch(search::MessageSearch& engine, const QString& query, int* hits)
+{
+    QEventLoop loop;
+    search::Results got;
+    const QMetaObject::Connection c =
+        QObject::connect(&engine, &search::MessageSearch::resultsReady, &loop, [&](const search::Results& r) {
+            got = r;
+            loop.quit();
+        });
+    QElapsedTimer timer;
+    timer.start();
+    engine.search(query);
+    loop.exec();
+    const double s = timer.nsecsElapsed() / 1e9;
+    QObject::disconnect(c);
+    *hits = int(got.hits.size());
+    return s;
+}
+
+// In a fresh process: a backup opened as the window opens it, then the
+// search goals: the first query (with the index build), later queries of
+// one common word, two words and a word that is nowhere, and the memory
+// the search adds.
+int searchChild(const QByteArray& file)
+{
+    MessageStore messages(file);
+    ContactStore contacts(file);
+    contacts.readBackupAddressBook(file);
+    fillContactNames(messages, contacts);
+    messages.buildConversationList();
+    const int count = messages.messageCount;
+    const qint64 before = residentKb();
+
+    search::MessageSearch engine;
+    engine.setMessages(messages.messages);
+    int hits = 0;
+    const double first = timedSearch(engine, QStringLiteral("traffic"), &hits);
+    const qint64 after = residentKb();
+    const qint64 extraMb = (after - before) / 1024;
+    std::printf("search index of %d messages: %d hits for the first query\n", count, hits);
+    goal("search: first query with the index build at " + QByteArray::number(count) + " messages, " +
+             QByteArray::number(first, 'f', 3) + " s within 2 s",
+         first <= 2.0 && hits > 0);
+    goal("search: extra memory at " + QByteArray::number(count) + " messages, " + QByteArray::number(extraMb) +
+             " MB within 150 MB",
+         before > 0 && extraMb <= 150);
+
+    struct Later
+    {
+        const char* what;
+        QString query;
+        bool wantsHits;
+    };
+    const Later later[] = {
+        {"one common word", QStringLiteral("minutes"), true},
+        {"two words", QStringLiteral("MARCHE ca"), true},
+        {"a word that is nowhere", QStringLiteral("xylophone"), false},
+    };
+    for (const Later& q : later) {
+        // The median of five runs; the spread is printed beside it.
+        QVector<double> runs;
+        for (int run = 0; run < 5; ++run)
+            runs.append(timedSearch(engine, q.query, &hits));
+        std::sort(runs.begin(), runs.end());
+        const double median = runs.at(2);
+        std::printf("  \"%s\": %d hits, %.1f to %.1f ms\n", qPrintable(q.query), hits, runs.first() * 1000,
+                    runs.last() * 1000);
+        goal(QByteArray("search: ") + q.what + " at " + QByteArray::number(count) + " messages, " +
+                 QByteArray::number(median * 1000, 'f', 1) + " ms within 100 ms",
+             median <= 0.1 && (hits > 0) == q.wantsHits);
+    }
+    engine.clear();
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t cpu = std::clock();
+    const auto index = search::Index::build(messages.messages);
+    // The processor time beside the elapsed one tells a busy machine from slow code.
+    std::printf("  the index alone: built in %.3f s (%.3f s of processor time), %lld MB\n",
+                timer.nsecsElapsed() / 1e9, double(std::clock() - cpu) / CLOCKS_PER_SEC,
+                index->memoryBytes() / (1024 * 1024));
+    return 0;
+}
+
+void runSearchGoals(const QString& file)
+{
+    std::printf("\nsearch in %s (fresh process)\n", qPrintable(QFileInfo(file).fileName()));
+    std::fflush(stdout);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--search"), file});
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        std::printf("  (search child failed)\n");
+}
+
 // The statements of every trigger that a delete runs, with OLD and NEW
 // values as parameters, through EXPLAIN QUERY PLAN; full scans of a table
 // are marked. Returns the number of statements that scan.
@@ -669,6 +784,8 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args.at(1) == QLatin1String("--open"))
         return openBackupChild(args.at(2).toUtf8());
+    if (args.size() >= 3 && args.at(1) == QLatin1String("--search"))
+        return searchChild(args.at(2).toUtf8());
     if (args.size() >= 4 && args.at(1) == QLatin1String("--read-modern"))
         return readModernChild(args.at(2).toUtf8(), args.at(3).toUtf8());
     if (args.size() >= 4 && args.at(1) == QLatin1String("--make-legacy")) {
@@ -891,5 +1008,7 @@ int main(int argc, char** argv)
         if (cli > 0)
             std::printf("  sqlite3 FILE \"select * from message\": %.3f s (ratio %.2fx)\n", cli, best / cli);
     }
+    runSearchGoals(legacyBackup);
+    runSearchGoals(modernBackup);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "Catalogue.h"
+#include "MessageSearch.h"
 #include "TextExport.h"
 #include "xconsole.h"
 
@@ -24,6 +25,7 @@ const char* const kUsageText =
     "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
     "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
     "       msgdesk-cli info   [--json] SOURCE\n"
+    "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
     "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
     "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
     "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
@@ -165,23 +167,52 @@ QString author(const MessageStore& store, const MessageRecord& m)
     return conversationName(m);
 }
 
+// One message as "show --json" and "search --json" print it.
+QJsonObject messageJson(const MessageRecord& m)
+{
+    const QByteArray sender = m.isIncoming ? (m.sender.isEmpty() ? m.address : m.sender) : QByteArray();
+    return {{QStringLiteral("rowid"), m.rowId},
+            {QStringLiteral("key"), QString::fromUtf8(m.address)},
+            {QStringLiteral("incoming"), m.isIncoming},
+            {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
+            {QStringLiteral("time"), shownTime(m)},
+            {QStringLiteral("utc"), QDateTime::fromSecsSinceEpoch(m.time, Qt::UTC).toString(Qt::ISODate)},
+            {QStringLiteral("text"), QString::fromUtf8(m.text)}};
+}
+
 int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 {
     MessageStore& store = *source.messages;
     store.selectConversation(key);
     for (const MessageRecord& m : std::as_const(store.conversation)) {
         if (json) {
-            const QByteArray sender = m.isIncoming ? (m.sender.isEmpty() ? m.address : m.sender) : QByteArray();
-            writeJson(out, {{QStringLiteral("rowid"), m.rowId},
-                            {QStringLiteral("key"), QString::fromUtf8(m.address)},
-                            {QStringLiteral("incoming"), m.isIncoming},
-                            {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
-                            {QStringLiteral("time"), shownTime(m)},
-                            {QStringLiteral("utc"), QDateTime::fromSecsSinceEpoch(m.time, Qt::UTC)
-                                                        .toString(Qt::ISODate)},
-                            {QStringLiteral("text"), QString::fromUtf8(m.text)}});
+            writeJson(out, messageJson(m));
         } else {
             writeLine(out, shownTime(m) + QLatin1Char('\t') + author(store, m) + QLatin1Char('\t') + oneLine(m.text));
+        }
+    }
+    return kOk;
+}
+
+// Every message that matches the query, newest first; nothing when none does.
+int searchMessages(CliSource& source, const QString& text, const Options& o, QIODevice* out)
+{
+    MessageStore& store = *source.messages;
+    const search::Query query = search::Query::parse(text);
+    const std::shared_ptr<const search::Index> index = search::Index::build(store.messages);
+    const QByteArray key = o.conversation.toUtf8();
+    const search::Results results = index->find(query, {}, o.hasConversation ? &key : nullptr);
+    for (const search::Hit& hit : results.hits) {
+        const MessageRecord* m = store.message(hit.rowId);
+        if (!m)
+            continue;
+        if (o.json) {
+            QJsonObject object = messageJson(*m);
+            object.insert(QStringLiteral("name"), conversationName(*m));
+            writeJson(out, object);
+        } else {
+            writeLine(out, conversationName(*m) + QLatin1Char('\t') + QString::fromUtf8(m->address) +
+                               QLatin1Char('\t') + shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
         }
     }
     return kOk;
@@ -299,21 +330,23 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     const bool isShow = o.command == QLatin1String("show");
     const bool isExport = o.command == QLatin1String("export");
     const bool isInfo = o.command == QLatin1String("info");
+    const bool isSearch = o.command == QLatin1String("search");
     if (o.command.isEmpty())
         return usageError(err, tr("no command given"));
-    if (!isList && !isShow && !isExport && !isInfo)
+    if (!isList && !isShow && !isExport && !isInfo && !isSearch)
         return usageError(err, tr("unknown command %1").arg(o.command));
     const int wanted = isList || isInfo ? 1 : 2;
     if (o.positional.size() != wanted)
         return usageError(err, tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
                                                                 : isShow    ? QStringLiteral("SOURCE KEY")
+                                                                : isSearch  ? QStringLiteral("SOURCE QUERY")
                                                                             : QStringLiteral("SOURCE FILE")));
     if (o.json && isExport)
-        return usageError(err, tr("--json is for list, show and info"));
-    if (o.hasConversation && !isExport)
-        return usageError(err, tr("--conversation is for export"));
+        return usageError(err, tr("--json is for list, show, info and search"));
+    if (o.hasConversation && !isExport && !isSearch)
+        return usageError(err, tr("--conversation is for export and search"));
     if (!o.contacts.isEmpty() && isInfo)
-        return usageError(err, tr("--contacts is for list, show and export"));
+        return usageError(err, tr("--contacts is for list, show, export and search"));
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
@@ -326,6 +359,7 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     }
     if (isInfo)
         return infoOfFile(source, o.json, out);
+    // A search in a conversation that is not there is a mistake, not "no hit".
     const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
     if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
         writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));
@@ -335,6 +369,8 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return list(source, o.json, out);
     if (isShow)
         return show(source, key, o.json, out);
+    if (isSearch)
+        return searchMessages(source, o.positional.at(1), o, out);
     return exportText(source, o, err);
 }
 

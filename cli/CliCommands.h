@@ -7,6 +7,7 @@
 //   msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
 //   msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
 //   msgdesk-cli info   [--json] SOURCE
+//   msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
 //
 // SOURCE is a ".sms" backup file, a phone's message database, or a phone
 // backup folder in any layout. An encrypted backup's password comes from

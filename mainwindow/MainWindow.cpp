@@ -6,6 +6,7 @@
 #include "MessageStore.h"
 #include "NavigationRows.h"
 #include "PhoneSession.h"
+#include "SearchController.h"
 #include "SmsFileWriter.h"
 #include "SourceDisplay.h"
 #include "SourceOpener.h"
@@ -77,6 +78,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
     m_display->setStartPicture(QStringLiteral("startNoDevice"));
 
+    m_search = new SearchController(this, ui->verticalLayout, ui->verticalStackedWidget, chatPage);
+    connect(m_search, &SearchController::openConversation, this, &MainWindow::ChangePageToNext);
+    connect(m_display.get(), &SourceDisplay::storeShown, m_search, &SearchController::setStore);
+
     // Reports come last, once everything they touch is in place. Without the
     // device library msgdesk runs on its backup files alone.
     connect(m_phone, &PhoneSession::linkReported, this, &MainWindow::detectIphone);
@@ -137,6 +142,10 @@ void MainWindow::phoneRemoved()
     m_phone->phoneRemoved();
     ui->verticalStackedWidget->setCurrentIndex(StartPage);
     m_display->setStartPicture(QStringLiteral("startNoDevice"));
+
+    m_search = new SearchController(this, ui->verticalLayout, ui->verticalStackedWidget, chatPage);
+    connect(m_search, &SearchController::openConversation, this, &MainWindow::ChangePageToNext);
+    connect(m_display.get(), &SourceDisplay::storeShown, m_search, &SearchController::setStore);
     phoneLinked = false;
     ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
     phoneLoadCount = 0;

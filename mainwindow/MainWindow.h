@@ -33,6 +33,7 @@ class NavigationRows;
 class PhoneSession;
 class QAction;
 class QFrame;
+class SearchController;
 class SourceLoader;
 class SourceDisplay;
 struct DeviceLink;
@@ -122,6 +123,8 @@ private:
     std::unique_ptr<NavigationRows> m_rows;
     PhoneSession* m_phone = nullptr;
     std::unique_ptr<SourceDisplay> m_display;
+    // The search field, its results page and the find in the open chat.
+    SearchController* m_search = nullptr;
     // Whether the last export file was written completely.
     bool m_exportWritten = false;
 };

@@ -130,12 +130,14 @@ void SourceDisplay::showStores(bool deletesOffered)
     m_w.chatPage->setDeleteButtonShown(false);
     m_w.listPage->resetEditMode();
     m_w.listPage->showConversations(m_messages.get());
+    emit storeShown(m_messages.get());
     if (!deletesOffered)
         m_w.listPage->setEditButtonVisible(false);
 }
 
 void SourceDisplay::detachPages()
 {
+    emit storeShown(nullptr);
     m_w.listPage->showConversations(nullptr);
     m_w.chatPage->loadConversation(nullptr);
     if (m_w.stack->currentIndex() == ChatPage)
@@ -154,6 +156,7 @@ void SourceDisplay::leaveUnloaded()
 
 void SourceDisplay::dropStores()
 {
+    emit storeShown(nullptr);
     m_w.listPage->showConversations(nullptr);
     m_w.chatPage->loadConversation(nullptr);
     if (m_messages) {

@@ -77,6 +77,8 @@ public:
 signals:
     // A read ended (done or cancelled); reports that waited may go on.
     void readEnded();
+    // The pages show this store now, or none (nullptr).
+    void storeShown(MessageStore* store);
 
 private:
     Widgets m_w;

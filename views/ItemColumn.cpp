@@ -96,6 +96,27 @@ void ItemColumn::remeasureAll()
     scheduleRefine();
 }
 
+void ItemColumn::scrollToItem(int item)
+{
+    if (item < 0 || item >= count())
+        return;
+    // Twice: bringing the item and its neighbours in measures them exactly,
+    // which may move the item from where its estimate put it.
+    for (int pass = 0; pass < 2; ++pass) {
+        const qint64 h = m_heights.height(item);
+        const qint64 value = m_heights.top(item) - std::max<qint64>(0, (m_canvas->height() - h) / 2);
+        updateRange(value);
+        layoutWindow();
+    }
+}
+
+QRect ItemColumn::itemRect(int item) const
+{
+    if (item < 0 || item >= count())
+        return {};
+    return QRect(0, int(m_heights.top(item) - m_bar->value()), width(), m_heights.height(item));
+}
+
 void ItemColumn::remeasure(int item)
 {
     remeasure(QVector<int>{item});

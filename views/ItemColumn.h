@@ -59,6 +59,12 @@ public:
     // Every height may have changed (a mode, the look): items with widgets
     // are brought up to date, the others estimated again.
     void remeasureAll();
+    // Scrolls so that the item stands in the middle of the view (or as near
+    // as the ends allow).
+    void scrollToItem(int item);
+    // Where the item is now, in canvas coordinates (it may lie outside the view).
+    QRect itemRect(int item) const;
+
     // One item's content or state changed.
     void remeasure(int item);
     void remeasure(const QVector<int>& items);

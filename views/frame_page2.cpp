@@ -10,6 +10,8 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -22,6 +24,8 @@ constexpr int kDateHeight = 15;
 constexpr int kEventHeight = 26;
 // The select button beside a bubble in edit mode.
 constexpr int kMarkSize = 20;
+// How long a message found by a search stays marked.
+constexpr int kFoundMarkMs = 1600;
 
 } // namespace
 
@@ -48,6 +52,11 @@ frame_page2::frame_page2(MessageStore* store, QWidget* parent) : QFrame(parent),
     connect(ctrl, &smsChartCtrl::SendOneMesage, this, &frame_page2::copyOneMeeage);
 
     m_column = std::make_unique<views::ItemColumn>(ctrl, ctrl->canvas(), static_cast<Items*>(this));
+
+    m_markTimer = new QTimer(this);
+    m_markTimer->setSingleShot(true);
+    m_markTimer->setInterval(kFoundMarkMs);
+    connect(m_markTimer, &QTimer::timeout, this, &frame_page2::clearMark);
 }
 
 frame_page2::~frame_page2() = default;
@@ -62,6 +71,8 @@ void frame_page2::loadConversation(MessageStore* newStore)
     discardBubbles();
     m_bubblesEditing = false;
 
+    m_markTimer->stop();
+    m_markedRow = 0;
     store = newStore;
     // The skin's look applies before anything is measured.
     ensurePolished();
@@ -70,6 +81,50 @@ void frame_page2::loadConversation(MessageStore* newStore)
         ui->iphonenumber->setText(m_items.header());
     m_column->reset(m_items.count());
     ui->pushButton_Edit->setVisible(!m_items.records().isEmpty());
+}
+
+bool frame_page2::showMessage(qint64 rowId, bool lasting)
+{
+    const QVector<MessageRecord>& records = m_items.records();
+    int item = -1;
+    for (int r = 0; r < records.size() && item < 0; ++r) {
+        if (records.at(r).rowId == rowId)
+            item = m_items.itemOfRecord(r);
+    }
+    if (item < 0 || m_items.at(item).gone)
+        return false;
+    m_markedRow = rowId;
+    if (lasting)
+        m_markTimer->stop();
+    else
+        m_markTimer->start();
+    m_column->scrollToItem(item);
+    for (auto it = m_live.cbegin(); it != m_live.cend(); ++it) {
+        if (it->bubble)
+            showMark(it->bubble, it.key() == item);
+    }
+    return true;
+}
+
+void frame_page2::clearMark()
+{
+    m_markTimer->stop();
+    m_markedRow = 0;
+    for (const Live& live : std::as_const(m_live)) {
+        if (live.bubble)
+            showMark(live.bubble, false);
+    }
+}
+
+void frame_page2::showMark(BubbleFrame* bubble, bool on)
+{
+    if (bubble->property("found").toBool() == on)
+        return;
+    // The skin draws the mark by this property.
+    bubble->setProperty("found", on);
+    bubble->style()->unpolish(bubble);
+    bubble->style()->polish(bubble);
+    bubble->update();
 }
 
 void frame_page2::resetEditMode()
@@ -319,6 +374,7 @@ int frame_page2::attach(int item, int width)
     // The bubble shows the message's state as the page keeps it; the state
     // goes first, so that the text is laid out once, for the right width.
     BubbleFrame* b = live.bubble;
+    showMark(b, m_markedRow != 0 && m_items.record(item).rowId == m_markedRow);
     if (b->isEditMode() != m_bubblesEditing || b->isSelected())
         b->setEditMode(m_bubblesEditing);
     if (m_items.at(item).selected)

@@ -31,6 +31,7 @@ class Frame;
 class Frame1;
 class MessageStore;
 class QLabel;
+class QTimer;
 
 namespace Ui {
 class frame_page2;
@@ -64,6 +65,15 @@ public:
     void setEditButtonVisible(bool visible);
 
     bool isEditing() const { return !isBrowsing; }
+
+    // Scrolls to a message of the shown conversation and marks it: for a
+    // moment, or while lasting until another is marked or clearMark().
+    // False when the conversation has no such message.
+    bool showMessage(qint64 rowId, bool lasting = false);
+    void clearMark();
+    // The row id of the marked message; 0 when none is.
+    qint64 markedMessage() const { return m_markedRow; }
+
     // The heights of all messages and group events of the shown conversation.
     const views::ItemColumn& column() const { return *m_column; }
 
@@ -136,6 +146,7 @@ private:
     void updateDeleteButton();
     void setLookColor(QColor& slot, const QColor& c);
     void lookChanged(bool geometry);
+    void showMark(BubbleFrame* bubble, bool on);
 
     std::unique_ptr<Ui::frame_page2> ui;
     MessageStore* store = nullptr;
@@ -159,6 +170,8 @@ private:
     QVector<QLabel*> m_dates;
     QVector<QLabel*> m_events;
     int m_copyItem = -1;
+    qint64 m_markedRow = 0;
+    QTimer* m_markTimer = nullptr;
     int m_copyRowHeight = 0;
     // Counts the conversations shown, so that an answer given to one is
     // not taken for the next.

@@ -26,5 +26,7 @@ int keyBag(const uint8_t* data, size_t size);
 int mbdb(const uint8_t* data, size_t size);
 // The message store on the bytes as a database file: read, browsed, deleted in.
 int messageStore(const uint8_t* data, size_t size);
+// The search query parser and folding: the first line a query, the rest a text.
+int search(const uint8_t* data, size_t size);
 
 } // namespace fuzzentries
