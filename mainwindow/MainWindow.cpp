@@ -13,6 +13,7 @@
 #include "Frame1.h"
 #include "FrameCopy.h"
 #include "MessageStore.h"
+#include "AttachmentFiles.h"
 #include "PhoneBackup.h"
 #include "SourceLoader.h"
 #include "TextExport.h"
@@ -268,6 +269,8 @@ bool MainWindow::detectIphone(bool islink)
             messageStore.reset();
             contactStore.reset();
         }
+        chatPage->setAttachmentFiles(nullptr);
+        m_attachmentFiles.reset();
         m_phoneBackup.reset();
         m_shownBackup.reset();
         // Nothing is on display any more, so choosing the row that was on
@@ -508,6 +511,8 @@ void MainWindow::detachPages()
 {
     listPage->showConversations(nullptr);
     chatPage->loadConversation(nullptr);
+    chatPage->setAttachmentFiles(nullptr);
+    m_attachmentFiles.reset();
     if (ui->verticalStackedWidget->currentIndex() == ChatPage)
         ui->verticalStackedWidget->setCurrentIndex(ListPage);
 }
@@ -520,6 +525,21 @@ void MainWindow::ChangePageToNext(QString sss)
         return;
     ui->verticalStackedWidget->setCurrentIndex(ChatPage);
     messageStore->selectConversation(sss.toUtf8());
+    // The attachments come from the source on display: the phone's fresh
+    // backup, a phone backup folder, or a .sms backup's own table.
+    chatPage->setAttachmentFiles(nullptr);
+    phonebackup::PhoneBackup* backup = currentSourceRow == 0 ? m_phoneBackup.get() : nullptr;
+    if (currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size() &&
+        rowKinds.at(currentSourceRow) == RowKind::PhoneBackupFolder)
+        backup = m_shownBackup.get();
+    if (backup)
+        m_attachmentFiles = attachmentfiles::ofPhoneBackup(backup);
+    else if (currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size() &&
+             rowKinds.at(currentSourceRow) == RowKind::SmsFile)
+        m_attachmentFiles = attachmentfiles::ofSmsFile(databasePaths.at(currentSourceRow));
+    else
+        m_attachmentFiles = attachmentfiles::none();
+    chatPage->setAttachmentFiles(m_attachmentFiles.get());
     chatPage->loadConversation(messageStore.get());
     // The phone's own databases are never edited from here.
     if (isPhoneSourceRow(currentSourceRow))
@@ -591,6 +611,8 @@ void MainWindow::showBackup(int r)
     }
     if (messageStore)
         messageStore->close();
+    chatPage->setAttachmentFiles(nullptr);
+    m_attachmentFiles.reset();
     m_shownBackup.reset();
     SourceRequest request;
     // SQLite takes UTF-8 file names on every system.
@@ -794,6 +816,8 @@ void MainWindow::dropSourceOnDisplay()
 {
     listPage->showConversations(nullptr);
     chatPage->loadConversation(nullptr);
+    chatPage->setAttachmentFiles(nullptr);
+    m_attachmentFiles.reset();
     // The stores stay, empty and closed, so that the phone's data can be read
     // into them again later.
     if (messageStore) {

@@ -20,6 +20,8 @@
 
 #include <memory>
 
+class AttachmentFiles;
+
 class BackupProgress;
 class BackupRun;
 class ContactStore;
@@ -149,6 +151,9 @@ private:
     // The phone backup folder on display, and the databases read from it.
     std::unique_ptr<phonebackup::PhoneBackup> m_shownBackup;
     QByteArray m_shownMessages, m_shownMessagesWal, m_shownBook, m_shownBookWal;
+    // Where the attachments of the conversation on the chat page lie; goes
+    // before the source it reads.
+    std::unique_ptr<AttachmentFiles> m_attachmentFiles;
     // Folders whose warnings were told in this run.
     QStringList m_warnedBackups;
 

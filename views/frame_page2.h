@@ -26,6 +26,7 @@
 
 #include <memory>
 
+class AttachmentFiles;
 class BubbleFrame;
 class Frame;
 class Frame1;
@@ -35,6 +36,12 @@ class QLabel;
 namespace Ui {
 class frame_page2;
 }
+
+namespace views {
+class AttachmentActions;
+class AttachmentStrip;
+class ThumbnailCache;
+} // namespace views
 
 class frame_page2 : public QFrame, private views::ItemColumn::Items
 {
@@ -64,6 +71,14 @@ public:
     void setEditButtonVisible(bool visible);
 
     bool isEditing() const { return !isBrowsing; }
+
+    // Where the shown source's attachments lie; null for none. Set before
+    // the conversation is loaded, cleared before the source goes.
+    void setAttachmentFiles(AttachmentFiles* files);
+    views::ThumbnailCache& thumbnails() { return *m_thumbnails; }
+    views::AttachmentActions& attachmentActions() { return *m_attachmentActions; }
+    // "Save all attachments…" of the shown conversation.
+    QStringList saveAllAttachments();
     // The heights of all messages and group events of the shown conversation.
     const views::ItemColumn& column() const { return *m_column; }
 
@@ -125,7 +140,11 @@ private:
         BubbleFrame* bubble = nullptr;
         QLabel* date = nullptr;
         QLabel* event = nullptr;
+        views::AttachmentStrip* strip = nullptr;
     };
+
+    int attachmentHeight(int item) const;
+    views::AttachmentStrip* takeStrip();
 
     int messageHeight(int item, int width, views::Measure how, bool* exact);
     BubbleFrame* takeBubble(int item);
@@ -158,6 +177,10 @@ private:
     QVector<QLabel*> m_spareEvents;
     QVector<QLabel*> m_dates;
     QVector<QLabel*> m_events;
+    views::ThumbnailCache* m_thumbnails = nullptr;
+    views::AttachmentActions* m_attachmentActions = nullptr;
+    QVector<views::AttachmentStrip*> m_spareStrips;
+    QVector<views::AttachmentStrip*> m_strips;
     int m_copyItem = -1;
     int m_copyRowHeight = 0;
     // Counts the conversations shown, so that an answer given to one is
