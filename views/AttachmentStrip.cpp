@@ -85,6 +85,13 @@ void AttachmentStrip::setAttachments(const QVector<AttachmentRecord>& attachment
     m_outgoing = outgoing;
     m_cache = cache;
     m_current = 0;
+    // Strips are made for the messages near the visible part too: their
+    // thumbnails start now, before they scroll into view.
+    if (m_cache) {
+        ThumbnailCache::State state;
+        for (const AttachmentRecord& a : std::as_const(m_attachments))
+            m_cache->thumbnail(a, &state);
+    }
     update();
 }
 

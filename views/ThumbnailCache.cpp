@@ -32,6 +32,8 @@ void ThumbnailCache::setFiles(AttachmentFiles* files)
     ++m_generation;
     m_pool.clear();
     m_pool.waitForDone();
+    m_waiting.clear();
+    m_running = 0;
     m_files = files;
     m_cache.clear();
     m_pending.clear();
@@ -89,23 +91,38 @@ QImage ThumbnailCache::thumbnail(const AttachmentRecord& a, State* state)
         return {};
     }
     m_pending.insert(key);
-    const int generation = m_generation;
-    // The destructor waits for the pool, so `this` outlives every task; a
-    // result posted after it is gone is dropped with its receiver.
-    m_pool.start([this, generation, key, path, kind] {
-        QString ignored;
-        const QImage image = kind == AttachmentRecord::Kind::Video ? videoFrame(path, bound(), &ignored)
-                                                                   : decodePicture(path, bound(), &ignored);
-        QMetaObject::invokeMethod(
-            this, [this, generation, key, image] { finished(generation, key, image); }, Qt::QueuedConnection);
-    });
+    m_waiting.append({key, path, kind});
+    while (m_waiting.size() > kMaxWaiting)
+        m_pending.remove(m_waiting.takeFirst().key);
+    startJobs();
     return {};
+}
+
+void ThumbnailCache::startJobs()
+{
+    const int generation = m_generation;
+    while (m_running < m_pool.maxThreadCount() && !m_waiting.isEmpty()) {
+        const Job job = m_waiting.takeLast();
+        ++m_running;
+        // The destructor waits for the pool, so `this` outlives every task;
+        // a result posted after it is gone is dropped with its receiver.
+        m_pool.start([this, generation, job] {
+            QString ignored;
+            const QImage image = job.kind == AttachmentRecord::Kind::Video ? videoFrame(job.path, bound(), &ignored)
+                                                                           : decodePicture(job.path, bound(), &ignored);
+            QMetaObject::invokeMethod(
+                this, [this, generation, key = job.key, image] { finished(generation, key, image); },
+                Qt::QueuedConnection);
+        });
+    }
 }
 
 void ThumbnailCache::finished(int generation, const QByteArray& key, const QImage& image)
 {
     if (generation != m_generation)
         return;
+    --m_running;
+    startJobs();
     m_pending.remove(key);
     if (image.isNull())
         m_failed.insert(key);

@@ -52,7 +52,21 @@ signals:
     void thumbnailReady(const QByteArray& key);
 
 private:
+    struct Job
+    {
+        QByteArray key;
+        QString path;
+        AttachmentRecord::Kind kind;
+    };
+    void startJobs();
     void finished(int generation, const QByteArray& key, const QImage& image);
+
+    // Waiting decodes, newest last. The newest are what is on screen now:
+    // they go first, and the oldest are dropped beyond kMaxWaiting (asked
+    // again should they come back into view).
+    static constexpr int kMaxWaiting = 32;
+    QList<Job> m_waiting;
+    int m_running = 0;
 
     AttachmentFiles* m_files = nullptr;
     QThreadPool m_pool;
