@@ -13,6 +13,7 @@
 #include "Frame1.h"
 #include "FrameCopy.h"
 #include "MessageStore.h"
+#include "AttachmentBackup.h"
 #include "AttachmentFiles.h"
 #include "PhoneBackup.h"
 #include "SourceLoader.h"
@@ -35,6 +36,7 @@
 #include <QFileInfo>
 #include <QListWidgetItem>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -792,9 +794,28 @@ void MainWindow::writeSmsBackup(const QByteArray& messages, const QByteArray& me
         contactStore->readPhoneAddressBook(book, bookWal);
         contacts = contactStore->contacts;
     }
-    const auto result =
-        backupwriter::writeBackup(QString::fromUtf8(messages), path, contacts, QString::fromUtf8(messagesWal));
-    if (result != backupwriter::Result::Written) {
+    // The phone's attachments go into the same file; a long copy shows its
+    // progress and may be cancelled, which leaves no file behind.
+    std::unique_ptr<AttachmentFiles> files =
+        m_phoneBackup ? attachmentfiles::ofPhoneBackup(m_phoneBackup.get()) : attachmentfiles::none();
+    const QVector<AttachmentRecord> attachments =
+        messageStore ? attachmentbackup::attachmentsOf(*messageStore) : QVector<AttachmentRecord>();
+    QProgressDialog progress(tr("Backing up the attachments..."), tr("Cancel"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("attachmentBackupProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(800);
+    progress.setValue(0);
+    const auto result = attachmentbackup::writeBackup(
+        QString::fromUtf8(messages), path, contacts, QString::fromUtf8(messagesWal), *files, attachments,
+        [&progress](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+    if (result == attachmentbackup::Result::Cancelled)
+        return;
+    if (result != attachmentbackup::Result::Written) {
         infoDialogOK(nullptr, tr("Warning"), tr("Backup databace failed!!!"));
         return;
     }
