@@ -538,7 +538,8 @@ void MainWindow::ChangePageToNext(QString sss)
         m_attachmentFiles = attachmentfiles::ofPhoneBackup(backup);
     else if (currentSourceRow >= FirstBackupRow && currentSourceRow < rowKinds.size() &&
              rowKinds.at(currentSourceRow) == RowKind::SmsFile)
-        m_attachmentFiles = attachmentfiles::ofSmsFile(databasePaths.at(currentSourceRow));
+        m_attachmentFiles =
+            attachmentfiles::ofSmsFile(databasePaths.at(currentSourceRow), attachmentfiles::SmsAccess::MayChange);
     else
         m_attachmentFiles = attachmentfiles::none();
     chatPage->setAttachmentFiles(m_attachmentFiles.get());

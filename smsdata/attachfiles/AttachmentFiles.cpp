@@ -80,9 +80,11 @@ private:
 class SmsFiles final : public AttachmentFiles
 {
 public:
-    explicit SmsFiles(const QString& path)
+    SmsFiles(const QString& path, SmsAccess access)
     {
-        m_db = sqliteaccess::openExisting(path.toUtf8(), sqliteaccess::OpenMode::Untouched);
+        m_db = sqliteaccess::openExisting(path.toUtf8(), access == SmsAccess::MayChange
+                                                             ? sqliteaccess::OpenMode::ReadOnly
+                                                             : sqliteaccess::OpenMode::Untouched);
         if (m_db && !attachmentcontent::hasTable(m_db)) {
             sqlite3_close(m_db);
             m_db = nullptr;
@@ -162,9 +164,9 @@ std::unique_ptr<AttachmentFiles> ofPhoneBackup(phonebackup::PhoneBackup* backup)
     return std::make_unique<BackupFiles>(backup);
 }
 
-std::unique_ptr<AttachmentFiles> ofSmsFile(const QString& path)
+std::unique_ptr<AttachmentFiles> ofSmsFile(const QString& path, SmsAccess access)
 {
-    return std::make_unique<SmsFiles>(path);
+    return std::make_unique<SmsFiles>(path, access);
 }
 
 std::unique_ptr<AttachmentFiles> none()

@@ -47,8 +47,12 @@ QString notInBackup();
 
 // backup is not owned and must outlive the result.
 std::unique_ptr<AttachmentFiles> ofPhoneBackup(phonebackup::PhoneBackup* backup);
-// The ".sms" file at path, read through a connection of its own.
-std::unique_ptr<AttachmentFiles> ofSmsFile(const QString& path);
+// The ".sms" file at path, read through a connection of its own. A file
+// that may change while it is read (the window deletes messages in it)
+// is opened as an ordinary reader; otherwise it is opened immutable, so
+// that nothing at all is added beside it.
+enum class SmsAccess { Unchanging, MayChange };
+std::unique_ptr<AttachmentFiles> ofSmsFile(const QString& path, SmsAccess access = SmsAccess::Unchanging);
 // A source without attachment content.
 std::unique_ptr<AttachmentFiles> none();
 

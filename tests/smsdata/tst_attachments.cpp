@@ -14,6 +14,7 @@
 #include "PhoneBackup.h"
 #include "SafeFileName.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -493,12 +494,21 @@ void AttachmentsTest::smsBackupRoundTrip()
                  QFileDevice::Permissions());
     }
 
-    // Deleting a message deletes its attachments' content, nothing else.
+    // Deleting a message deletes its attachments' content, nothing else;
+    // a reader the window keeps open meanwhile sees the file as it is now.
     sqlite3* db = nullptr;
     {
         MessageStore store(sms.toUtf8(), StoreAccess::ReadWrite);
+        const QVector<AttachmentRecord> before = allAttachments(store);
+        std::unique_ptr<AttachmentFiles> live = attachmentfiles::ofSmsFile(sms, attachmentfiles::SmsAccess::MayChange);
+        QVERIFY(live->isPresent(before.at(0)));
         QCOMPARE(store.deleteMessage(1), 0);
         QVERIFY(store.attachmentsOf(1).isEmpty());
+        QVERIFY(!live->isPresent(before.at(0)));
+        QBuffer third;
+        third.open(QIODevice::WriteOnly);
+        QVERIFY2(live->copyTo(before.at(2), &third, &why), qPrintable(why));
+        QCOMPARE(third.data(), contentOf(3));
     }
     QCOMPARE(sqlite3_open_v2(sms.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     QCOMPARE(attachmentcontent::storedSize(db, attachments::backupPathOf(kFiles[0].filename)), -1);
