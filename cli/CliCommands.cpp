@@ -1,5 +1,7 @@
 #include "CliCommands.h"
 
+#include "AttachmentBackup.h"
+#include "AttachmentSaving.h"
 #include "Catalogue.h"
 #include "MessageSearch.h"
 #include "TextExport.h"
@@ -7,7 +9,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -26,6 +30,8 @@ const char* const kUsageText =
     "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
     "       msgdesk-cli info   [--json] SOURCE\n"
     "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
+    "       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE\n"
+    "       msgdesk-cli backup [--contacts FILE] SOURCE FILE\n"
     "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
     "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
     "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
@@ -40,6 +46,8 @@ struct Options
     QString contacts;
     QString conversation;
     bool hasConversation = false;
+    QString saveFolder;
+    bool hasSave = false;
 };
 
 void writeLine(QIODevice* device, const QString& line)
@@ -74,6 +82,13 @@ bool parse(const QStringList& args, Options* o, QString* problem)
             o->json = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o->help = true;
+        } else if (a == QLatin1String("--save")) {
+            if (i + 1 >= args.size()) {
+                *problem = tr("%1 needs a value").arg(a);
+                return false;
+            }
+            o->saveFolder = args.at(++i);
+            o->hasSave = true;
         } else if (a == QLatin1String("--contacts") || a == QLatin1String("--conversation")) {
             if (i + 1 >= args.size()) {
                 *problem = tr("%1 needs a value").arg(a);
@@ -180,13 +195,26 @@ QJsonObject messageJson(const MessageRecord& m)
             {QStringLiteral("text"), QString::fromUtf8(m.text)}};
 }
 
+QJsonArray attachmentList(CliSource& source, qint64 rowId)
+{
+    QJsonArray list;
+    for (const AttachmentRecord& a : source.messages->attachmentsOf(rowId)) {
+        list.append(QJsonObject{{QStringLiteral("name"), a.shownName()},
+                                {QStringLiteral("mime"), QString::fromUtf8(a.mimeType)},
+                                {QStringLiteral("present"), source.files->isPresent(a)}});
+    }
+    return list;
+}
+
 int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 {
     MessageStore& store = *source.messages;
     store.selectConversation(key);
     for (const MessageRecord& m : std::as_const(store.conversation)) {
         if (json) {
-            writeJson(out, messageJson(m));
+            QJsonObject one = messageJson(m);
+            one.insert(QStringLiteral("attachments"), attachmentList(source, m.rowId));
+            writeJson(out, one);
         } else {
             writeLine(out, shownTime(m) + QLatin1Char('\t') + author(store, m) + QLatin1Char('\t') + oneLine(m.text));
         }
@@ -304,6 +332,77 @@ int exportText(CliSource& source, const Options& o, QIODevice* err)
     return kOk;
 }
 
+// Conversations as "list" orders them, each one's messages oldest first.
+int listAttachments(CliSource& source, const Options& o, QIODevice* out, QIODevice* err)
+{
+    MessageStore& store = *source.messages;
+    QVector<QByteArray> keys;
+    if (o.hasConversation) {
+        keys.append(o.conversation.toUtf8());
+    } else {
+        for (const MessageRecord& head : std::as_const(store.conversationHeads))
+            keys.append(head.address);
+    }
+    QVector<AttachmentRecord> toSave;
+    for (const QByteArray& key : std::as_const(keys)) {
+        store.selectConversation(key);
+        for (const MessageRecord& m : std::as_const(store.conversation)) {
+            for (const AttachmentRecord& a : store.attachmentsOf(m.rowId)) {
+                const bool present = source.files->isPresent(a);
+                if (o.hasSave) {
+                    toSave.append(a);
+                } else if (o.json) {
+                    writeJson(out, {{QStringLiteral("rowid"), m.rowId},
+                                    {QStringLiteral("key"), QString::fromUtf8(m.address)},
+                                    {QStringLiteral("name"), a.shownName()},
+                                    {QStringLiteral("mime"), QString::fromUtf8(a.mimeType)},
+                                    {QStringLiteral("bytes"), a.bytes < 0 ? QJsonValue() : QJsonValue(a.bytes)},
+                                    {QStringLiteral("present"), present}});
+                } else {
+                    writeLine(out, QString::fromUtf8(m.address) + QLatin1Char('\t') + QString::number(m.rowId) +
+                                       QLatin1Char('\t') + oneLine(a.name) + QLatin1Char('\t') +
+                                       QString::fromUtf8(a.mimeType) + QLatin1Char('\t') +
+                                       (a.bytes < 0 ? QString() : QString::number(a.bytes)) + QLatin1Char('\t') +
+                                       (present ? tr("present") : attachmentfiles::notInBackup()));
+                }
+            }
+        }
+    }
+    if (!o.hasSave)
+        return kOk;
+
+    const attachmentsaving::Report report = attachmentsaving::saveAll(*source.files, toSave, o.saveFolder);
+    for (const QString& path : report.written)
+        writeLine(out, path);
+    for (const AttachmentRecord& a : report.missing)
+        writeLine(err, tr("msgdesk-cli: %1: %2").arg(oneLine(a.name), attachmentfiles::notInBackup()));
+    for (const QString& failure : report.failures)
+        writeLine(err, QStringLiteral("msgdesk-cli: ") + failure);
+    return report.failures.isEmpty() ? kOk : kFailed;
+}
+
+int writeSmsBackup(CliSource& source, const QString& target, QIODevice* err)
+{
+    const QVector<AttachmentRecord> attachments = attachmentbackup::attachmentsOf(*source.messages);
+    QString why;
+    const attachmentbackup::Result result =
+        attachmentbackup::writeBackup(source.databasePath, target, source.contacts->contacts, source.walPath,
+                                      *source.files, attachments, {}, &why);
+    switch (result) {
+    case attachmentbackup::Result::Written:
+        return kOk;
+    case attachmentbackup::Result::TargetExists:
+        writeLine(err, tr("msgdesk-cli: %1: a file of that name is already there").arg(target));
+        return kFailed;
+    case attachmentbackup::Result::AttachmentsFailed:
+        writeLine(err, tr("msgdesk-cli: %1: cannot be written: %2").arg(target, why));
+        return kFailed;
+    default:
+        writeLine(err, tr("msgdesk-cli: %1: cannot be written").arg(target));
+        return kFailed;
+    }
+}
+
 } // namespace
 
 bool passwordFromEnvironmentOrTerminal(const phonebackup::BackupInfo& backup, QByteArray* password)
@@ -331,22 +430,33 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     const bool isExport = o.command == QLatin1String("export");
     const bool isInfo = o.command == QLatin1String("info");
     const bool isSearch = o.command == QLatin1String("search");
+    const bool isAttachments = o.command == QLatin1String("attachments");
+    const bool isBackup = o.command == QLatin1String("backup");
     if (o.command.isEmpty())
         return usageError(err, tr("no command given"));
-    if (!isList && !isShow && !isExport && !isInfo && !isSearch)
+    if (!isList && !isShow && !isExport && !isInfo && !isSearch && !isAttachments && !isBackup)
         return usageError(err, tr("unknown command %1").arg(o.command));
-    const int wanted = isList || isInfo ? 1 : 2;
+    const int wanted = isList || isInfo || isAttachments ? 1 : 2;
     if (o.positional.size() != wanted)
         return usageError(err, tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
                                                                 : isShow    ? QStringLiteral("SOURCE KEY")
                                                                 : isSearch  ? QStringLiteral("SOURCE QUERY")
                                                                             : QStringLiteral("SOURCE FILE")));
-    if (o.json && isExport)
-        return usageError(err, tr("--json is for list, show, info and search"));
-    if (o.hasConversation && !isExport && !isSearch)
-        return usageError(err, tr("--conversation is for export and search"));
+    if (o.json && (isExport || isBackup))
+        return usageError(err, tr("--json is for list, show, info, search and attachments"));
+    if (o.hasConversation && !isExport && !isSearch && !isAttachments)
+        return usageError(err, tr("--conversation is for export, search and attachments"));
+    if (o.hasSave && !isAttachments)
+        return usageError(err, tr("--save is for attachments"));
+    if (o.hasSave && o.json)
+        return usageError(err, tr("--save and --json cannot be combined"));
     if (!o.contacts.isEmpty() && isInfo)
-        return usageError(err, tr("--contacts is for list, show, export and search"));
+        return usageError(err, tr("--contacts is for list, show, export, search, attachments and backup"));
+    // Refused before anything is read, and left as it is.
+    if (isBackup && (QFileInfo::exists(o.positional.at(1)) || QFileInfo(o.positional.at(1)).isSymLink())) {
+        writeLine(err, tr("msgdesk-cli: %1: a file of that name is already there").arg(o.positional.at(1)));
+        return kFailed;
+    }
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
@@ -359,6 +469,8 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     }
     if (isInfo)
         return infoOfFile(source, o.json, out);
+    if (isBackup)
+        return writeSmsBackup(source, o.positional.at(1), err);
     // A search in a conversation that is not there is a mistake, not "no hit".
     const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
     if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
@@ -371,6 +483,8 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return show(source, key, o.json, out);
     if (isSearch)
         return searchMessages(source, o.positional.at(1), o, out);
+    if (isAttachments)
+        return listAttachments(source, o, out, err);
     return exportText(source, o, err);
 }
 

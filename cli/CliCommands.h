@@ -8,6 +8,13 @@
 //   msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
 //   msgdesk-cli info   [--json] SOURCE
 //   msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+//   msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+//   msgdesk-cli backup [--contacts FILE] SOURCE FILE
+//
+// "attachments" lists every attachment, conversations in the order "list"
+// gives them, or with --save writes those present into DIR under safe,
+// never-overwriting names. "backup" writes the ".sms" backup of the source,
+// the attachments' content inside it; an existing FILE is refused.
 //
 // SOURCE is a ".sms" backup file, a phone's message database, or a phone
 // backup folder in any layout. An encrypted backup's password comes from

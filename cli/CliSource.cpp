@@ -1,5 +1,7 @@
 #include "CliSource.h"
 
+#include "AttachmentContent.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -106,6 +108,9 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     options.access = StoreAccess::ReadOnly;
     options.walPath = dbs.messages.walPath.toUtf8();
     source.messages = std::make_unique<MessageStore>(dbs.messages.path.toUtf8(), options);
+    source.databasePath = dbs.messages.path;
+    source.walPath = dbs.messages.walPath;
+    source.files = attachmentfiles::ofPhoneBackup(source.backup.get());
     if (source.messages->layout() == MessageLayout::Unknown) {
         source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
         source.messages.reset();
@@ -157,6 +162,11 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
 
     const QByteArray file = path.toUtf8();
     source.messages = std::make_unique<MessageStore>(file, StoreAccess::ReadOnly);
+    source.databasePath = path;
+    // A ".sms" backup may carry the attachments' content; a phone's bare
+    // message database has none beside it.
+    source.files = hasTable(tables, attachmentcontent::kTable) ? attachmentfiles::ofSmsFile(path)
+                                                                : attachmentfiles::none();
     if (source.messages->layout() == MessageLayout::Unknown) {
         source.error = tr("%1: the message table is of no layout msgdesk knows").arg(path);
         source.messages.reset();

@@ -6,6 +6,7 @@
 // are opened read-only and immutable, and a backup folder stays byte for byte
 // as it was.
 
+#include "AttachmentFiles.h"
 #include "ContactStore.h"
 #include "MessageStore.h"
 #include "PhoneBackup.h"
@@ -25,6 +26,12 @@ struct CliSource
     std::unique_ptr<phonebackup::PhoneBackup> backup;
     std::unique_ptr<MessageStore> messages;
     std::unique_ptr<ContactStore> contacts;
+    // Where the attachments' content lies; goes before the backup it reads.
+    std::unique_ptr<AttachmentFiles> files;
+    // The message database read (a backup's own file or its decrypted
+    // copy) and its write-ahead log when that lies elsewhere.
+    QString databasePath;
+    QString walPath;
     QString error;         // one line for the user; empty when the source was read
     QStringList warnings;  // what the user should know although it was read
 };

@@ -18,3 +18,9 @@ set_target_properties(PhoneNumber::phonenumber PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE_DIR}
     # Its number type is a protobuf message: the sanitizers need protobuf's type information.
     INTERFACE_LINK_LIBRARIES protobuf)
+
+# libheif: HEIC/HEIF pictures (attachment thumbnails, the demo phone's photos).
+pkg_check_modules(LIBHEIF REQUIRED IMPORTED_TARGET libheif)
+add_library(Heif::heif ALIAS PkgConfig::LIBHEIF)
+# libffmpegthumbnailer: the first frame of a video attachment; optional.
+pkg_check_modules(FFMPEGTHUMBNAILER IMPORTED_TARGET libffmpegthumbnailer)

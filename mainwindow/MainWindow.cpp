@@ -91,6 +91,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
+    // The chat page lets go of the attachments before the backups they lie in go.
+    m_display->detachPages();
     // The device reports stop and a running backup tool is stopped first.
     delete m_phone;
     // The pages go first: they point into the stores, which go next.
@@ -142,16 +144,12 @@ void MainWindow::phoneRemoved()
     m_phone->phoneRemoved();
     ui->verticalStackedWidget->setCurrentIndex(StartPage);
     m_display->setStartPicture(QStringLiteral("startNoDevice"));
-
-    m_search = new SearchController(this, ui->verticalLayout, ui->verticalStackedWidget, chatPage);
-    connect(m_search, &SearchController::openConversation, this, &MainWindow::ChangePageToNext);
-    connect(m_display.get(), &SourceDisplay::storeShown, m_search, &SearchController::setStore);
     phoneLinked = false;
     ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
     phoneLoadCount = 0;
     ui->listWidget->item(0)->setText(tr("Mobile Losted"));
+    m_display->detachPages();
     if (messageStore) {
-        m_display->detachPages();
         listPage->removeAll();
         messageStore.reset();
         contactStore.reset();
@@ -261,6 +259,7 @@ void MainWindow::ChangePageToNext(QString sss)
         return;
     ui->verticalStackedWidget->setCurrentIndex(ChatPage);
     messageStore->selectConversation(sss.toUtf8());
+    m_display->showAttachments(currentSourceRow == 0 ? m_phone->backup() : nullptr);
     chatPage->loadConversation(messageStore.get());
     // The phone's own databases are never edited from here.
     if (m_rows->isPhoneSource(currentSourceRow))
@@ -366,12 +365,19 @@ void MainWindow::on_pushButtonBACKUP_clicked()
         infoDialogOK(nullptr, tr("Information"), tr("No message in your device!!!"));
         return;
     }
-    writeSmsBackup(folderShown ? m_display->shown().request : m_phone->databases());
+    if (folderShown)
+        writeSmsBackup(m_display->shown().request, m_display->shown().backup.get());
+    else
+        writeSmsBackup(m_phone->databases(), m_phone->backup());
 }
 
-void MainWindow::writeSmsBackup(const SourceRequest& source)
+void MainWindow::writeSmsBackup(const SourceRequest& source, phonebackup::PhoneBackup* backup)
 {
-    const QString path = SmsFileWriter::write(backupFolder(), source, contactStore.get());
+    const SmsFileWriter::Written written =
+        SmsFileWriter::write(this, backupFolder(), source, contactStore.get(), messageStore.get(), backup);
+    if (written.cancelled)
+        return;
+    const QString& path = written.path;
     if (path.isEmpty()) {
         infoDialogOK(nullptr, tr("Warning"), tr("Backup databace failed!!!"));
         return;

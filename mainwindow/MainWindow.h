@@ -31,6 +31,9 @@ class ContactStore;
 class MessageStore;
 class NavigationRows;
 class PhoneSession;
+namespace phonebackup {
+class PhoneBackup;
+}
 class QAction;
 class QFrame;
 class SearchController;
@@ -91,7 +94,7 @@ protected:
 private:
     void replayLinkReports();
     // Writes a ".sms" backup of the databases and shows it as a new row.
-    void writeSmsBackup(const SourceRequest& source);
+    void writeSmsBackup(const SourceRequest& source, phonebackup::PhoneBackup* backup);
 
     // Phone link steps.
     void phoneRemoved();

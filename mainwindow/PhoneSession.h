@@ -74,6 +74,8 @@ public:
     // backup: kept while the data is loaded (the decrypted copies of an
     // encrypted backup live as long as it does).
     void setLocated(const SourceRequest& request, std::unique_ptr<phonebackup::PhoneBackup> backup);
+    // The fresh backup while the phone's data is loaded; null otherwise.
+    phonebackup::PhoneBackup* backup() const { return m_backup.get(); }
     // Lets the backup go; the located paths are kept for the next link.
     void releaseBackup();
 

@@ -1,5 +1,6 @@
 #include "SourceDisplay.h"
 
+#include "AttachmentFiles.h"
 #include "ContactStore.h"
 #include "MessageStore.h"
 #include "SourceLoader.h"
@@ -135,11 +136,32 @@ void SourceDisplay::showStores(bool deletesOffered)
         m_w.listPage->setEditButtonVisible(false);
 }
 
+void SourceDisplay::showAttachments(phonebackup::PhoneBackup* phoneBackup)
+{
+    m_w.chatPage->setAttachmentFiles(nullptr);
+    phonebackup::PhoneBackup* backup = phoneBackup ? phoneBackup : m_shown.backup.get();
+    if (backup)
+        m_attachments = attachmentfiles::ofPhoneBackup(backup);
+    else if (m_shown.isOpen())
+        m_attachments = attachmentfiles::ofSmsFile(QString::fromUtf8(m_shown.request.messagesPath),
+                                                   attachmentfiles::SmsAccess::MayChange);
+    else
+        m_attachments = attachmentfiles::none();
+    m_w.chatPage->setAttachmentFiles(m_attachments.get());
+}
+
+void SourceDisplay::dropAttachments()
+{
+    m_w.chatPage->setAttachmentFiles(nullptr);
+    m_attachments.reset();
+}
+
 void SourceDisplay::detachPages()
 {
     emit storeShown(nullptr);
     m_w.listPage->showConversations(nullptr);
     m_w.chatPage->loadConversation(nullptr);
+    dropAttachments();
     if (m_w.stack->currentIndex() == ChatPage)
         m_w.stack->setCurrentIndex(ListPage);
 }
@@ -159,6 +181,7 @@ void SourceDisplay::dropStores()
     emit storeShown(nullptr);
     m_w.listPage->showConversations(nullptr);
     m_w.chatPage->loadConversation(nullptr);
+    dropAttachments();
     if (m_messages) {
         m_messages->close();
         m_messages->clear();

@@ -18,6 +18,7 @@
 #include <memory>
 
 class ContactStore;
+class AttachmentFiles;
 class MessageStore;
 class QLabel;
 class QListWidget;
@@ -70,6 +71,11 @@ public:
     // What the text export of the page showing takes.
     TextExporter::Shown exportContent() const;
 
+    // Hands the chat page where the attachments of the source on display
+    // lie: phoneBackup (the phone's fresh backup) when given, else the
+    // phone backup folder or ".sms" file on display.
+    void showAttachments(phonebackup::PhoneBackup* phoneBackup);
+
     // The phone backup folder or ".sms" file on display, while it is.
     const OpenedSource& shown() const { return m_shown; }
     void forgetShown() { m_shown = OpenedSource(); }
@@ -81,12 +87,16 @@ signals:
     void storeShown(MessageStore* store);
 
 private:
+    void dropAttachments();
+
     Widgets m_w;
     std::unique_ptr<MessageStore>& m_messages;
     std::unique_ptr<ContactStore>& m_contacts;
     int& m_currentRow;
     SourceLoader* m_loader = nullptr;
     OpenedSource m_shown;
+    // Where the attachments of the chat page lie; goes before the source.
+    std::unique_ptr<AttachmentFiles> m_attachments;
     // Folders whose warnings were told in this run.
     QStringList m_warnedFolders;
 };

@@ -1,6 +1,8 @@
 #include "MessageStore.h"
 
+#include "AttachmentContent.h"
 #include "LegacyMessageTable.h"
+#include "LegacyParts.h"
 #include "ModernMessageTable.h"
 #include "PhoneDb.h"
 #include "SqliteAccess.h"
@@ -217,6 +219,8 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         options.progress(0, 0);
     messageCount = int(messages.size());
     rebuildIndex();
+    if (m_layout == MessageLayout::Legacy)
+        legacyparts::readAttachments(m_db, *this);
 }
 
 int MessageStore::close()
@@ -255,6 +259,7 @@ void MessageStore::clearSideData()
     m_dependentRows.clear();
     m_dependentOf.clear();
     m_eventAddress.clear();
+    m_attachments.clear();
 }
 
 void MessageStore::ensureIndex()
@@ -474,6 +479,15 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
         exec(m_db, "ROLLBACK");
         rolledBack = true;
     }
+    // The content of attachments that went with their messages goes too.
+    if (!rolledBack && watch.deleted().size() > 0) {
+        const int rc = attachmentcontent::removeUnreferenced(m_db, m_layout);
+        if (rc != SQLITE_OK) {
+            noteError(rc);
+            exec(m_db, "ROLLBACK");
+            rolledBack = true;
+        }
+    }
     if (!rolledBack && exec(m_db, "COMMIT") != SQLITE_OK) {
         noteError(sqlite3_extended_errcode(m_db));
         exec(m_db, "ROLLBACK");
@@ -532,6 +546,7 @@ void MessageStore::forgetDeleted(const QSet<qint64>& deleted)
     // What hung on the rows that went.
     for (qint64 rowId : deleted) {
         m_reactions.remove(rowId);
+        m_attachments.remove(rowId);
         for (qint64 dependent : m_dependentRows.take(rowId))
             m_dependentOf.remove(dependent);
         const auto owner = m_dependentOf.constFind(rowId);
@@ -623,6 +638,23 @@ void MessageStore::setSenderName(const QByteArray& handle, const QByteArray& nam
 QByteArray MessageStore::senderName(const QByteArray& handle) const
 {
     return m_senderNames.value(handle);
+}
+
+QVector<AttachmentRecord> MessageStore::attachmentsOf(qint64 rowId) const
+{
+    return m_attachments.value(rowId);
+}
+
+void MessageStore::addAttachment(qint64 rowId, const AttachmentRecord& attachment)
+{
+    m_attachments[rowId].append(attachment);
+}
+
+QVector<qint64> MessageStore::messagesWithAttachments() const
+{
+    QVector<qint64> rowIds = m_attachments.keys();
+    std::sort(rowIds.begin(), rowIds.end());
+    return rowIds;
 }
 
 void MessageStore::setConversationInfo(const QByteArray& address, const ConversationInfo& info)

@@ -9,6 +9,7 @@
 // cost what they touch, not the size of the file. A caller that changes
 // `messages` itself gets the index rebuilt on the next call that needs it.
 
+#include "Attachment.h"
 #include "MessageRecord.h"
 
 #include <QHash>
@@ -141,6 +142,13 @@ public:
     // when the message is deleted.
     void addDependentRow(qint64 targetRowId, qint64 rowId);
 
+    // A message's attachments, in the order their placeholders stand in its
+    // text; empty when it has none. Both layouts record them while reading.
+    QVector<AttachmentRecord> attachmentsOf(qint64 rowId) const;
+    void addAttachment(qint64 rowId, const AttachmentRecord& attachment);
+    // Row ids of the messages that carry attachments, ascending.
+    QVector<qint64> messagesWithAttachments() const;
+
     // Names of group members and senders, set by the contact-name fill:
     // the contact's name, or empty when none matched.
     void setSenderName(const QByteArray& handle, const QByteArray& name);
@@ -191,6 +199,7 @@ private:
     QHash<qint64, QVector<qint64>> m_dependentRows;
     QHash<qint64, qint64> m_dependentOf;
     QHash<qint64, QByteArray> m_eventAddress;
+    QHash<qint64, QVector<AttachmentRecord>> m_attachments;
 };
 
 // Bit 0 of this value is what the SQL function "read" answers; deleteMessage

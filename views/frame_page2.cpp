@@ -1,8 +1,11 @@
 #include "frame_page2.h"
 
+#include "AttachmentActions.h"
+#include "AttachmentStrip.h"
 #include "Frame.h"
 #include "Frame1.h"
 #include "MessageStore.h"
+#include "ThumbnailCache.h"
 #include "smsChartCtrl.h"
 #include "xdialogs.h"
 
@@ -57,9 +60,57 @@ frame_page2::frame_page2(MessageStore* store, QWidget* parent) : QFrame(parent),
     m_markTimer->setSingleShot(true);
     m_markTimer->setInterval(kFoundMarkMs);
     connect(m_markTimer, &QTimer::timeout, this, &frame_page2::clearMark);
+    m_thumbnails = new views::ThumbnailCache(this);
+    m_attachmentActions = new views::AttachmentActions(this);
+    // A thumbnail made repaints the strips on screen; their heights do not
+    // depend on it.
+    connect(m_thumbnails, &views::ThumbnailCache::thumbnailReady, this, [this] {
+        for (const Live& live : std::as_const(m_live))
+            if (live.strip)
+                live.strip->update();
+    });
 }
 
 frame_page2::~frame_page2() = default;
+
+void frame_page2::setAttachmentFiles(AttachmentFiles* files)
+{
+    m_thumbnails->setFiles(files);
+    m_attachmentActions->setFiles(files);
+    for (const Live& live : std::as_const(m_live))
+        if (live.strip)
+            live.strip->update();
+}
+
+QStringList frame_page2::saveAllAttachments()
+{
+    QVector<AttachmentRecord> all;
+    if (store) {
+        for (const MessageRecord& m : std::as_const(store->conversation))
+            all += store->attachmentsOf(m.rowId);
+    }
+    return m_attachmentActions->saveAll(all, this);
+}
+
+int frame_page2::attachmentHeight(int item) const
+{
+    return store ? views::AttachmentStrip::heightFor(store->attachmentsOf(m_items.record(item).rowId)) : 0;
+}
+
+views::AttachmentStrip* frame_page2::takeStrip()
+{
+    if (!m_spareStrips.isEmpty())
+        return m_spareStrips.takeLast();
+    auto* strip = new views::AttachmentStrip(ui->scrollArea->canvas());
+    strip->hide();
+    connect(strip, &views::AttachmentStrip::openRequested, this,
+            [this](const AttachmentRecord& a) { m_attachmentActions->open(a, this); });
+    connect(strip, &views::AttachmentStrip::saveRequested, this,
+            [this](const AttachmentRecord& a) { m_attachmentActions->save(a, this); });
+    connect(strip, &views::AttachmentStrip::saveAllRequested, this, &frame_page2::saveAllAttachments);
+    m_strips.append(strip);
+    return strip;
+}
 
 void frame_page2::loadConversation(MessageStore* newStore)
 {
@@ -340,7 +391,7 @@ int frame_page2::messageHeight(int item, int width, views::Measure how, bool* ex
         label = shape.height;
     }
     const int column = label + (item == m_copyItem ? m_copyRowHeight : 0);
-    return kDateHeight + std::max(m_bubblesEditing ? kMarkSize : 0, column);
+    return kDateHeight + std::max(m_bubblesEditing ? kMarkSize : 0, column) + attachmentHeight(item);
 }
 
 int frame_page2::attach(int item, int width)
@@ -382,7 +433,18 @@ int frame_page2::attach(int item, int width)
     b->setCopyButtonVisible(item == m_copyItem);
     if (fresh)
         b->setContent(m_items.messageText(item), m_items.contentOf(item));
-    const int h = kDateHeight + b->prepare(width);
+    int stripHeight = 0;
+    if (fresh && store) {
+        const QVector<AttachmentRecord> attachments = store->attachmentsOf(m_items.record(item).rowId);
+        if (!attachments.isEmpty()) {
+            Live& stored = m_live[item];
+            stored.strip = takeStrip();
+            stored.strip->setAttachments(attachments, !m_items.record(item).isIncoming, m_thumbnails);
+        }
+    }
+    if (const views::AttachmentStrip* strip = m_live.value(item).strip)
+        stripHeight = views::AttachmentStrip::heightFor(strip->attachments());
+    const int h = kDateHeight + b->prepare(width) + stripHeight;
     if (item == m_copyItem)
         m_copyRowHeight = b->copyRowHeight();
     return h;
@@ -396,7 +458,11 @@ void frame_page2::place(int item, const QRect& rect)
         return;
     }
     views::placeWidget(live.date, QRect(rect.x(), rect.y(), rect.width(), kDateHeight));
-    views::placeWidget(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(), rect.height() - kDateHeight));
+    const int stripHeight = live.strip ? views::AttachmentStrip::heightFor(live.strip->attachments()) : 0;
+    views::placeWidget(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(),
+                                          rect.height() - kDateHeight - stripHeight));
+    if (live.strip)
+        views::placeWidget(live.strip, QRect(rect.x(), rect.bottom() + 1 - stripHeight, rect.width(), stripHeight));
 }
 
 void frame_page2::detach(int item)
@@ -407,6 +473,8 @@ void frame_page2::detach(int item)
         return;
     }
     m_itemOfBubble.remove(live.bubble);
+    if (live.strip)
+        m_spareStrips.append(live.strip);
     if (auto* left = qobject_cast<Frame*>(live.bubble))
         m_spareLeft.append(left);
     else if (auto* right = qobject_cast<Frame1*>(live.bubble))
@@ -427,6 +495,9 @@ void frame_page2::settle()
         if (!w->isHidden())
             w->hide();
     for (QWidget* w : std::as_const(m_spareEvents))
+        if (!w->isHidden())
+            w->hide();
+    for (QWidget* w : std::as_const(m_spareStrips))
         if (!w->isHidden())
             w->hide();
 }
@@ -477,6 +548,9 @@ void frame_page2::discardBubbles()
     qDeleteAll(rightBubbles);
     qDeleteAll(m_dates);
     qDeleteAll(m_events);
+    qDeleteAll(m_strips);
+    m_strips.clear();
+    m_spareStrips.clear();
     leftBubbles.clear();
     rightBubbles.clear();
     m_dates.clear();

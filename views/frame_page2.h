@@ -26,6 +26,7 @@
 
 #include <memory>
 
+class AttachmentFiles;
 class BubbleFrame;
 class Frame;
 class Frame1;
@@ -36,6 +37,12 @@ class QTimer;
 namespace Ui {
 class frame_page2;
 }
+
+namespace views {
+class AttachmentActions;
+class AttachmentStrip;
+class ThumbnailCache;
+} // namespace views
 
 class frame_page2 : public QFrame, private views::ItemColumn::Items
 {
@@ -74,6 +81,13 @@ public:
     // The row id of the marked message; 0 when none is.
     qint64 markedMessage() const { return m_markedRow; }
 
+    // Where the shown source's attachments lie; null for none. Set before
+    // the conversation is loaded, cleared before the source goes.
+    void setAttachmentFiles(AttachmentFiles* files);
+    views::ThumbnailCache& thumbnails() { return *m_thumbnails; }
+    views::AttachmentActions& attachmentActions() { return *m_attachmentActions; }
+    // "Save all attachments…" of the shown conversation.
+    QStringList saveAllAttachments();
     // The heights of all messages and group events of the shown conversation.
     const views::ItemColumn& column() const { return *m_column; }
 
@@ -135,7 +149,11 @@ private:
         BubbleFrame* bubble = nullptr;
         QLabel* date = nullptr;
         QLabel* event = nullptr;
+        views::AttachmentStrip* strip = nullptr;
     };
+
+    int attachmentHeight(int item) const;
+    views::AttachmentStrip* takeStrip();
 
     int messageHeight(int item, int width, views::Measure how, bool* exact);
     BubbleFrame* takeBubble(int item);
@@ -169,6 +187,10 @@ private:
     QVector<QLabel*> m_spareEvents;
     QVector<QLabel*> m_dates;
     QVector<QLabel*> m_events;
+    views::ThumbnailCache* m_thumbnails = nullptr;
+    views::AttachmentActions* m_attachmentActions = nullptr;
+    QVector<views::AttachmentStrip*> m_spareStrips;
+    QVector<views::AttachmentStrip*> m_strips;
     int m_copyItem = -1;
     qint64 m_markedRow = 0;
     QTimer* m_markTimer = nullptr;

@@ -28,5 +28,8 @@ int mbdb(const uint8_t* data, size_t size);
 int messageStore(const uint8_t* data, size_t size);
 // The search query parser and folding: the first line a query, the rest a text.
 int search(const uint8_t* data, size_t size);
+// The HEIC/HEIF picture decoder of the chat page (library viewfuzzentries,
+// which brings the widgets along).
+int heif(const uint8_t* data, size_t size);
 
 } // namespace fuzzentries

@@ -90,7 +90,7 @@ struct ChatLink
 struct AttachmentLink
 {
     qint64 messageId = 0;
-    QByteArray name;
+    AttachmentRecord record;
 };
 
 struct PendingReaction
@@ -229,12 +229,15 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
         return links;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "attachment");
     const QByteArray attachmentRowId = sqliteaccess::rowIdName(db, "attachment");
-    QByteArray sql = "select j.message_id, NULL, NULL from message_attachment_join j";
+    enum { MessageId, TransferName, FileName, MimeType, Uti, TotalBytes, IsSticker, ColumnCount };
+    QByteArray sql = "select j.message_id, NULL, NULL, NULL, NULL, NULL, NULL from message_attachment_join j";
     if (!attachmentRowId.isEmpty()) {
         auto attachmentColumn = [&columns](const char* name) {
             return columns.contains(name) ? "a." + QByteArray(name) : QByteArrayLiteral("NULL");
         };
         sql = "select j.message_id, " + attachmentColumn("transfer_name") + ", " + attachmentColumn("filename") +
+              ", " + attachmentColumn("mime_type") + ", " + attachmentColumn("uti") + ", " +
+              attachmentColumn("total_bytes") + ", " + attachmentColumn("is_sticker") +
               " from message_attachment_join j left join attachment a on a." + attachmentRowId + " = j.attachment_id";
     }
     // The join rows' own order is the attachments' order within a message.
@@ -244,10 +247,20 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
     if (!stmt)
         return links;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
-        QByteArray name = sqliteaccess::text(stmt, 1, 3);
-        if (name.isEmpty())
-            name = fileNamePart(sqliteaccess::text(stmt, 2, 3));
-        links.append({sqliteaccess::integer(stmt, 0, 3), name});
+        AttachmentLink& link = links.emplaceBack();
+        link.messageId = sqliteaccess::integer(stmt, MessageId, ColumnCount);
+        AttachmentRecord& record = link.record;
+        const QByteArray fileName = sqliteaccess::text(stmt, FileName, ColumnCount);
+        record.name = sqliteaccess::text(stmt, TransferName, ColumnCount);
+        if (record.name.isEmpty())
+            record.name = fileNamePart(fileName);
+        record.mimeType = sqliteaccess::text(stmt, MimeType, ColumnCount);
+        record.uti = sqliteaccess::text(stmt, Uti, ColumnCount);
+        record.bytes = sqlite3_column_type(stmt, TotalBytes) == SQLITE_NULL
+                           ? -1
+                           : qMax<qint64>(-1, sqliteaccess::integer(stmt, TotalBytes, ColumnCount));
+        record.isSticker = sqliteaccess::integer(stmt, IsSticker, ColumnCount) != 0;
+        record.relativePath = attachments::backupPathOf(fileName);
     }
     sqlite3_finalize(stmt);
     std::stable_sort(links.begin(), links.end(),
@@ -482,9 +495,10 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         names.clear();
         while (attachmentCursor < attachmentLinks.size() && attachmentLinks.at(attachmentCursor).messageId < rowId)
             ++attachmentCursor;
+        const qsizetype firstAttachment = attachmentCursor;
         for (; attachmentCursor < attachmentLinks.size() && attachmentLinks.at(attachmentCursor).messageId == rowId;
              ++attachmentCursor)
-            names.append(attachmentLinks.at(attachmentCursor).name);
+            names.append(attachmentLinks.at(attachmentCursor).record.name);
 
         const qint64 time = unixTime(sqliteaccess::integer(stmt, DateColumn, MessageColumnCount));
         const qint64 associatedType = sqliteaccess::integer(stmt, AssociatedTypeColumn, MessageColumnCount);
@@ -554,6 +568,11 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
             }
             if (sqliteaccess::integer(stmt, EditedColumn, MessageColumnCount) > 0)
                 record.flags |= MessageRecord::Edited;
+            // An unsent message's files went with it.
+            if (!(record.flags & MessageRecord::Unsent)) {
+                for (qsizetype i = firstAttachment; i < attachmentCursor; ++i)
+                    store.addAttachment(rowId, attachmentLinks.at(i).record);
+            }
         }
 
         if (progress && ++done % progressStep == 0)

@@ -65,7 +65,9 @@ struct PhoneBackup::Private
     bool openCatalogue(const QString& manifestDb);
     QString copyIntoPrivateFolder(const QString& source, const QString& name, QString* why);
     PrivateFolder* folder(QString* why);
-    QString locate(const QString& domain, const QString& relativePath, qint64* plainSize);
+    // probeOnly: finds the content without decrypting it (the path
+    // returned is then the backup's own, possibly encrypted, file).
+    QString locate(const QString& domain, const QString& relativePath, qint64* plainSize, bool probeOnly = false);
     QString decrypt(const CatalogueEntry& entry, const QString& source);
     bool applyKeys(const UnlockedKeys& keys);
 };
@@ -250,7 +252,8 @@ QString PhoneBackup::Private::decrypt(const CatalogueEntry& entry, const QString
     return path;
 }
 
-QString PhoneBackup::Private::locate(const QString& domain, const QString& relativePath, qint64* plainSize)
+QString PhoneBackup::Private::locate(const QString& domain, const QString& relativePath, qint64* plainSize,
+                                    bool probeOnly)
 {
     lastError.clear();
     if (!error.isEmpty()) {
@@ -283,7 +286,7 @@ QString PhoneBackup::Private::locate(const QString& domain, const QString& relat
             QString real;
             switch (files::check(canonical, candidate, &real)) {
             case files::FileState::Regular: {
-                if (!info.encrypted) {
+                if (!info.encrypted || probeOnly) {
                     if (plainSize)
                         *plainSize = QFileInfo(real).size();
                     return real;
@@ -437,6 +440,12 @@ QString PhoneBackup::locateFile(const QString& domain, const QString& relativePa
 {
     d->lastNotes.clear();
     return d->locate(domain, relativePath, nullptr);
+}
+
+bool PhoneBackup::hasFile(const QString& domain, const QString& relativePath)
+{
+    d->lastNotes.clear();
+    return !d->locate(domain, relativePath, nullptr, true).isEmpty();
 }
 
 LocatedDatabase PhoneBackup::locateDatabase(const QString& domain, const QString& relativePath)

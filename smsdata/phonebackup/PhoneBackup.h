@@ -144,6 +144,9 @@ public:
     // says why otherwise (listed but missing, not a regular file, leading
     // out of the folder, locked, damaged, not decryptable).
     QString locateFile(const QString& domain, const QString& relativePath);
+    // Whether locateFile would find the file, without decrypting anything:
+    // the backup lists it and its content lies inside the folder.
+    bool hasFile(const QString& domain, const QString& relativePath);
     // A database and its "-wal" entry, when that has content.
     LocatedDatabase locateDatabase(const QString& domain, const QString& relativePath);
     // The messages and the address book, with what the user should be told.

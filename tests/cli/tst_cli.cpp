@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -272,9 +273,12 @@ void CliTest::showsOneConversationOldestFirst()
     QCOMPARE(rows.at(1).value(QStringLiteral("incoming")).toBool(), false);
     QVERIFY(rows.at(1).value(QStringLiteral("sender")).isNull());
     QCOMPARE(rows.at(1).value(QStringLiteral("text")).toString(), QStringLiteral("two\nlines"));
-    QCOMPARE(rows.at(1).keys(), (QStringList{QStringLiteral("incoming"), QStringLiteral("key"), QStringLiteral("rowid"),
-                                             QStringLiteral("sender"), QStringLiteral("text"), QStringLiteral("time"),
-                                             QStringLiteral("utc")}));
+    QCOMPARE(rows.at(1).keys(),
+             (QStringList{QStringLiteral("attachments"), QStringLiteral("incoming"), QStringLiteral("key"),
+                          QStringLiteral("rowid"), QStringLiteral("sender"), QStringLiteral("text"),
+                          QStringLiteral("time"), QStringLiteral("utc")}));
+    QVERIFY(rows.at(1).value(QStringLiteral("attachments")).isArray());
+    QVERIFY(rows.at(1).value(QStringLiteral("attachments")).toArray().isEmpty());
 }
 
 void CliTest::exportsTheBytesOfCopy()

@@ -55,7 +55,7 @@ void SmsFileWriterTest::writesMessagesAndContacts()
     // The folder is made when it is not there yet.
     const QString folder = m_dir.filePath(QStringLiteral("written/smsbackup"));
     ContactStore contacts(QByteArray{});
-    const QString path = SmsFileWriter::write(folder, phone(), &contacts);
+    const QString path = SmsFileWriter::write(nullptr, folder, phone(), &contacts, nullptr, nullptr).path;
 
     QVERIFY(!path.isEmpty());
     QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(folder).absoluteFilePath());
@@ -73,7 +73,7 @@ void SmsFileWriterTest::writesMessagesAndContacts()
 void SmsFileWriterTest::writesWithoutAContactStore()
 {
     const QString folder = m_dir.filePath(QStringLiteral("nostore"));
-    const QString path = SmsFileWriter::write(folder, phone(), nullptr);
+    const QString path = SmsFileWriter::write(nullptr, folder, phone(), nullptr, nullptr, nullptr).path;
     QVERIFY(!path.isEmpty());
     QCOMPARE(fixtures::column(path, QStringLiteral("select count(*) from AddressBook111")),
              QStringList{QStringLiteral("0")});
@@ -105,7 +105,7 @@ void SmsFileWriterTest::failedWriteLeavesNothing()
     }
     SourceRequest source = phone();
     source.messagesPath = messages;
-    QCOMPARE(SmsFileWriter::write(folder, source, nullptr), QString());
+    QCOMPARE(SmsFileWriter::write(nullptr, folder, source, nullptr, nullptr, nullptr).path, QString());
     if (folderIsAFile)
         QVERIFY(QFileInfo(folder).isFile());
     else

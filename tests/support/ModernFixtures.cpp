@@ -227,6 +227,14 @@ QString makeModernDb(const QString& path, const Database& database, Schema schem
             if (newer)
                 bind(attachment, 5, QStringLiteral("ATT-%1").arg(a.rowId));
             run(db, attachment);
+            for (auto it = a.columns.cbegin(); it != a.columns.cend(); ++it) {
+                const QByteArray sql = "update attachment set \"" + it.key().toUtf8() + "\" = ? where ROWID = ?";
+                sqlite3_stmt* column = prepare(db, sql.constData());
+                bind(column, 1, *it);
+                sqlite3_bind_int64(column, 2, a.rowId);
+                run(db, column);
+                sqlite3_finalize(column);
+            }
         }
         sqlite3_finalize(attachment);
     }
@@ -292,9 +300,9 @@ Database sample(Schema schema)
         {7, QStringLiteral("chat987654321"), 43, QString(), {1, 6}},
     };
     d.attachments = {
-        {1, QStringLiteral("IMG_0042.HEIC"), QStringLiteral("~/Library/SMS/Attachments/ab/11/A1/IMG_0042.HEIC")},
-        {2, QVariant(), QStringLiteral("~/Library/SMS/Attachments/cd/22/A2/voice-note.caf")},
-        {3, QStringLiteral("map.png"), QStringLiteral("~/Library/SMS/Attachments/ef/33/A3/map.png")},
+        {1, QStringLiteral("IMG_0042.HEIC"), QStringLiteral("~/Library/SMS/Attachments/ab/11/A1/IMG_0042.HEIC"), {}},
+        {2, QVariant(), QStringLiteral("~/Library/SMS/Attachments/cd/22/A2/voice-note.caf"), {}},
+        {3, QStringLiteral("map.png"), QStringLiteral("~/Library/SMS/Attachments/ef/33/A3/map.png"), {}},
     };
 
     auto message = [&](qint64 row, QVariant body, qint64 handle, bool fromMe, QList<qint64> chats) {

@@ -45,6 +45,8 @@ struct Attachment
     qint64 rowId = 0;
     QVariant transferName;
     QVariant filename;
+    // Further columns by name (mime_type, uti, total_bytes, is_sticker).
+    QVariantMap columns;
 };
 
 struct Message

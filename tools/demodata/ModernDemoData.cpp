@@ -4,6 +4,7 @@
 
 #include "AttributedBody.h"
 #include "DemoData.h"
+#include "DemoPictures.h"
 #include "DemoDataInternal.h"
 #include "PhoneDb.h"
 
@@ -352,6 +353,15 @@ private:
         a.uti = QLatin1String(kind.uti);
         a.mime = QLatin1String(kind.mime);
         a.content = mediaContent(rnd, kind.magic);
+        // Photos are real pictures, drawn from a seed of their own so that
+        // the data's main sequence stays as it was.
+        if (pick < 8) {
+            const QByteArray picture =
+                demoPicture(qChecksum(a.guid.toLatin1()) ^ (quint32(m.attachments.size()) << 16),
+                            pick < 6 ? PictureFormat::Heic : PictureFormat::Jpeg);
+            if (!picture.isEmpty())
+                a.content = picture;
+        }
         a.created = when;
         a.outgoing = outgoing;
         m.attachments.append(a);

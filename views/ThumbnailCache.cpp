@@ -1,0 +1,134 @@
+#include "ThumbnailCache.h"
+
+#include "AttachmentFiles.h"
+#include "ThumbnailDecoder.h"
+
+namespace views {
+
+namespace {
+
+QByteArray keyOf(const AttachmentRecord& a)
+{
+    return a.relativePath;
+}
+
+} // namespace
+
+ThumbnailCache::ThumbnailCache(QObject* parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(2);
+    setMemoryBound(64 * 1024 * 1024);
+}
+
+ThumbnailCache::~ThumbnailCache()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+void ThumbnailCache::setFiles(AttachmentFiles* files)
+{
+    // Decodes of the earlier source still running report into nothing.
+    ++m_generation;
+    m_pool.clear();
+    m_pool.waitForDone();
+    m_waiting.clear();
+    m_running = 0;
+    m_files = files;
+    m_cache.clear();
+    m_pending.clear();
+    m_failed.clear();
+    m_present.clear();
+}
+
+void ThumbnailCache::setMemoryBound(qint64 bytes)
+{
+    m_cache.setMaxCost(qsizetype(bytes));
+}
+
+void ThumbnailCache::waitForDone()
+{
+    m_pool.waitForDone();
+}
+
+bool ThumbnailCache::isPresent(const AttachmentRecord& a)
+{
+    if (!m_files || a.relativePath.isEmpty())
+        return false;
+    const auto known = m_present.constFind(keyOf(a));
+    if (known != m_present.cend())
+        return *known;
+    const bool present = m_files->isPresent(a);
+    m_present.insert(keyOf(a), present);
+    return present;
+}
+
+QImage ThumbnailCache::thumbnail(const AttachmentRecord& a, State* state)
+{
+    const QByteArray key = keyOf(a);
+    if (const QImage* image = m_cache.object(key)) {
+        *state = State::Ready;
+        return *image;
+    }
+    if (!isPresent(a)) {
+        *state = State::Missing;
+        return {};
+    }
+    const AttachmentRecord::Kind kind = a.kind();
+    if (m_failed.contains(key) || kind == AttachmentRecord::Kind::Voice || kind == AttachmentRecord::Kind::File ||
+        (kind == AttachmentRecord::Kind::Video && !canReadVideoFrames())) {
+        *state = State::Failed;
+        return {};
+    }
+    *state = State::Pending;
+    if (m_pending.contains(key))
+        return {};
+    QString why;
+    const QString path = m_files->localFile(a, &why);
+    if (path.isEmpty()) {
+        m_failed.insert(key);
+        *state = State::Failed;
+        return {};
+    }
+    m_pending.insert(key);
+    m_waiting.append({key, path, kind});
+    while (m_waiting.size() > kMaxWaiting)
+        m_pending.remove(m_waiting.takeFirst().key);
+    startJobs();
+    return {};
+}
+
+void ThumbnailCache::startJobs()
+{
+    const int generation = m_generation;
+    while (m_running < m_pool.maxThreadCount() && !m_waiting.isEmpty()) {
+        const Job job = m_waiting.takeLast();
+        ++m_running;
+        // The destructor waits for the pool, so `this` outlives every task;
+        // a result posted after it is gone is dropped with its receiver.
+        m_pool.start([this, generation, job] {
+            QString ignored;
+            const QImage image = job.kind == AttachmentRecord::Kind::Video ? videoFrame(job.path, bound(), &ignored)
+                                                                           : decodePicture(job.path, bound(), &ignored);
+            QMetaObject::invokeMethod(
+                this, [this, generation, key = job.key, image] { finished(generation, key, image); },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void ThumbnailCache::finished(int generation, const QByteArray& key, const QImage& image)
+{
+    if (generation != m_generation)
+        return;
+    --m_running;
+    startJobs();
+    m_pending.remove(key);
+    if (image.isNull())
+        m_failed.insert(key);
+    else
+        m_cache.insert(key, new QImage(image), qsizetype(qMax<qint64>(1, image.sizeInBytes())));
+    emit thumbnailReady(key);
+}
+
+} // namespace views
