@@ -11,3 +11,7 @@
 #define LLVMFuzzerTestOneInput fuzzBackupLookupEntry
 #include "../../fuzz/fuzz_backuplookup.cpp"
 #undef LLVMFuzzerTestOneInput
+
+#define LLVMFuzzerTestOneInput fuzzPlistEntry
+#include "../../fuzz/fuzz_plist.cpp"
+#undef LLVMFuzzerTestOneInput
