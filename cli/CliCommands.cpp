@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "Catalogue.h"
+#include "ConversationKey.h"
 #include "TextExport.h"
 #include "xconsole.h"
 
@@ -103,7 +104,7 @@ QString shownTime(const MessageRecord& m)
 QString conversationName(const MessageRecord& head)
 {
     const QString name = QString::fromUtf8(head.contactName).trimmed();
-    return head.contactName == "NULL" || name.isEmpty() ? QString::fromUtf8(head.address) : name;
+    return head.contactName == "NULL" || name.isEmpty() ? conversationkey::toText(head.address) : name;
 }
 
 // One line per message in the plain form: line breaks inside a text would
@@ -130,13 +131,13 @@ int list(const CliSource& source, bool json, QIODevice* out)
         const QString name = conversationName(head);
         const int count = store.messageCountOf(head.address);
         if (json) {
-            writeJson(out, {{QStringLiteral("key"), QString::fromUtf8(head.address)},
+            writeJson(out, {{QStringLiteral("key"), conversationkey::toText(head.address)},
                             {QStringLiteral("name"), name},
                             {QStringLiteral("count"), count},
                             {QStringLiteral("time"), shownTime(head)},
                             {QStringLiteral("text"), QString::fromUtf8(head.text)}});
         } else {
-            writeLine(out, name + QLatin1Char('\t') + QString::fromUtf8(head.address) + QLatin1Char('\t') +
+            writeLine(out, name + QLatin1Char('\t') + conversationkey::toText(head.address) + QLatin1Char('\t') +
                                QString::number(count) + QLatin1Char('\t') + shownTime(head) + QLatin1Char('\t') +
                                oneLine(head.text));
         }
@@ -144,13 +145,21 @@ int list(const CliSource& source, bool json, QIODevice* out)
     return kOk;
 }
 
-bool hasConversation(const MessageStore& store, const QByteArray& key)
+// The key of the conversation a key given on the command line names, as
+// "list" printed it or as its plain bytes; nullopt when none has it.
+std::optional<QByteArray> findConversation(const MessageStore& store, const QString& given)
 {
+    const QByteArray escaped = conversationkey::fromText(given);
+    const QByteArray plain = given.toUtf8();
     for (const MessageRecord& head : store.conversationHeads) {
-        if (head.address == key)
-            return true;
+        if (head.address == escaped)
+            return head.address;
     }
-    return false;
+    for (const MessageRecord& head : store.conversationHeads) {
+        if (head.address == plain)
+            return head.address;
+    }
+    return std::nullopt;
 }
 
 // Who wrote a message, as the chat page names them.
@@ -173,7 +182,7 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
         if (json) {
             const QByteArray sender = m.isIncoming ? (m.sender.isEmpty() ? m.address : m.sender) : QByteArray();
             writeJson(out, {{QStringLiteral("rowid"), m.rowId},
-                            {QStringLiteral("key"), QString::fromUtf8(m.address)},
+                            {QStringLiteral("key"), conversationkey::toText(m.address)},
                             {QStringLiteral("incoming"), m.isIncoming},
                             {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
                             {QStringLiteral("time"), shownTime(m)},
@@ -249,13 +258,13 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
     return kOk;
 }
 
-int exportText(CliSource& source, const Options& o, QIODevice* err)
+int exportText(CliSource& source, const Options& o, const QByteArray& conversation, QIODevice* err)
 {
     MessageStore& store = *source.messages;
     QStringList lines;
     if (o.hasConversation) {
         // The bytes "Copy" writes from the chat page of that conversation.
-        store.selectConversation(o.conversation.toUtf8());
+        store.selectConversation(conversation);
         lines = textexport::chatPageLines(store.conversation);
     } else {
         // The bytes "Copy" writes from the conversation list.
@@ -326,16 +335,21 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     }
     if (isInfo)
         return infoOfFile(source, o.json, out);
-    const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
-    if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
-        writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));
-        return kFailed;
+    const QString given = isShow ? o.positional.at(1) : o.conversation;
+    QByteArray key;
+    if (isShow || o.hasConversation) {
+        const std::optional<QByteArray> found = findConversation(*source.messages, given);
+        if (!found) {
+            writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), given));
+            return kFailed;
+        }
+        key = *found;
     }
     if (isList)
         return list(source, o.json, out);
     if (isShow)
         return show(source, key, o.json, out);
-    return exportText(source, o, err);
+    return exportText(source, o, key, err);
 }
 
 } // namespace cli
