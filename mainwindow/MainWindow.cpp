@@ -342,9 +342,19 @@ bool MainWindow::readSource(const SourceRequest& request)
     const bool done = m_loader->load(request, messageStore, contactStore);
     if (!done)
         leaveSourceUnloaded();
+    else
+        tellDamageOnce(request.messagesPath);
     if (!m_pendingLinkReports.isEmpty())
         QTimer::singleShot(0, this, &MainWindow::replayLinkReports);
     return done;
+}
+
+void MainWindow::tellDamageOnce(const QByteArray& path)
+{
+    if (!messageStore || messageStore->damage().isEmpty() || m_damageTold.contains(path))
+        return;
+    m_damageTold.insert(path);
+    infoDialogOK(nullptr, tr("Warning"), tr("This file is damaged: %1.").arg(messageStore->damage()));
 }
 
 void MainWindow::replayLinkReports()
@@ -358,7 +368,8 @@ void MainWindow::showStores(bool deletesOffered)
     chatPage->setDeleteButtonShown(false);
     listPage->resetEditMode();
     listPage->showConversations(messageStore.get());
-    if (!deletesOffered)
+    // A damaged file is only shown: its row ids may name other messages.
+    if (!deletesOffered || (messageStore && !messageStore->deletesAllowed()))
         listPage->setEditButtonVisible(false);
 }
 

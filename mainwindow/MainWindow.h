@@ -16,6 +16,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QSet>
 #include <QVector>
 
 #include <memory>
@@ -100,6 +101,9 @@ private:
     // Shows the stores' conversations; deletes only where they are allowed.
     void showStores(bool deletesOffered);
     void replayLinkReports();
+    // "This file is damaged: ..." once per file and run, after a read that
+    // found the file damaged.
+    void tellDamageOnce(const QByteArray& path);
     SourceRequest phoneRequest() const;
     // Asks for the password of an encrypted backup that is still locked;
     // false when it stays locked (the user cancelled, or it cannot be
@@ -155,6 +159,7 @@ private:
     SourceLoader* m_loader = nullptr;
     // Device reports that came while a read ran, in their order.
     QVector<bool> m_pendingLinkReports;
+    QSet<QByteArray> m_damageTold;
 
     DeviceLink* deviceLink = nullptr;
     DetectIphoneAction* m_linkNotifier = nullptr;
