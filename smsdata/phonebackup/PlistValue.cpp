@@ -47,34 +47,51 @@ bool skipPast(const char*& at, const char* end, const char* text)
     return false;
 }
 
+bool endsName(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
+}
+
 // One pass over the tags: every element opened and not yet closed is a
-// level. Comments, declarations and character data open none.
+// level. Comments, declarations and character data open none. A closing
+// tag must close the element opened last, so that no run of stray closing
+// tags hides how deep the elements really go.
 QString checkXml(const QByteArray& data, const Bounds& bounds)
 {
     const char* at = data.constData();
     const char* const end = at + data.size();
-    int depth = 0;
+    QVector<QByteArray> open;
     qint64 elements = 0;
     while (at < end) {
         at = static_cast<const char*>(std::memchr(at, '<', size_t(end - at)));
         if (!at)
             break;
         bool closed = true;
-        if (startsWith(at, end, "<!--"))
+        if (startsWith(at, end, "<!--")) {
             closed = skipPast(at, end, "-->");
-        else if (startsWith(at, end, "<![CDATA["))
+        } else if (startsWith(at, end, "<![CDATA[")) {
             closed = skipPast(at, end, "]]>");
-        else if (startsWith(at, end, "<?"))
+        } else if (startsWith(at, end, "<?")) {
             closed = skipPast(at, end, "?>");
-        else if (startsWith(at, end, "<!"))
+        } else if (startsWith(at, end, "<!")) {
             closed = skipPast(at, end, ">");
-        else if (startsWith(at, end, "</")) {
+        } else if (startsWith(at, end, "</")) {
+            const char* name = at + 2;
+            const char* p = name;
+            while (p < end && !endsName(*p))
+                ++p;
+            if (open.isEmpty() || open.last() != QByteArray::fromRawData(name, p - name))
+                return QStringLiteral("a closing tag does not match its opening tag");
+            open.removeLast();
             closed = skipPast(at, end, ">");
-            depth = qMax(0, depth - 1);
         } else {
             // An opening tag, unless it closes itself; quoted values may hold '>'.
+            const char* name = at + 1;
+            const char* p = name;
+            while (p < end && !endsName(*p))
+                ++p;
+            const qsizetype nameLength = p - name;
             char quote = 0;
-            const char* p = at + 1;
             for (; p < end; ++p) {
                 if (quote) {
                     if (*p == quote)
@@ -88,8 +105,11 @@ QString checkXml(const QByteArray& data, const Bounds& bounds)
             if (p == end) {
                 closed = false;
             } else {
-                if (p[-1] != '/' && ++depth > bounds.maxDepth)
-                    return tooDeep(bounds.maxDepth);
+                if (p[-1] != '/') {
+                    if (open.size() >= bounds.maxDepth)
+                        return tooDeep(bounds.maxDepth);
+                    open.append(QByteArray(name, nameLength));
+                }
                 if (++elements > bounds.maxValues)
                     return tooMany(bounds.maxValues);
                 at = p + 1;
@@ -118,7 +138,8 @@ QString checkBinary(const QByteArray& data, const Bounds& bounds)
 {
     const auto* const bytes = reinterpret_cast<const uchar*>(data.constData());
     const quint64 size = quint64(data.size());
-    const QString damaged = QStringLiteral("its object table is damaged");
+    // As the parser would say of it.
+    const QString damaged = QStringLiteral("it is not a property list");
     constexpr quint64 kHeader = 8;
     constexpr quint64 kTrailer = 32;
     if (size < kHeader + kTrailer + 1)
@@ -241,7 +262,7 @@ QString checkBinary(const QByteArray& data, const Bounds& bounds)
 QString checkBounds(const QByteArray& data, const Bounds& bounds)
 {
     if (data.isEmpty())
-        return QStringLiteral("it is empty");
+        return QStringLiteral("it is not a property list");
     if (data.size() > bounds.maxBytes)
         return QStringLiteral("it is larger than %1 bytes").arg(bounds.maxBytes);
     if (data.startsWith("bplist00"))

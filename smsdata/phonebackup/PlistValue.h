@@ -38,7 +38,7 @@ struct Bounds
     qint64 maxBytes = kMaxPlistBytes;
     int maxDepth = 256;
     // Values after shared objects of a binary list are copied out.
-    qint64 maxValues = 2000000;
+    qint64 maxValues = 500000;
 };
 // The bounds of a catalogue's file record (Manifest.db's Files.file).
 constexpr Bounds kRecordBounds{kMaxRecordBytes, 256, 20000};
