@@ -192,6 +192,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(m_backupRun, &BackupRun::finished, this, &MainWindow::onPhoneBackupFinished);
 
     m_loader = new SourceLoader(this, ui->verticalStackedWidget);
+    // A delete held up by another reader of the file finishes its wipe
+    // once that reader lets go.
+    auto* wipeRetry = new QTimer(this);
+    connect(wipeRetry, &QTimer::timeout, this, [this] {
+        if (messageStore && messageStore->wipePending() && !m_loader->isLoading())
+            messageStore->finishWipe(0);
+    });
+    wipeRetry->start(2000);
 }
 
 MainWindow::~MainWindow()

@@ -252,13 +252,13 @@ void MessageStore::dropDuplicateRows()
     rebuildIndex();
 }
 
-bool MessageStore::finishWipe()
+bool MessageStore::finishWipe(int waitMs)
 {
     if (!m_wipePending)
         return true;
     if (!m_db)
         return false;
-    m_wipePending = !sqliteaccess::checkpointAfterDelete(m_db, kWipeWaitMs);
+    m_wipePending = !sqliteaccess::checkpointAfterDelete(m_db, waitMs);
     return !m_wipePending;
 }
 

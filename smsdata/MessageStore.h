@@ -122,11 +122,12 @@ public:
     // True while deleted rows may still be read from the file's log because
     // another program held it when they were deleted; the user was told.
     // finishWipe() (also run by the next delete and by close) empties the
-    // log once that program lets go, and says whether it did.
-    bool wipePending() const { return m_wipePending; }
-    bool finishWipe();
+    // log once that program lets go, waiting for it up to waitMs, and says
+    // whether it did.
     // How long a delete waits for another reader of the file to let go.
     static constexpr int kWipeWaitMs = 1000;
+    bool wipePending() const { return m_wipePending; }
+    bool finishWipe(int waitMs = kWipeWaitMs);
 
     // Why the file read is damaged ("its message table gives row 17 twice"),
     // empty when nothing was seen. A damaged file shows what could be read

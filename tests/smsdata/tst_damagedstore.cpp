@@ -181,12 +181,13 @@ private slots:
         QVERIFY(fileBytes(path).contains("SECRET-TEXT-5"));
         QCOMPARE(store.deleteMessage(4), SQLITE_OK);
         QCOMPARE(g_notices.size(), 1);
-        QVERIFY(!store.finishWipe());
+        QVERIFY(!store.finishWipe(0));
+        QVERIFY(store.wipePending());
 
         // Once the reader lets go, the wipe completes.
         QCOMPARE(sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(reader);
-        QVERIFY(store.finishWipe());
+        QVERIFY(store.finishWipe(0));
         QVERIFY(!store.wipePending());
         QVERIFY(!fileBytes(path).contains("SECRET-TEXT-5"));
         QVERIFY(!fileBytes(path + QStringLiteral("-wal")).contains("SECRET-TEXT-5"));
