@@ -3,6 +3,7 @@
 #include "AttachmentBackup.h"
 #include "AttachmentSaving.h"
 #include "Catalogue.h"
+#include "ConversationKey.h"
 #include "MessageSearch.h"
 #include "TextExport.h"
 #include "xconsole.h"
@@ -120,7 +121,7 @@ QString shownTime(const MessageRecord& m)
 QString conversationName(const MessageRecord& head)
 {
     const QString name = QString::fromUtf8(head.contactName).trimmed();
-    return head.contactName == "NULL" || name.isEmpty() ? QString::fromUtf8(head.address) : name;
+    return head.contactName == "NULL" || name.isEmpty() ? conversationkey::toText(head.address) : name;
 }
 
 // One line per message in the plain form: line breaks inside a text would
@@ -147,13 +148,13 @@ int list(const CliSource& source, bool json, QIODevice* out)
         const QString name = conversationName(head);
         const int count = store.messageCountOf(head.address);
         if (json) {
-            writeJson(out, {{QStringLiteral("key"), QString::fromUtf8(head.address)},
+            writeJson(out, {{QStringLiteral("key"), conversationkey::toText(head.address)},
                             {QStringLiteral("name"), name},
                             {QStringLiteral("count"), count},
                             {QStringLiteral("time"), shownTime(head)},
                             {QStringLiteral("text"), QString::fromUtf8(head.text)}});
         } else {
-            writeLine(out, name + QLatin1Char('\t') + QString::fromUtf8(head.address) + QLatin1Char('\t') +
+            writeLine(out, name + QLatin1Char('\t') + conversationkey::toText(head.address) + QLatin1Char('\t') +
                                QString::number(count) + QLatin1Char('\t') + shownTime(head) + QLatin1Char('\t') +
                                oneLine(head.text));
         }
@@ -161,13 +162,21 @@ int list(const CliSource& source, bool json, QIODevice* out)
     return kOk;
 }
 
-bool hasConversation(const MessageStore& store, const QByteArray& key)
+// The key of the conversation a key given on the command line names, as
+// "list" printed it or as its plain bytes; nullopt when none has it.
+std::optional<QByteArray> findConversation(const MessageStore& store, const QString& given)
 {
+    const QByteArray escaped = conversationkey::fromText(given);
+    const QByteArray plain = given.toUtf8();
     for (const MessageRecord& head : store.conversationHeads) {
-        if (head.address == key)
-            return true;
+        if (head.address == escaped)
+            return head.address;
     }
-    return false;
+    for (const MessageRecord& head : store.conversationHeads) {
+        if (head.address == plain)
+            return head.address;
+    }
+    return std::nullopt;
 }
 
 // Who wrote a message, as the chat page names them.
@@ -187,7 +196,7 @@ QJsonObject messageJson(const MessageRecord& m)
 {
     const QByteArray sender = m.isIncoming ? (m.sender.isEmpty() ? m.address : m.sender) : QByteArray();
     return {{QStringLiteral("rowid"), m.rowId},
-            {QStringLiteral("key"), QString::fromUtf8(m.address)},
+            {QStringLiteral("key"), conversationkey::toText(m.address)},
             {QStringLiteral("incoming"), m.isIncoming},
             {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
             {QStringLiteral("time"), shownTime(m)},
@@ -223,12 +232,12 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 }
 
 // Every message that matches the query, newest first; nothing when none does.
-int searchMessages(CliSource& source, const QString& text, const Options& o, QIODevice* out)
+int searchMessages(CliSource& source, const QString& text, const Options& o, const QByteArray& key,
+                   QIODevice* out)
 {
     MessageStore& store = *source.messages;
     const search::Query query = search::Query::parse(text);
     const std::shared_ptr<const search::Index> index = search::Index::build(store.messages);
-    const QByteArray key = o.conversation.toUtf8();
     const search::Results results = index->find(query, {}, o.hasConversation ? &key : nullptr);
     for (const search::Hit& hit : results.hits) {
         const MessageRecord* m = store.message(hit.rowId);
@@ -239,7 +248,7 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, QIO
             object.insert(QStringLiteral("name"), conversationName(*m));
             writeJson(out, object);
         } else {
-            writeLine(out, conversationName(*m) + QLatin1Char('\t') + QString::fromUtf8(m->address) +
+            writeLine(out, conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
                                QLatin1Char('\t') + shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
         }
     }
@@ -308,13 +317,13 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
     return kOk;
 }
 
-int exportText(CliSource& source, const Options& o, QIODevice* err)
+int exportText(CliSource& source, const Options& o, const QByteArray& conversation, QIODevice* err)
 {
     MessageStore& store = *source.messages;
     QStringList lines;
     if (o.hasConversation) {
         // The bytes "Copy" writes from the chat page of that conversation.
-        store.selectConversation(o.conversation.toUtf8());
+        store.selectConversation(conversation);
         lines = textexport::chatPageLines(store.conversation);
     } else {
         // The bytes "Copy" writes from the conversation list.
@@ -333,12 +342,12 @@ int exportText(CliSource& source, const Options& o, QIODevice* err)
 }
 
 // Conversations as "list" orders them, each one's messages oldest first.
-int listAttachments(CliSource& source, const Options& o, QIODevice* out, QIODevice* err)
+int listAttachments(CliSource& source, const Options& o, const QByteArray& key, QIODevice* out, QIODevice* err)
 {
     MessageStore& store = *source.messages;
     QVector<QByteArray> keys;
     if (o.hasConversation) {
-        keys.append(o.conversation.toUtf8());
+        keys.append(key);
     } else {
         for (const MessageRecord& head : std::as_const(store.conversationHeads))
             keys.append(head.address);
@@ -353,13 +362,13 @@ int listAttachments(CliSource& source, const Options& o, QIODevice* out, QIODevi
                     toSave.append(a);
                 } else if (o.json) {
                     writeJson(out, {{QStringLiteral("rowid"), m.rowId},
-                                    {QStringLiteral("key"), QString::fromUtf8(m.address)},
+                                    {QStringLiteral("key"), conversationkey::toText(m.address)},
                                     {QStringLiteral("name"), a.shownName()},
                                     {QStringLiteral("mime"), QString::fromUtf8(a.mimeType)},
                                     {QStringLiteral("bytes"), a.bytes < 0 ? QJsonValue() : QJsonValue(a.bytes)},
                                     {QStringLiteral("present"), present}});
                 } else {
-                    writeLine(out, QString::fromUtf8(m.address) + QLatin1Char('\t') + QString::number(m.rowId) +
+                    writeLine(out, conversationkey::toText(m.address) + QLatin1Char('\t') + QString::number(m.rowId) +
                                        QLatin1Char('\t') + oneLine(a.name) + QLatin1Char('\t') +
                                        QString::fromUtf8(a.mimeType) + QLatin1Char('\t') +
                                        (a.bytes < 0 ? QString() : QString::number(a.bytes)) + QLatin1Char('\t') +
@@ -471,21 +480,25 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return infoOfFile(source, o.json, out);
     if (isBackup)
         return writeSmsBackup(source, o.positional.at(1), err);
-    // A search in a conversation that is not there is a mistake, not "no hit".
-    const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
-    if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
-        writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));
-        return kFailed;
+    const QString given = isShow ? o.positional.at(1) : o.conversation;
+    QByteArray key;
+    if (isShow || o.hasConversation) {
+        const std::optional<QByteArray> found = findConversation(*source.messages, given);
+        if (!found) {
+            writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), given));
+            return kFailed;
+        }
+        key = *found;
     }
     if (isList)
         return list(source, o.json, out);
     if (isShow)
         return show(source, key, o.json, out);
     if (isSearch)
-        return searchMessages(source, o.positional.at(1), o, out);
+        return searchMessages(source, o.positional.at(1), o, key, out);
     if (isAttachments)
-        return listAttachments(source, o, out, err);
-    return exportText(source, o, err);
+        return listAttachments(source, o, key, out, err);
+    return exportText(source, o, key, err);
 }
 
 } // namespace cli

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -61,8 +62,22 @@ bool probeContacts(const QString& contactsPath, CliSource* source)
     return false;
 }
 
-void finish(CliSource* source)
+// Tests end the program at its worst moment: with the decrypted copies of
+// an encrypted backup made, it waits here until the file that
+// MSGDESK_CLI_TEST_GATE names exists.
+void holdForTests()
 {
+    const QString gate = qEnvironmentVariable("MSGDESK_CLI_TEST_GATE");
+    while (!gate.isEmpty() && !QFileInfo::exists(gate))
+        QThread::msleep(20);
+}
+
+void finish(CliSource* source, const QString& path)
+{
+    // A damaged file is shown as far as it could be read, with a word why.
+    if (!source->messages->damage().isEmpty())
+        source->warnings.append(
+            tr("%1: the file is damaged: %2; what could be read is shown").arg(path, source->messages->damage()));
     fillContactNames(*source->messages, *source->contacts);
     source->messages->buildConversationList();
 }
@@ -96,6 +111,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         }
     }
     const phonebackup::PhoneDatabases dbs = backup.phoneDatabases();
+    holdForTests();
     source.warnings = dbs.warnings;
     if (!dbs.error.isEmpty()) {
         source.error = tr("%1: %2").arg(folder, dbs.error);
@@ -124,7 +140,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         if (!dbs.addressBook.isEmpty())
             source.contacts->readPhoneAddressBook(dbs.addressBook.path.toUtf8(), dbs.addressBook.walPath.toUtf8());
     }
-    finish(&source);
+    finish(&source, folder);
     return source;
 }
 
@@ -180,6 +196,6 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }
-    finish(&source);
+    finish(&source, path);
     return source;
 }

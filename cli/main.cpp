@@ -1,6 +1,8 @@
 // msgdesk-cli: the conversations of a .sms backup, a phone's message
 // database or a phone backup folder from the command line.
 #include "CliCommands.h"
+#include "CliSignals.h"
+#include "PrivateFolder.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -11,6 +13,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("msgdesk-cli"));
+    cli::installStopHandlers();
+    // Decrypted copies of runs that were killed go first, whatever this
+    // run reads.
+    phonebackup::PrivateFolder::sweepStale();
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);

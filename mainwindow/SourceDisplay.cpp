@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -41,6 +42,14 @@ SourceDisplay::SourceDisplay(const Widgets& widgets, std::unique_ptr<MessageStor
 {
     setDeleteErrorHandler(&showDeleteError);
     m_loader = new SourceLoader(m_w.window, m_w.stack);
+    // A delete held up by another reader of the file finishes its wipe
+    // once that reader lets go.
+    auto* wipeRetry = new QTimer(this);
+    connect(wipeRetry, &QTimer::timeout, this, [this] {
+        if (m_messages && m_messages->wipePending() && !m_loader->isLoading())
+            m_messages->finishWipe(0);
+    });
+    wipeRetry->start(2000);
 }
 
 SourceDisplay::~SourceDisplay()
@@ -62,6 +71,8 @@ bool SourceDisplay::read(const SourceRequest& request)
     const bool done = m_loader->load(request, m_messages, m_contacts);
     if (!done)
         leaveUnloaded();
+    else
+        tellDamageOnce(request.messagesPath);
     emit readEnded();
     return done;
 }
@@ -104,6 +115,14 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
     return true;
 }
 
+void SourceDisplay::tellDamageOnce(const QByteArray& path)
+{
+    if (!m_messages || m_messages->damage().isEmpty() || m_damageTold.contains(path))
+        return;
+    m_damageTold.insert(path);
+    infoDialogOK(nullptr, windowTr("Warning"), windowTr("This file is damaged: %1.").arg(m_messages->damage()));
+}
+
 void SourceDisplay::setStartPicture(const QString& name)
 {
     m_w.startPicture->setObjectName(name);
@@ -132,7 +151,8 @@ void SourceDisplay::showStores(bool deletesOffered)
     m_w.listPage->resetEditMode();
     m_w.listPage->showConversations(m_messages.get());
     emit storeShown(m_messages.get());
-    if (!deletesOffered)
+    // A damaged file is only shown: its row ids may name other messages.
+    if (!deletesOffered || (m_messages && !m_messages->deletesAllowed()))
         m_w.listPage->setEditButtonVisible(false);
 }
 

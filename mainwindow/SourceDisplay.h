@@ -13,6 +13,7 @@
 #include "TextExporter.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -88,6 +89,9 @@ signals:
 
 private:
     void dropAttachments();
+    // "This file is damaged: ..." once per file and run, after a read that
+    // found the file damaged.
+    void tellDamageOnce(const QByteArray& path);
 
     Widgets m_w;
     std::unique_ptr<MessageStore>& m_messages;
@@ -97,6 +101,8 @@ private:
     OpenedSource m_shown;
     // Where the attachments of the chat page lie; goes before the source.
     std::unique_ptr<AttachmentFiles> m_attachments;
+    // Files whose damage was told in this run.
+    QSet<QByteArray> m_damageTold;
     // Folders whose warnings were told in this run.
     QStringList m_warnedFolders;
 };

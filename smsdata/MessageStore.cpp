@@ -43,6 +43,15 @@ void reportDeleteError()
         g_deleteErrorHandler(QObject::tr("Error"), QObject::tr("Delete Error"));
 }
 
+void reportWipeDelayed()
+{
+    if (g_deleteErrorHandler)
+        g_deleteErrorHandler(QObject::tr("Warning"),
+                             QObject::tr("The messages are deleted, but another program is reading the file: "
+                                         "their text stays in it until that program closes it. It is wiped as "
+                                         "soon as that program lets go."));
+}
+
 bool byRowId(const MessageRecord& record, qint64 rowId)
 {
     return record.rowId < rowId;
@@ -172,6 +181,7 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
     messageCount = 0;
     columnCount = 0;
     clearSideData();
+    m_damage.clear();
     m_layout = MessageLayout::Unknown;
     m_rowIdName.clear();
     // A connection still open would otherwise leak and keep its file locked.
@@ -217,16 +227,46 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         moderntable::read(m_db, m_rowIdName, *this, options.progress);
     else if (options.progress)
         options.progress(0, 0);
-    messageCount = int(messages.size());
     rebuildIndex();
+    dropDuplicateRows();
+    messageCount = int(messages.size());
     if (m_layout == MessageLayout::Legacy)
         legacyparts::readAttachments(m_db, *this);
+}
+
+void MessageStore::dropDuplicateRows()
+{
+    // In row-id order, a row id given twice sits next to itself.
+    const auto same = [](const MessageRecord& a, const MessageRecord& b) { return a.rowId == b.rowId; };
+    const auto first = std::adjacent_find(messages.cbegin(), messages.cend(), same);
+    if (first == messages.cend())
+        return;
+    const qint64 rowId = first->rowId;
+    const qsizetype before = messages.size();
+    messages.erase(std::unique(messages.begin(), messages.end(), same), messages.end());
+    const qsizetype dropped = before - messages.size();
+    m_damage = dropped == 1 ? QStringLiteral("its message table gives row %1 twice").arg(rowId)
+                            : QStringLiteral("its message table gives %1 rows more than once (row %2 first)")
+                                  .arg(dropped)
+                                  .arg(rowId);
+    rebuildIndex();
+}
+
+bool MessageStore::finishWipe(int waitMs)
+{
+    if (!m_wipePending)
+        return true;
+    if (!m_db)
+        return false;
+    m_wipePending = !sqliteaccess::checkpointAfterDelete(m_db, waitMs);
+    return !m_wipePending;
 }
 
 int MessageStore::close()
 {
     if (!m_db)
         return SQLITE_OK;
+    finishWipe();
     const int rc = sqlite3_close_v2(m_db);
     {
         QMutexLocker lock(&g_lastMutex);
@@ -367,7 +407,9 @@ void MessageStore::deleteConversation(const QByteArray& address)
 int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
 {
     *failed = false;
-    if (!m_deletesAllowed)
+    // A damaged file's row ids may name more than one message: none is
+    // deleted by them.
+    if (!deletesAllowed())
         return SQLITE_READONLY;
     if (rowIds.isEmpty())
         return SQLITE_OK;
@@ -495,9 +537,13 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
     }
     if (rolledBack)
         watch.discardAll();
-    sqliteaccess::checkpointAfterDelete(m_db);
+    const bool wasPending = m_wipePending;
+    m_wipePending = !sqliteaccess::checkpointAfterDelete(m_db, kWipeWaitMs);
     forgetDeleted(watch.deleted());
     *failed = firstError != SQLITE_OK;
+    // Told once for as long as the reader holds on, not at every delete.
+    if (m_wipePending && !wasPending && !*failed)
+        reportWipeDelayed();
     return firstError;
 }
 

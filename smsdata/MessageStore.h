@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QString>
 #include <QVector>
 
 #include <functional>
@@ -114,9 +115,25 @@ public:
     void selectConversation(const QByteArray& address);
     void buildConversationList();
 
-    // A store on the phone's own databases refuses to delete (SQLITE_READONLY).
+    // A store on the phone's own databases refuses to delete (SQLITE_READONLY),
+    // as does one whose file is damaged, whatever it was allowed.
     void setDeletesAllowed(bool allowed) { m_deletesAllowed = allowed; }
-    bool deletesAllowed() const { return m_deletesAllowed; }
+    bool deletesAllowed() const { return m_deletesAllowed && m_damage.isEmpty(); }
+
+    // True while deleted rows may still be read from the file's log because
+    // another program held it when they were deleted; the user was told.
+    // finishWipe() (also run by the next delete and by close) empties the
+    // log once that program lets go, waiting for it up to waitMs, and says
+    // whether it did.
+    // How long a delete waits for another reader of the file to let go.
+    static constexpr int kWipeWaitMs = 1000;
+    bool wipePending() const { return m_wipePending; }
+    bool finishWipe(int waitMs = kWipeWaitMs);
+
+    // Why the file read is damaged ("its message table gives row 17 twice"),
+    // empty when nothing was seen. A damaged file shows what could be read
+    // of it: one record per row id, the first one the table gave.
+    QString damage() const { return m_damage; }
 
     MessageLayout layout() const { return m_layout; }
 
@@ -176,8 +193,14 @@ private:
     int deleteRows(const QVector<qint64>& rowIds, bool* failed);
     void forgetDeleted(const QSet<qint64>& deleted);
 
+    // Keeps the first record of each row id and notes the damage when the
+    // file gave one more than once (a damaged table).
+    void dropDuplicateRows();
+
     sqlite3* m_db = nullptr;
     bool m_deletesAllowed = true;
+    bool m_wipePending = false;
+    QString m_damage;
     MessageLayout m_layout = MessageLayout::Unknown;
     // The name under which the message table's true row id is read and
     // deleted by ("rowid", "oid" or "_rowid_": one the table does not
@@ -213,7 +236,9 @@ sqlite3* lastMessageDatabase();
 void closeLastMessageDatabase();
 
 // Called when a delete statement fails, with the translated title "Error" and
-// text "Delete Error". The default writes them to standard error; the GUI
+// text "Delete Error"; and with "Warning" and a text of its own when the
+// deleted text stays readable for a while because another program reads
+// the file. The default writes them to standard error; the GUI
 // installs a handler that shows the message box. The store calls it last,
 // when it is done with the delete: the handler may run an event loop in
 // which the store is destroyed.

@@ -345,15 +345,22 @@ void registerTriggerStandIns(sqlite3* db)
     }
 }
 
-void checkpointAfterDelete(sqlite3* db)
+bool checkpointAfterDelete(sqlite3* db, int waitMs)
 {
     sqlite3_stmt* stmt = prepare(db, "PRAGMA journal_mode");
     if (!stmt)
-        return;
+        return true;
     const bool wal = sqlite3_step(stmt) == SQLITE_ROW && text(stmt, 0, 1).toLower() == "wal";
     sqlite3_finalize(stmt);
-    if (wal)
-        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    if (!wal)
+        return true;
+    // The busy handler is what waits for the readers; it is off again after.
+    sqlite3_busy_timeout(db, waitMs);
+    int logFrames = 0;
+    int copiedFrames = 0;
+    const int rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &copiedFrames);
+    sqlite3_busy_timeout(db, 0);
+    return rc == SQLITE_OK && logFrames == copiedFrames;
 }
 
 QByteArray timeText(qint64 secondsSinceEpoch)

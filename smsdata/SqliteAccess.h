@@ -67,7 +67,10 @@ void registerTriggerStandIns(sqlite3* db);
 
 // After a delete: when the file is in WAL form, copies the log into the
 // file and empties it, so that nothing deleted stays readable in the log.
-void checkpointAfterDelete(sqlite3* db);
+// Another connection that still reads an older state of the file holds
+// this up; it is waited for up to waitMs. False when the log could not be
+// emptied (the deleted rows may still be read from it).
+bool checkpointAfterDelete(sqlite3* db, int waitMs = 0);
 
 // "time:" followed by the asctime layout ("Thu Jan 01 08:00:00 1970\n") of
 // the given seconds since 1970 in local time.

@@ -1,14 +1,26 @@
 #include "DownloadManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,8 +35,10 @@ void writeToStdStream(DownloadManager::Stream stream, const QByteArray& line)
 
 DownloadManager::DownloadManager(QObject* parent)
     : QObject(parent), m_downloadFolder(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)),
-      m_sink(writeToStdStream)
+      m_stallTimer(new QTimer(this)), m_sink(writeToStdStream)
 {
+    m_stallTimer->setSingleShot(true);
+    connect(m_stallTimer, &QTimer::timeout, this, &DownloadManager::onStalled);
 }
 
 DownloadManager::~DownloadManager()
@@ -36,7 +50,7 @@ DownloadManager::~DownloadManager()
         currentDownload->disconnect(this);
         currentDownload->abort();
         output.close();
-        QFile::remove(m_currentFileName);
+        QFile::remove(m_partPath);
     }
 }
 
@@ -179,6 +193,82 @@ QString DownloadManager::saveFileName(const QUrl& url) const
     return prefix + basename;
 }
 
+namespace {
+
+// ".update-<process id>-<n>.part"
+const QRegularExpression& partName()
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.update-(\\d{1,10})-\\d{1,10}\\.part$"));
+    return pattern;
+}
+
+bool processAlive(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(pid);
+    return true;
+#endif
+}
+
+// Gives `from` the name `to` unless something (a file, a link, a folder)
+// has that name already.
+bool renameNoReplace(const QString& from, const QString& to, QString* why)
+{
+#ifdef Q_OS_LINUX
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    // A file system without that kind of rename: a second link fails as
+    // well when the name is taken.
+    if (::link(source.constData(), target.constData()) != 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    ::unlink(source.constData());
+    return true;
+#else
+    QFile file(from);
+    if (file.rename(to))
+        return true;
+    *why = file.errorString();
+    return false;
+#endif
+}
+
+} // namespace
+
+int DownloadManager::removeLeftovers(const QString& folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    const QDir dir(folder);
+    const qint64 self = QCoreApplication::applicationPid();
+    int removed = 0;
+    const QStringList names = dir.entryList({QStringLiteral(".update-*.part")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = partName().match(name);
+        if (!match.hasMatch())
+            continue;
+        const qint64 pid = match.captured(1).toLongLong();
+        // This run has made none yet when it sweeps; one with its own
+        // number is from an earlier process of that number.
+        if (pid != self && processAlive(pid))
+            continue;
+        if (QFile::remove(dir.filePath(name)))
+            ++removed;
+    }
+    return removed;
+}
+
 double DownloadManager::speedOf(qint64 bytesReceived, qint64 elapsedMs)
 {
     return double(qMax<qint64>(bytesReceived, 0)) * 1000.0 / double(qMax<qint64>(elapsedMs, 1));
@@ -216,10 +306,23 @@ void DownloadManager::startNextDownload()
         const QUrl url = downloadQueue.dequeue();
         m_writeError.clear();
         m_bodyBytes = 0;
+        m_stalled = false;
+        m_currentUrl = url;
+
+        const QString scheme = url.scheme().toLower();
+        if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+            print(Stream::Err, "Failed: " + url.toEncoded() + " is not an http or https address\n");
+            continue;
+        }
 
         // A fresh account may not have a download folder yet.
-        if (!m_downloadFolder.isEmpty())
+        if (!m_downloadFolder.isEmpty()) {
             QDir().mkpath(m_downloadFolder);
+            if (!m_sweptFolders.contains(m_downloadFolder)) {
+                m_sweptFolders.append(m_downloadFolder);
+                removeLeftovers(m_downloadFolder);
+            }
+        }
         if (!openTarget(url)) {
             print(Stream::Err, "Problem opening save file '" + m_currentFileName.toLocal8Bit() + "' for download '" +
                                    url.toEncoded() + "': " + output.errorString().toLocal8Bit() + '\n');
@@ -233,6 +336,8 @@ void DownloadManager::startNextDownload()
         connect(currentDownload, &QNetworkReply::downloadProgress, this, &DownloadManager::downloadProgress);
         connect(currentDownload, &QNetworkReply::finished, this, &DownloadManager::downloadFinished);
         connect(currentDownload, &QNetworkReply::readyRead, this, &DownloadManager::downloadReadyRead);
+        // Waiting for the answer counts as much as waiting for its data.
+        m_stallTimer->start(m_stallTimeoutMs);
 
         print(Stream::Out, "Downloading " + url.toEncoded() + "...\n");
         downloadTime.start();
@@ -248,18 +353,63 @@ bool DownloadManager::openTarget(const QUrl& url)
     // turned up meanwhile is neither truncated nor written through, and the
     // next name of the ".0", ".1" rule is tried. Someone who keeps taking
     // the names cannot hold the queue for ever.
+    // The real name is only tried here, never kept: the data goes into a
+    // partial file, so that no half download ever lies under a name that
+    // looks like the whole one.
     constexpr int attempts = 16;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+    bool free = false;
+    for (int attempt = 0; attempt < attempts && !free; ++attempt) {
         m_currentFileName = saveFileName(url);
         if (m_beforeOpen)
             m_beforeOpen(m_currentFileName);
         output.setFileName(m_currentFileName);
+        if (output.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            output.close();
+            output.remove();
+            free = true;
+        } else if (!taken(m_currentFileName)) {
+            return false;
+        }
+    }
+    if (!free)
+        return false;
+    static int partCounter = 0;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        m_partPath = m_downloadFolder + QStringLiteral("/.update-%1-%2.part")
+                                            .arg(QCoreApplication::applicationPid())
+                                            .arg(++partCounter);
+        output.setFileName(m_partPath);
         if (output.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             return true;
-        if (!taken(m_currentFileName))
+        if (!taken(m_partPath))
             return false;
     }
     return false;
+}
+
+QByteArray DownloadManager::giveRealName(const QUrl& url)
+{
+    // The name chosen at the start, unless another program took it since:
+    // then the next free one, as at the start.
+    QString why;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = attempt == 0 ? m_currentFileName : saveFileName(url);
+        if (renameNoReplace(m_partPath, name, &why)) {
+            m_currentFileName = name;
+            return {};
+        }
+        if (!taken(name))
+            break;
+    }
+    return "the file cannot be saved as '" + m_currentFileName.toLocal8Bit() + "': " + why.toLocal8Bit();
+}
+
+void DownloadManager::onStalled()
+{
+    if (!currentDownload)
+        return;
+    m_stalled = true;
+    currentDownload->abort();
 }
 
 namespace {
@@ -300,6 +450,8 @@ QByteArray answerProblem(const QNetworkReply& reply, qint64 bodyBytes)
 
 void DownloadManager::downloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
+    if (currentDownload && sender() == currentDownload)
+        m_stallTimer->start(m_stallTimeoutMs);
     const double speed = speedOf(bytesReceived, downloadTime.isValid() ? downloadTime.elapsed() : 0);
     emit progress(bytesReceived, bytesTotal, speedText(speed));
 }
@@ -309,6 +461,7 @@ void DownloadManager::downloadFinished()
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply || reply != currentDownload)
         return;
+    m_stallTimer->stop();
 
     // Whatever the reply still holds belongs to the file as well.
     if (m_writeError.isEmpty() && reply->bytesAvailable() > 0)
@@ -316,21 +469,25 @@ void DownloadManager::downloadFinished()
     output.close();
 
     QByteArray problem;
-    if (!m_writeError.isEmpty())
+    if (m_stalled)
+        problem = "no data for " + QByteArray::number(m_stallTimeoutMs / 1000.0) + " seconds";
+    else if (!m_writeError.isEmpty())
         problem = m_writeError.toLocal8Bit();
     else if (reply->error() != QNetworkReply::NoError)
         problem = reply->errorString().toLocal8Bit();
     else
         problem = answerProblem(*reply, m_bodyBytes);
+    if (problem.isEmpty())
+        problem = giveRealName(m_currentUrl);
 
     if (problem.isEmpty()) {
         print(Stream::Out, "Succeeded.\n");
         ++downloadedCount;
     } else {
         print(Stream::Err, "Failed: " + problem + '\n');
-        // Half a file, or an error page under the file's name, would be
-        // taken for the download later.
-        QFile::remove(m_currentFileName);
+        // Half a file, or an error page, would be taken for the download
+        // later; it never had the real name.
+        QFile::remove(m_partPath);
     }
 
     currentDownload = nullptr;
@@ -342,6 +499,7 @@ void DownloadManager::downloadReadyRead()
 {
     if (!currentDownload || sender() != currentDownload)
         return;
+    m_stallTimer->start(m_stallTimeoutMs);
     const QByteArray data = currentDownload->readAll();
     if (!m_writeError.isEmpty() || writeChunk(data))
         return;

@@ -11,6 +11,13 @@
 // no file behind. A target is only ever created, never overwritten or
 // written through, so a name that turns up after it was chosen is left alone.
 //
+// Only http and https addresses are fetched. A transfer that brings no data
+// for stallTimeoutMs (the server sends nothing, or its head and then nothing)
+// fails. The data goes into a hidden file of the download folder
+// (".update-<process id>-<n>.part") that takes its real name only when the
+// transfer is complete; what a killed run left of such files is removed
+// when the next run starts its first transfer into that folder.
+//
 // Only Qt Core and Network are used here, so the engine can be driven
 // without any window.
 
@@ -20,6 +27,7 @@
 #include <QObject>
 #include <QQueue>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -54,8 +62,17 @@ public:
     int downloaded() const { return downloadedCount; }
     int total() const { return totalCount; }
 
-    // Runs with each path just before it is opened; lets a test plant a file
-    // or a link there. An empty function removes the hook.
+    // How long a transfer may bring no data before it fails (ms).
+    static constexpr int defaultStallTimeoutMs = 30000;
+    void setStallTimeout(int ms) { m_stallTimeoutMs = ms; }
+
+    // Removes what killed runs left in the folder: the partial files of
+    // processes that are gone. Returns how many were removed.
+    static int removeLeftovers(const QString& folder);
+
+    // Runs with each path just before the download takes it as its name;
+    // lets a test plant a file or a link there. An empty function removes
+    // the hook.
     void setBeforeOpenForTests(std::function<void(const QString& path)> hook);
 
     // Longest file name in bytes (UTF-8) that common file systems take.
@@ -87,8 +104,13 @@ private slots:
 
 private:
     void print(Stream stream, const QByteArray& line);
-    // Creates the target for the address and sets m_currentFileName.
+    // Creates the partial file for the address and sets m_currentFileName
+    // to the name it should get.
     bool openTarget(const QUrl& url);
+    // Gives the complete partial file its real name (the chosen one, or the
+    // next free one when that was taken meanwhile); the reason when not.
+    QByteArray giveRealName(const QUrl& url);
+    void onStalled();
     // False when the file refused the data; the reason is kept.
     bool writeChunk(const QByteArray& data);
 
@@ -103,7 +125,13 @@ private:
     QString m_currentFileName;
     QString m_downloadFolder;
     QString m_writeError;
+    QString m_partPath;
+    QUrl m_currentUrl;
     qint64 m_bodyBytes = 0;
+    int m_stallTimeoutMs = defaultStallTimeoutMs;
+    bool m_stalled = false;
+    QTimer* m_stallTimer = nullptr;
+    QStringList m_sweptFolders;
     ConsoleSink m_sink;
     std::function<void(const QString&)> m_beforeOpen;
 };

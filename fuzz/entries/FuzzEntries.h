@@ -26,6 +26,9 @@ int keyBag(const uint8_t* data, size_t size);
 int mbdb(const uint8_t* data, size_t size);
 // The message store on the bytes as a database file: read, browsed, deleted in.
 int messageStore(const uint8_t* data, size_t size);
+// The property-list readers of a backup folder (Info, Status and Manifest
+// lists, file records, description files); the first byte picks the list.
+int plist(const uint8_t* data, size_t size);
 // The search query parser and folding: the first line a query, the rest a text.
 int search(const uint8_t* data, size_t size);
 // The HEIC/HEIF picture decoder of the chat page (library viewfuzzentries,

@@ -1,6 +1,7 @@
 #include "BackupInfo.h"
 
 #include "FileChecks.h"
+#include "KeyBag.h"
 #include "PlistValue.h"
 
 #include <QDir>
@@ -28,9 +29,9 @@ std::optional<plistvalue::Tree> readList(const QString& canonical, const QString
         *error = QStringLiteral("The backup's %1 cannot be read: %2.").arg(name, why);
         return std::nullopt;
     }
-    plistvalue::Tree tree = plistvalue::parse(*bytes);
+    plistvalue::Tree tree = plistvalue::parse(*bytes, plistvalue::Bounds(), &why);
     if (!tree) {
-        *error = QStringLiteral("The backup's %1 is damaged: it is not a property list.").arg(name);
+        *error = QStringLiteral("The backup's %1 is damaged: %2.").arg(name, why);
         return std::nullopt;
     }
     if (!plistvalue::isDict(tree.get())) {
@@ -150,6 +151,11 @@ std::optional<BackupInfo> readBackupInfo(const QString& folder, QString* error)
             if (!bag || bag->isEmpty())
                 return fail(QStringLiteral("The backup's Manifest.plist is damaged: the encrypted backup has no "
                                            "BackupKeyBag."));
+            // A bag beyond its bounds makes the backup damaged before anyone
+            // is asked for a password.
+            QString bagError;
+            if (!KeyBag::parse(*bag, &bagError))
+                return fail(bagError);
             info.keyBag = *bag;
             if (const Node key = plistvalue::item(dict, "ManifestKey")) {
                 const std::optional<QByteArray> value = plistvalue::data(key);

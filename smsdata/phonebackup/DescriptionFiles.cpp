@@ -44,7 +44,7 @@ std::optional<QPair<QString, QString>> DescriptionFiles::parseDescription(const 
     const std::optional<QByteArray> metadata = plistvalue::data(plistvalue::item(root.get(), "Metadata"));
     if (!metadata)
         return std::nullopt;
-    const plistvalue::Tree nested = plistvalue::parse(*metadata);
+    const plistvalue::Tree nested = plistvalue::parse(*metadata, plistvalue::kRecordBounds);
     return domainAndPath(nested.get());
 }
 

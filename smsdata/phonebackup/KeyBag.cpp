@@ -15,6 +15,7 @@ constexpr int kIntegerSize = 4;
 constexpr int kUuidSize = 16;
 constexpr int kWrappedClassKeySize = 40;
 constexpr int kMaxSaltSize = 256;
+constexpr int kMaxHmckSize = 256;
 constexpr quint32 kWrapPassword = 2;
 
 bool isIntegerTag(const QByteArray& tag)
@@ -152,6 +153,16 @@ std::optional<KeyBag> KeyBag::parse(const QByteArray& bytes, QString* error)
         return fail(QStringLiteral("its SALT has %1 bytes").arg(bag.salt.size()));
     if (bag.iterations == 0)
         return fail(QStringLiteral("its ITER is 0"));
+    if (bag.iterations > kMaxIterations)
+        return fail(QStringLiteral("its ITER asks for %1 rounds, more than %2")
+                        .arg(bag.iterations)
+                        .arg(kMaxIterations));
+    if (bag.doubleProtectionIterations > kMaxIterations)
+        return fail(QStringLiteral("its DPIC asks for %1 rounds, more than %2")
+                        .arg(bag.doubleProtectionIterations)
+                        .arg(kMaxIterations));
+    if (bag.hmck.size() > kMaxHmckSize)
+        return fail(QStringLiteral("its HMCK has %1 bytes").arg(bag.hmck.size()));
     // The second step comes whole or not at all.
     const bool dpic = hasHeader("DPIC");
     const bool dpsl = hasHeader("DPSL");
@@ -163,6 +174,8 @@ std::optional<KeyBag> KeyBag::parse(const QByteArray& bytes, QString* error)
         return fail(QStringLiteral("its DPIC or DPSL is empty"));
     if (bag.classKeys.isEmpty())
         return fail(QStringLiteral("it holds no class keys"));
+    if (bag.classKeys.size() > kMaxClassKeys)
+        return fail(QStringLiteral("it holds %1 class keys, more than %2").arg(bag.classKeys.size()).arg(kMaxClassKeys));
     for (int i = 0; i < bag.classKeys.size(); ++i) {
         const ClassKey& key = bag.classKeys.at(i);
         const QByteArray& tags = groupTags.at(i);

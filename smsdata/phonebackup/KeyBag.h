@@ -55,6 +55,12 @@ struct KeyBag
 
     // Bags larger than this are refused; a real one is about two kilobytes.
     static constexpr int kMaxBytes = 1 << 20;
+    // Rounds of either derivation step beyond this make the bag damaged:
+    // real bags ask for 10,000,000 (SHA-256) and 10,000 (SHA-1), and a
+    // hundred million SHA-256 rounds already take about a minute.
+    static constexpr quint32 kMaxIterations = 100000000;
+    // Real bags hold about a dozen protection classes.
+    static constexpr int kMaxClassKeys = 256;
     // Parses a bag; nullopt with *error set when a record runs past the end,
     // a required tag is missing or a value has the wrong size.
     static std::optional<KeyBag> parse(const QByteArray& bytes, QString* error = nullptr);

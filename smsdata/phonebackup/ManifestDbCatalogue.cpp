@@ -18,9 +18,6 @@ constexpr quint64 kFlagFile = 1;
 constexpr quint64 kFlagFolder = 2;
 constexpr quint64 kFlagLink = 4;
 
-// A record of a file is a few hundred bytes; larger blobs are not parsed.
-constexpr int kMaxRecordBytes = 1 << 20;
-
 QString sqliteError(sqlite3* db)
 {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -79,9 +76,7 @@ CatalogueEntry::Kind kindOf(sqlite3_stmt* stmt, int column)
 
 std::optional<FileRecord> parseFileRecord(const QByteArray& blob)
 {
-    if (blob.size() > kMaxRecordBytes)
-        return std::nullopt;
-    const plistvalue::Tree root = plistvalue::parse(blob);
+    const plistvalue::Tree root = plistvalue::parse(blob, plistvalue::kRecordBounds);
     const plistvalue::Node objects = plistvalue::item(root.get(), "$objects");
     const plistvalue::Node top = plistvalue::item(plistvalue::item(root.get(), "$top"), "root");
     const plistvalue::Node file = resolve(objects, top);

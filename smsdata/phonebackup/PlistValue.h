@@ -24,11 +24,34 @@ struct NodeFree
 using Tree = std::unique_ptr<void, NodeFree>;
 
 // Property lists larger than this are not read: the lists of a backup are
-// a few kilobytes, a catalogue's file record a few hundred bytes.
+// a few kilobytes (Info.plist with its application records up to a few
+// megabytes), a catalogue's file record a few hundred bytes.
 constexpr qint64 kMaxPlistBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxRecordBytes = 64 * 1024;
 
-// Null when the bytes are not a property list (or are too large).
-Tree parse(const QByteArray& data);
+// What a list may hold before it is called damaged. Real lists nest a
+// handful of levels; the bounds are checked without recursion before the
+// parser (which recurses once per level and copies shared objects of a
+// binary list) sees the bytes.
+struct Bounds
+{
+    qint64 maxBytes = kMaxPlistBytes;
+    int maxDepth = 256;
+    // Values after shared objects of a binary list are copied out.
+    qint64 maxValues = 500000;
+};
+// The bounds of a catalogue's file record (Manifest.db's Files.file).
+constexpr Bounds kRecordBounds{kMaxRecordBytes, 256, 20000};
+
+// Why the bytes cannot be handed to the parser ("it nests more than 256
+// levels deep", ...); empty when they are within the bounds. Only XML and
+// binary lists pass. Never recurses and never allocates more than a few
+// bytes per object of the list.
+QString checkBounds(const QByteArray& data, const Bounds& bounds = Bounds());
+
+// Null when the bytes are not a property list or are beyond the bounds;
+// *why (when given) says which.
+Tree parse(const QByteArray& data, const Bounds& bounds = Bounds(), QString* why = nullptr);
 
 bool isDict(Node node);
 bool isArray(Node node);

@@ -270,4 +270,42 @@ QStringList column(const QString& path, const QString& sql)
     return result;
 }
 
+bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qint64 asRowId)
+{
+    const QStringList roots =
+        column(path, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = '%1'").arg(table));
+    if (roots.size() != 1 || rowId <= 0 || rowId > 127 || asRowId <= 0 || asRowId > 127)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    if (bytes.size() < 100)
+        return false;
+    const auto byte = [&](qsizetype at) { return at < bytes.size() ? uchar(bytes.at(at)) : uchar(0); };
+    qsizetype pageSize = (byte(16) << 8) | byte(17);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const qsizetype page = (roots.first().toLongLong() - 1) * pageSize;
+    const qsizetype header = page + (page == 0 ? 100 : 0);
+    // Only a root that is a leaf of the table holds the rows themselves.
+    if (byte(header) != 0x0D)
+        return false;
+    const int cells = (byte(header + 3) << 8) | byte(header + 4);
+    for (int i = 0; i < cells; ++i) {
+        qsizetype cell = page + ((byte(header + 8 + 2 * i) << 8) | byte(header + 9 + 2 * i));
+        // The payload's length, a varint, then the row id.
+        int guard = 0;
+        while ((byte(cell) & 0x80) && ++guard < 9)
+            ++cell;
+        ++cell;
+        if (byte(cell) == rowId) {
+            bytes[cell] = char(asRowId);
+            file.seek(0);
+            return file.write(bytes) == bytes.size();
+        }
+    }
+    return false;
+}
+
 } // namespace fixtures

@@ -85,4 +85,10 @@ int exec(const QString& path, const QString& sql);
 // First column of every row of a query, as text ("NULL" for NULL cells).
 QStringList column(const QString& path, const QString& sql);
 
+// Damages the file as a broken table would be: the row `rowId` of `table`
+// says it is row `asRowId`, so that a scan of the table gives that row id
+// twice. For small tables only (the rows on the table's first page, row
+// ids below 128); false when the file is not such.
+bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qint64 asRowId);
+
 } // namespace fixtures

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <unistd.h>
 #include <sys/resource.h>
 #endif
 
@@ -62,6 +65,11 @@ private:
     }
 
     QString target(const QString& name) const { return m_dir->path() + QLatin1Char('/') + name; }
+
+    QStringList partFiles() const
+    {
+        return QDir(m_dir->path()).entryList({QStringLiteral(".update-*.part")}, QDir::Files | QDir::Hidden);
+    }
 
     QByteArray enc(const QString& path) const { return m_server->url(path).toEncoded(); }
 
@@ -597,7 +605,9 @@ private slots:
         QSignalSpy progress(manager.get(), &DownloadManager::progress);
         manager->append(m_server->url(QStringLiteral("/slow")));
         QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 20000);
-        QVERIFY(QFileInfo::exists(target(QStringLiteral("slow"))));
+        // Half a file never has the real name.
+        QVERIFY(!QFileInfo::exists(target(QStringLiteral("slow"))));
+        QCOMPARE(partFiles().size(), 1);
         // The updater ends with a transfer still running.
         manager.reset();
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
@@ -762,10 +772,10 @@ private slots:
 
         QCOMPARE(m_server->requestedPaths(), QStringList({"/b", "/my%20file.txt"}));
         QCOMPARE(readFile(target(QStringLiteral("my file.txt"))), QByteArray("spaced"));
-        // The third text is no address at all: reported, not counted, no crash.
+        // The third text is no web address at all: reported, not counted, no crash.
         QCOMPARE(done.at(0).at(0).toInt(), 2);
         QCOMPARE(done.at(0).at(1).toInt(), 3);
-        QVERIFY(m_lines.contains(out("Downloading not%20a%20web%20address...\n")));
+        QVERIFY(m_lines.contains(err("Failed: not%20a%20web%20address is not an http or https address\n")));
     }
 
     void finishedEachTimeTheQueueRunsEmpty()
@@ -810,6 +820,104 @@ private slots:
         QCOMPARE(readFile(target(QStringLiteral("c"))), m_c);
 #else
         QSKIP("needs a file size limit");
+#endif
+    }
+
+    void partialFileTakesItsNameWhenComplete()
+    {
+        auto manager = makeManager();
+        QSignalSpy progress(manager.get(), &DownloadManager::progress);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/slow")));
+        QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 20000);
+        const QStringList parts = partFiles();
+        QCOMPARE(parts.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\.update-%1-\\d+\\.part$").arg(QCoreApplication::applicationPid()))
+                     .match(parts.first())
+                     .hasMatch(),
+                 qPrintable(parts.first()));
+        QVERIFY(!QFileInfo::exists(target(QStringLiteral("slow"))));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QCOMPARE(readFile(target(QStringLiteral("slow"))), m_slow);
+        QCOMPARE(partFiles(), QStringList());
+    }
+
+    void stalledTransfersFail()
+    {
+        // Headers, then nothing; and a server that takes the request and
+        // never answers at all.
+        TestHttpServer::Route stall;
+        stall.body = m_slow;
+        stall.pieceSize = 100;
+        stall.pieceIntervalMs = 24 * 3600 * 1000;
+        m_server->setRoute("/stall", stall);
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QUrl silentUrl(QStringLiteral("http://127.0.0.1:%1/setup.exe").arg(silent.serverPort()));
+
+        auto manager = makeManager();
+        manager->setStallTimeout(300);
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/stall")));
+        manager->append(silentUrl);
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 30000);
+        QCOMPARE(done.at(0).at(0).toInt(), 1);
+        QCOMPARE(m_lines, QList<Line>({out("Downloading " + enc("/stall") + "...\n"),
+                                       err("Failed: no data for 0.3 seconds\n"),
+                                       out("Downloading " + silentUrl.toEncoded() + "...\n"),
+                                       err("Failed: no data for 0.3 seconds\n"),
+                                       out("Downloading " + enc("/b") + "...\n"), out("Succeeded.\n"),
+                                       out("1/3 files downloaded successfully\n")}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"b"});
+    }
+
+    void onlyWebAddressesAreTaken()
+    {
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(QUrl(QStringLiteral("file:///etc/hostname")));
+        manager->append(QUrl(QStringLiteral("ftp://127.0.0.1/setup.exe")));
+        manager->append(QUrl(QStringLiteral("setup.exe")));
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QCOMPARE(m_lines, QList<Line>({err("Failed: file:///etc/hostname is not an http or https address\n"),
+                                       err("Failed: ftp://127.0.0.1/setup.exe is not an http or https address\n"),
+                                       err("Failed: setup.exe is not an http or https address\n"),
+                                       out("Downloading " + enc("/b") + "...\n"), out("Succeeded.\n"),
+                                       out("1/4 files downloaded successfully\n")}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"b"});
+    }
+
+    void leftoversOfKilledRunsGoAtTheNextStart()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("process ids are checked on Unix only");
+#else
+        auto plant = [this](const QString& name) {
+            QFile file(target(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("half an installer");
+        };
+        // Process ids past any the system gives out; the test's own parent
+        // still runs.
+        plant(QStringLiteral(".update-4294967295-1.part"));
+        plant(QStringLiteral(".update-99999999-7.part"));
+        const QString alive = QStringLiteral(".update-%1-1.part").arg(qint64(::getppid()));
+        plant(alive);
+        plant(QStringLiteral("notes.part"));
+        plant(QStringLiteral(".update-x-1.part"));
+
+        auto manager = makeManager();
+        QSignalSpy done(manager.get(), &DownloadManager::finished);
+        manager->append(m_server->url(QStringLiteral("/b")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QStringList expected{alive, QStringLiteral(".update-x-1.part"), QStringLiteral("b"),
+                             QStringLiteral("notes.part")};
+        expected.sort();
+        QCOMPARE(left, expected);
 #endif
     }
 };
