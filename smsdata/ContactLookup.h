@@ -10,7 +10,9 @@
 //    same number when libphonenumber says so ("(209) 598-1933" in the book,
 //    "+12095981933" in a handle); an e-mail address is the same as an e-mail
 //    value in any letter case.
-// Of several contacts that match, the first in the book's order wins.
+// Of several contacts that match, the first in the book's order that has a
+// name (last, first or organisation) wins: a person without one never hides
+// a named person of the same number.
 
 #include "MessageRecord.h"
 
@@ -52,10 +54,14 @@ private:
 
     struct Numbers;
     const Rules m_rules;
+    QVector<bool> m_named; // by contact index
     QHash<QByteArray, int> m_byLastElevenBytes;
     QHash<QByteArray, int> m_byEmail;
     std::unique_ptr<Numbers> m_numbers;
 };
+
+// True when the contact has a last name, a first name or an organisation.
+bool hasName(const ContactRecord& contact);
 
 // The name a contact is shown by: last name, one blank and first name; the
 // organisation for a contact that has neither.
