@@ -64,6 +64,10 @@ ContactStore::~ContactStore()
 void ContactStore::readPhoneAddressBook(const QByteArray& path, const QByteArray& walPath)
 {
     contacts.clear();
+    // No path names no book (a source without one): nothing to open, and
+    // nothing failed.
+    if (path.isEmpty())
+        return;
     m_db = sqliteaccess::openExisting(path, sqliteaccess::OpenMode::Untouched, walPath);
 
     QVector<PersonRow> people;
