@@ -214,13 +214,39 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         m_layout = MessageLayout::Unknown;
 
     if (m_layout == MessageLayout::Legacy)
-        legacytable::read(m_db, m_rowIdName, *this, options.progress);
+        legacytable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
     else if (m_layout == MessageLayout::Modern)
-        moderntable::read(m_db, m_rowIdName, *this, options.progress);
+        moderntable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
     else if (options.progress)
         options.progress(0, 0);
+    if (!options.onlyConversation.isEmpty()) {
+        // The readers may take a few rows of other conversations along.
+        const QByteArray& key = options.onlyConversation;
+        messages.removeIf([&key](const MessageRecord& record) { return record.address != key; });
+    }
     messageCount = int(messages.size());
     rebuildIndex();
+}
+
+MessageCounts countMessages(const QByteArray& path, const ReadOptions& options)
+{
+    MessageCounts counts;
+    const bool readOnly = options.access == StoreAccess::ReadOnly;
+    sqlite3* db = sqliteaccess::openExisting(
+        path, readOnly ? sqliteaccess::OpenMode::Untouched : sqliteaccess::OpenMode::ReadOnly, options.walPath);
+    if (!db)
+        return counts;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
+    const QByteArray rowIdName = sqliteaccess::rowIdName(db, "message");
+    if (!rowIdName.isEmpty() && legacytable::matches(columns)) {
+        counts.layout = MessageLayout::Legacy;
+        legacytable::count(db, rowIdName, &counts);
+    } else if (!rowIdName.isEmpty() && moderntable::matches(columns)) {
+        counts.layout = MessageLayout::Modern;
+        moderntable::count(db, rowIdName, &counts);
+    }
+    sqlite3_close_v2(db);
+    return counts;
 }
 
 int MessageStore::close()
