@@ -1,9 +1,10 @@
 #include "CliSource.h"
 
+#include "SqliteAccess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -16,31 +17,23 @@ QString tr(const char* text)
 
 enum class Probe { Missing, NotADatabase, Readable };
 
-// Looks into a file without changing it: read-only and immutable, so that
-// SQLite adds nothing beside it. `tables` receives the names of its tables.
-Probe probe(const QString& path, QStringList* tables)
+// Looks into a file as the stores will read it, without changing it: the
+// main file immutable, or a private copy with its write-ahead log when that
+// holds content (a phone's files often keep all of it there). `tables`
+// receives the names of its tables.
+Probe probe(const QString& path, QStringList* tables, const QString& walPath = QString())
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (!QFileInfo(path).isFile())
         return Probe::Missing;
-    const QByteArray uri =
-        "file:" + QUrl::toPercentEncoding(info.absoluteFilePath(), "/") + "?mode=ro&immutable=1";
-    sqlite3* db = nullptr;
-    Probe result = Probe::NotADatabase;
-    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "select name from sqlite_master where type = 'table'", -1, &stmt, nullptr) ==
-            SQLITE_OK) {
-            int rc;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-                tables->append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
-            if (rc == SQLITE_DONE)
-                result = Probe::Readable;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
+    sqlite3* db =
+        sqliteaccess::openExisting(path.toUtf8(), sqliteaccess::OpenMode::Untouched, walPath.toUtf8());
+    bool readable = false;
+    const QList<QByteArray> names = sqliteaccess::tableNames(db, &readable);
+    for (const QByteArray& name : names)
+        tables->append(QString::fromUtf8(name));
+    if (db)
+        sqlite3_close_v2(db);
+    return readable ? Probe::Readable : Probe::NotADatabase;
 }
 
 bool hasTable(const QStringList& tables, const char* name)
@@ -65,7 +58,23 @@ void finish(CliSource* source)
     source->messages->buildConversationList();
 }
 
-CliSource openBackupFolder(const QString& folder, const QString& contactsPath, const PasswordSource& password)
+// Reads the messages, or only counts them; false (with the error set) when
+// the file is of no layout msgdesk knows.
+bool readMessages(const QByteArray& file, const ReadOptions& options, bool countsOnly, CliSource* source)
+{
+    if (countsOnly) {
+        source->counts = countMessages(file, options);
+        return source->counts.layout != MessageLayout::Unknown;
+    }
+    source->messages = std::make_unique<MessageStore>(file, options);
+    if (source->messages->layout() != MessageLayout::Unknown)
+        return true;
+    source->messages.reset();
+    return false;
+}
+
+CliSource openBackupFolder(const QString& folder, const QString& contactsPath, const PasswordSource& password,
+                           const QByteArray& onlyConversation, bool countsOnly)
 {
     CliSource source;
     source.backup = std::make_unique<phonebackup::PhoneBackup>(folder);
@@ -105,10 +114,9 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     ReadOptions options;
     options.access = StoreAccess::ReadOnly;
     options.walPath = dbs.messages.walPath.toUtf8();
-    source.messages = std::make_unique<MessageStore>(dbs.messages.path.toUtf8(), options);
-    if (source.messages->layout() == MessageLayout::Unknown) {
+    options.onlyConversation = onlyConversation;
+    if (!readMessages(dbs.messages.path.toUtf8(), options, countsOnly, &source)) {
         source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
-        source.messages.reset();
         return source;
     }
     if (!contactsPath.isEmpty()) {
@@ -119,7 +127,8 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         if (!dbs.addressBook.isEmpty())
             source.contacts->readPhoneAddressBook(dbs.addressBook.path.toUtf8(), dbs.addressBook.walPath.toUtf8());
     }
-    finish(&source);
+    if (!countsOnly)
+        finish(&source);
     return source;
 }
 
@@ -130,10 +139,11 @@ bool isBackupFolder(const QString& path)
     return QFileInfo(path).isDir();
 }
 
-CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password)
+CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password,
+                        const QByteArray& onlyConversation, bool countsOnly)
 {
     if (isBackupFolder(path))
-        return openBackupFolder(QDir(path).absolutePath(), contactsPath, password);
+        return openBackupFolder(QDir(path).absolutePath(), contactsPath, password, onlyConversation, countsOnly);
 
     CliSource source;
     QStringList tables;
@@ -156,10 +166,11 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         return source;
 
     const QByteArray file = path.toUtf8();
-    source.messages = std::make_unique<MessageStore>(file, StoreAccess::ReadOnly);
-    if (source.messages->layout() == MessageLayout::Unknown) {
+    ReadOptions options;
+    options.access = StoreAccess::ReadOnly;
+    options.onlyConversation = onlyConversation;
+    if (!readMessages(file, options, countsOnly, &source)) {
         source.error = tr("%1: the message table is of no layout msgdesk knows").arg(path);
-        source.messages.reset();
         return source;
     }
     if (!contactsPath.isEmpty()) {
@@ -170,6 +181,7 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }
-    finish(&source);
+    if (!countsOnly)
+        finish(&source);
     return source;
 }
