@@ -400,7 +400,9 @@ void MainWindow::startPhoneBackup()
 
 void MainWindow::onPhoneBackupFinished(bool ok, const QString& message)
 {
-    if (m_backupProgress)
+    // A failure's explanation ends the tool's output: the window stays up
+    // beside the message box until that is closed.
+    if (m_backupProgress && (ok || m_backupAbandoned))
         m_backupProgress->hide();
     if (m_backupAbandoned) {
         m_backupAbandoned = false;
@@ -414,6 +416,8 @@ void MainWindow::onPhoneBackupFinished(bool ok, const QString& message)
         // The window stays linked without data; choosing the phone row or
         // the next link report tries again.
         infoDialogOK(nullptr, tr("Warning"), message);
+        if (m_backupProgress)
+            m_backupProgress->hide();
         return;
     }
     // The phone may have been removed just as the tool ended.
