@@ -133,8 +133,8 @@ QString advice(Cause cause, const Context& context)
         return tr("This computer is no longer paired with the iPhone. Unlock the iPhone, run \"idevicepair pair\", "
                   "tap \"Trust\" on the iPhone and enter its passcode, then attach it again.");
     case Cause::DiskFull: {
-        QString text = tr("There is too little free disk space for the backup: %1 free")
-                           .arg(sizeText(context.freeBytes));
+        QString text =
+            tr("There is too little free disk space for the backup: %1 free").arg(sizeText(context.freeBytes));
         if (context.lastBackupBytes >= 0)
             text += tr(", and the last backup of this iPhone takes %1").arg(sizeText(context.lastBackupBytes));
         return text + tr(". Free some space and choose the phone again.");

@@ -15,10 +15,10 @@ namespace backupfailure {
 
 enum class Cause {
     Unknown,
-    DeviceLocked,        // "Device locked", error 208: the phone wants to be unlocked
-    ProtocolTooOld,      // "Could not perform backup protocol version exchange"
-    NotPaired,           // "Invalid HostID" and other pairing errors
-    DiskFull,            // too little free space for the backup
+    DeviceLocked,   // "Device locked", error 208: the phone wants to be unlocked
+    ProtocolTooOld, // "Could not perform backup protocol version exchange"
+    NotPaired,      // "Invalid HostID" and other pairing errors
+    DiskFull,       // too little free space for the backup
 };
 
 // The first cause the lines name, looked for from the last line back (the

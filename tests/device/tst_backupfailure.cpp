@@ -43,8 +43,7 @@ void BackupFailureTest::causesAreRecognised_data()
     row("locked, backup failed 208", "Backup Failed (Error Code 208)", Cause::DeviceLocked);
     row("locked, lockdown", "ERROR: Could not connect to lockdownd: PasswordProtected", Cause::DeviceLocked);
     row("locked, words", "The device is locked", Cause::DeviceLocked);
-    row("protocol", "ERROR: Could not perform backup protocol version exchange, error code -1",
-        Cause::ProtocolTooOld);
+    row("protocol", "ERROR: Could not perform backup protocol version exchange, error code -1", Cause::ProtocolTooOld);
     row("host id", "ERROR: Could not connect to lockdownd: Invalid HostID (-21)", Cause::NotPaired);
     row("host id, spaced", "lockdownd error: invalid host id", Cause::NotPaired);
     row("pairing pending", "ERROR: PairingDialogResponsePending", Cause::NotPaired);
@@ -72,10 +71,9 @@ void BackupFailureTest::causesAreRecognised()
 void BackupFailureTest::theLastCauseNamedWins()
 {
     // A full disk at the end of a backup that once waited for the passcode.
-    const QStringList lines{QStringLiteral("Device locked, waiting for the passcode"),
-                            QStringLiteral("Receiving files"),
-                            QStringLiteral("Error writing to file: No space left on device (28)"),
-                            QStringLiteral("Backup Failed")};
+    const QStringList lines{
+        QStringLiteral("Device locked, waiting for the passcode"), QStringLiteral("Receiving files"),
+        QStringLiteral("Error writing to file: No space left on device (28)"), QStringLiteral("Backup Failed")};
     QCOMPARE(backupfailure::recognise(lines), Cause::DiskFull);
     QCOMPARE(backupfailure::recognise({}), Cause::Unknown);
 }
@@ -137,9 +135,9 @@ void BackupFailureTest::contextFindsLibraryFreeSpaceAndLastBackup()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(size, 'x'));
     }
-    const backupfailure::Context found = backupfailure::contextOf(
-        {QStringLiteral("Device library: libimobiledevice 1.3.0"), QStringLiteral("ERROR: x")}, root,
-        QStringLiteral("abc"));
+    const backupfailure::Context found =
+        backupfailure::contextOf({QStringLiteral("Device library: libimobiledevice 1.3.0"), QStringLiteral("ERROR: x")},
+                                 root, QStringLiteral("abc"));
     QCOMPARE(found.deviceLibrary, QStringLiteral("libimobiledevice 1.3.0"));
     QCOMPARE(found.lastBackupBytes, qint64(1234));
     // An identifier that would lead out of the root is not measured.
@@ -193,9 +191,8 @@ void BackupFailureTest::unknownFailureKeepsTheToolsLastLine()
     QVERIFY(run.start("00008030-001A2B3C4D5E6F70"));
     QVERIFY(done.wait(30000));
     qunsetenv("MSGDESK_SIM_BACKUP_FAIL");
-    QCOMPARE(done.at(0).at(1).toString(),
-             QStringLiteral("The backup of the phone failed (status 1).\n"
-                            "ERROR: Could not start the backup service on the device"));
+    QCOMPARE(done.at(0).at(1).toString(), QStringLiteral("The backup of the phone failed (status 1).\n"
+                                                         "ERROR: Could not start the backup service on the device"));
 }
 
 QTEST_GUILESS_MAIN(BackupFailureTest)
