@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -50,6 +51,36 @@ bool probeContacts(const QString& contactsPath, CliSource* source)
     source->error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
                                            : tr("%1: not an address book").arg(contactsPath);
     return false;
+}
+
+// The addresses whose names a read of one conversation shows: its key,
+// its senders and, for a group, its members.
+QVector<QByteArray> namedAddresses(const MessageStore& store)
+{
+    QSet<QByteArray> addresses;
+    for (const MessageRecord& record : store.messages) {
+        addresses.insert(record.address);
+        addresses.insert(record.sender);
+        if (const ConversationInfo* info = store.conversationInfo(record.address)) {
+            for (const QByteArray& member : info->members)
+                addresses.insert(member);
+        }
+    }
+    addresses.remove(QByteArray());
+    return QVector<QByteArray>(addresses.cbegin(), addresses.cend());
+}
+
+// A phone's address book: whole, or, for one conversation, only the
+// persons that can name someone in it.
+std::unique_ptr<ContactStore> readBook(const QString& path, const QString& walPath, const CliSource& source,
+                                       bool oneConversation)
+{
+    auto contacts = std::make_unique<ContactStore>(QByteArray());
+    if (oneConversation && source.messages)
+        contacts->readPhoneAddressBookFor(path.toUtf8(), walPath.toUtf8(), namedAddresses(*source.messages));
+    else
+        contacts->readPhoneAddressBook(path.toUtf8(), walPath.toUtf8());
+    return contacts;
 }
 
 void finish(CliSource* source)
@@ -119,14 +150,13 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
         return source;
     }
-    if (!contactsPath.isEmpty()) {
-        source.contacts = std::make_unique<ContactStore>(contactsPath.toUtf8());
-    } else {
-        // The messages' own file holds no address book: an empty read.
-        source.contacts = std::make_unique<ContactStore>(dbs.messages.path.toUtf8());
-        if (!dbs.addressBook.isEmpty())
-            source.contacts->readPhoneAddressBook(dbs.addressBook.path.toUtf8(), dbs.addressBook.walPath.toUtf8());
-    }
+    const bool one = !onlyConversation.isEmpty();
+    if (!contactsPath.isEmpty())
+        source.contacts = readBook(contactsPath, QString(), source, one);
+    else if (!dbs.addressBook.isEmpty())
+        source.contacts = readBook(dbs.addressBook.path, dbs.addressBook.walPath, source, one);
+    else
+        source.contacts = std::make_unique<ContactStore>(QByteArray());
     if (!countsOnly)
         finish(&source);
     return source;
@@ -174,10 +204,13 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         return source;
     }
     if (!contactsPath.isEmpty()) {
-        source.contacts = std::make_unique<ContactStore>(contactsPath.toUtf8());
+        source.contacts = readBook(contactsPath, QString(), source, !onlyConversation.isEmpty());
     } else {
-        // A backup file carries its contacts; a bare message database has none.
-        source.contacts = std::make_unique<ContactStore>(file);
+        // A backup file carries its contacts; a bare message database has
+        // none (unless it holds a book's tables too).
+        source.contacts = std::make_unique<ContactStore>(QByteArray());
+        if (hasTable(tables, "ABPerson"))
+            source.contacts->readPhoneAddressBook(file);
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }

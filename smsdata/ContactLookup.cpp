@@ -266,6 +266,35 @@ int ContactLookup::findByNumber(const QByteArray& address, const QByteArray& han
     return firstNameless;
 }
 
+ContactLookup::Prefilter::Prefilter(const QVector<QByteArray>& addresses)
+{
+    for (const QByteArray& address : addresses) {
+        if (address.isEmpty())
+            continue;
+        m_lastElevenBytes.insert(address.right(11));
+        if (isEmailAddress(address)) {
+            m_emails.insert(emailKey(address));
+            continue;
+        }
+        const QByteArray digits = addressDigits(address);
+        if (!digits.isEmpty())
+            m_buckets.insert(bucketKey(digits));
+    }
+}
+
+bool ContactLookup::Prefilter::passes(const ContactValue& value) const
+{
+    if (value.kind == ContactValue::Email || (value.kind != ContactValue::Phone && isEmailAddress(value.value)))
+        return m_emails.contains(emailKey(value.value));
+    const QByteArray digits = dialledDigits(QString::fromUtf8(value.value));
+    return !digits.isEmpty() && m_buckets.contains(bucketKey(digits));
+}
+
+bool ContactLookup::Prefilter::passesNumber(const QByteArray& number) const
+{
+    return !number.isEmpty() && m_lastElevenBytes.contains(number.right(11));
+}
+
 QByteArray ContactLookup::systemRegion()
 {
     const QString code = QLocale::territoryToCode(QLocale().territory());

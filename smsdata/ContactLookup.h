@@ -18,6 +18,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 #include <memory>
@@ -46,6 +47,24 @@ public:
 
     // Country of the default locale ("CN"), empty when it names none.
     static QByteArray systemRegion();
+
+    // Tells, before a book is read, which of its values could match one of
+    // a few addresses by either rule: a contact none of whose values (nor
+    // its matching number) passes can be left out of a lookup of those
+    // addresses without changing what it finds.
+    class Prefilter
+    {
+    public:
+        explicit Prefilter(const QVector<QByteArray>& addresses);
+        bool passes(const ContactValue& value) const;
+        // The legacy rule's matching number (the first value, dashes removed).
+        bool passesNumber(const QByteArray& number) const;
+
+    private:
+        QSet<quint64> m_buckets;
+        QSet<QByteArray> m_lastElevenBytes;
+        QSet<QByteArray> m_emails;
+    };
 
 private:
     int findByLastElevenBytes(const QByteArray& address) const;
