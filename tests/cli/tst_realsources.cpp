@@ -119,13 +119,13 @@ void RealSourcesTest::infoAndListTellAMissingFileAlike()
     // The catalogue lists the address book; its file is gone.
     const QString folder = m_dir.filePath(QStringLiteral("missing-book"));
     QString error;
-    QVERIFY2(backupbuilder::writeBackup(
-                 folder,
-                 {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)},
-                  {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath,
-                   fileBytes(m_book)}},
-                 backupbuilder::Options(), &error),
-             qPrintable(error));
+    QVERIFY2(
+        backupbuilder::writeBackup(
+            folder,
+            {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)},
+             {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, fileBytes(m_book)}},
+            backupbuilder::Options(), &error),
+        qPrintable(error));
     const QString complete = runCli({QStringLiteral("info"), folder}).out;
     QVERIFY2(complete.contains(QStringLiteral("Complete: yes\n")), qPrintable(complete));
     QVERIFY(QFile::remove(backupbuilder::dataPath(backupbuilder::Layout::ManifestDb, folder,
@@ -159,8 +159,8 @@ void RealSourcesTest::showOfOneConversationMatchesTheWholeRead()
     // export of the whole file holds every conversation's block; show of
     // each key must give that conversation's messages, named alike.
     for (const QString& source : {m_legacy, m_modern}) {
-        const Result list = runCli({QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--contacts"),
-                                    m_book, source});
+        const Result list =
+            runCli({QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--contacts"), m_book, source});
         QCOMPARE(list.status, cli::kOk);
         const QList<QByteArray> heads = list.out.trimmed().split('\n');
         QVERIFY(heads.size() > 2);
@@ -169,8 +169,8 @@ void RealSourcesTest::showOfOneConversationMatchesTheWholeRead()
             const QString key = head.value(QStringLiteral("key")).toString();
             if (key.isEmpty())
                 continue;
-            const Result show = runCli({QStringLiteral("show"), QStringLiteral("--json"), QStringLiteral("--contacts"),
-                                        m_book, source, key});
+            const Result show = runCli(
+                {QStringLiteral("show"), QStringLiteral("--json"), QStringLiteral("--contacts"), m_book, source, key});
             QCOMPARE(show.status, cli::kOk);
             const QList<QByteArray> rows = show.out.trimmed().split('\n');
             QCOMPARE(rows.size(), head.value(QStringLiteral("count")).toInt());

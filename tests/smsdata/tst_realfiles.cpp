@@ -66,6 +66,8 @@ private slots:
     void contentOnlyInTheLogIsRead();
     void countsAgreeWithAWholeRead_data();
     void countsAgreeWithAWholeRead();
+    void bookReadForOneConversationNamesAlike_data();
+    void bookReadForOneConversationNamesAlike();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -212,9 +214,9 @@ void RealFilesTest::namelessPersonNeverHidesANamedOne()
 
     // Through a legacy file's name fill, where the last-11-bytes rule finds
     // the nameless person first.
-    const QString sms = fixtures::makeMessageDb(path(QStringLiteral("shared-sms.db")),
-                                                {{1, QStringLiteral("12095981933"), 1262304000, QStringLiteral("Hi"), 2},
-                                                 {2, QStringLiteral("95555"), 1262304060, QStringLiteral("Due"), 2}});
+    const QString sms = fixtures::makeMessageDb(
+        path(QStringLiteral("shared-sms.db")), {{1, QStringLiteral("12095981933"), 1262304000, QStringLiteral("Hi"), 2},
+                                                {2, QStringLiteral("95555"), 1262304060, QStringLiteral("Due"), 2}});
     MessageStore store(sms.toUtf8());
     fillContactNames(store, contacts);
     QCOMPARE(store.messages.at(0).contactName, QByteArray("Berg Anna"));
@@ -225,8 +227,7 @@ void RealFilesTest::namelessPersonNamesWhenAlone()
 {
     // With nobody else of that number, the nameless person is still the one
     // found, as before: what it shows is the caller's affair.
-    QVector<ContactRecord> contacts{{QByteArray(), QByteArray(), "13800138000"},
-                                    {"Li", "Ming", "13900139000"}};
+    QVector<ContactRecord> contacts{{QByteArray(), QByteArray(), "13800138000"}, {"Li", "Ming", "13900139000"}};
     contacts[0].values = {{ContactValue::Phone, "13800138000"}};
     contacts[1].values = {{ContactValue::Phone, "13900139000"}};
     ContactLookup lookup(contacts, ContactLookup::Rules::LegacyFirst, "CN");
@@ -347,7 +348,8 @@ void RealFilesTest::countsAgreeWithAWholeRead_data()
     QTest::addColumn<QString>("file");
     using modernfixtures::Schema;
     for (const auto& [name, schema] : {std::pair<const char*, Schema>{"iOS 9", Schema::Ios9},
-                                       {"iOS 13", Schema::Ios13}, {"iOS 17", Schema::Ios17},
+                                       {"iOS 13", Schema::Ios13},
+                                       {"iOS 17", Schema::Ios17},
                                        {"reduced", Schema::Reduced}}) {
         QTest::newRow(name) << modernfixtures::makeModernDb(m_dir.filePath(QStringLiteral("count-%1.db").arg(name)),
                                                             modernfixtures::sample(schema), schema);
@@ -374,6 +376,62 @@ void RealFilesTest::countsAgreeWithAWholeRead()
     QCOMPARE(counts.conversations, qint64(whole.conversationHeads.size()));
     if (whole.layout() != MessageLayout::Unknown)
         QVERIFY(counts.conversations > 1);
+}
+
+void RealFilesTest::bookReadForOneConversationNamesAlike_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("modern") << modernfixtures::makeModernDb(m_dir.filePath(QStringLiteral("names-modern.db")),
+                                                            modernfixtures::sample(modernfixtures::Schema::Ios17),
+                                                            modernfixtures::Schema::Ios17);
+    QTest::newRow("legacy") << fixtures::makeMessageDb(m_dir.filePath(QStringLiteral("names-legacy.db")),
+                                                       fixtures::sampleMessages());
+}
+
+void RealFilesTest::bookReadForOneConversationNamesAlike()
+{
+    QFETCH(QString, file);
+    // The sample's people, and many more who share nothing with the file
+    // but the last digits of a number.
+    QList<fixtures::Person> people = fixtures::samplePeople();
+    for (int i = 0; i < 50; ++i)
+        people.append({QStringLiteral("Other%1").arg(i), QStringLiteral("Person"),
+                       {{3, QStringLiteral("+1 555 01%1 8000").arg(i, 2, 10, QLatin1Char('0'))}}});
+    const QString book =
+        fixtures::makeAddressBook(path(QStringLiteral("many.sqlitedb")), people, fixtures::BookSchema::Ios15);
+    const ContactStore all(book.toUtf8());
+
+    MessageStore whole(file.toUtf8(), StoreAccess::ReadOnly);
+    whole.buildConversationList();
+    int named = 0;
+    for (const MessageRecord& head : std::as_const(whole.conversationHeads)) {
+        if (head.address.isEmpty())
+            continue;
+        ReadOptions options;
+        options.access = StoreAccess::ReadOnly;
+        options.onlyConversation = head.address;
+        MessageStore byAll(file.toUtf8(), options);
+        MessageStore bySome(file.toUtf8(), options);
+        QSet<QByteArray> addresses;
+        for (const MessageRecord& r : std::as_const(bySome.messages)) {
+            addresses << r.address << r.sender;
+            if (const ConversationInfo* info = bySome.conversationInfo(r.address))
+                addresses.unite(QSet<QByteArray>(info->members.cbegin(), info->members.cend()));
+        }
+        ContactStore some{QByteArray()};
+        some.readPhoneAddressBookFor(book.toUtf8(), {}, QVector<QByteArray>(addresses.cbegin(), addresses.cend()));
+        QVERIFY(some.contacts.size() < all.contacts.size());
+        fillContactNames(byAll, all);
+        fillContactNames(bySome, some);
+        QCOMPARE(bySome.messages.size(), byAll.messages.size());
+        for (int i = 0; i < byAll.messages.size(); ++i) {
+            QCOMPARE(bySome.messages.at(i).contactName, byAll.messages.at(i).contactName);
+            named += byAll.messages.at(i).contactName != "NULL";
+        }
+        for (const QByteArray& address : std::as_const(addresses))
+            QCOMPARE(bySome.senderName(address), byAll.senderName(address));
+    }
+    QVERIFY(named > 0);
 }
 
 QTEST_GUILESS_MAIN(RealFilesTest)
