@@ -460,7 +460,50 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
             return run(legacyRow);
         };
 
+        // All rows under one savepoint first: a savepoint per row costs a
+        // statement journal entry for every page each row touches. Only
+        // when a row fails is the lot undone and deleted row by row below,
+        // so that every other message still goes.
+        bool allAtOnce = false;
+        if (rowIds.size() > 1 && run(savepoint) == SQLITE_OK) {
+            int rc = SQLITE_OK;
+            for (qint64 rowId : rowIds) {
+                const qsizetype at = positionOf(rowId);
+                if (at >= 0)
+                    lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
+                for (qint64 dependent : m_dependentRows.value(rowId)) {
+                    rc = deleteRow(dependent);
+                    if (rc != SQLITE_OK)
+                        break;
+                }
+                if (rc == SQLITE_OK)
+                    rc = deleteRow(rowId);
+                if (rc != SQLITE_OK)
+                    break;
+            }
+            if (rc == SQLITE_OK && run(release) == SQLITE_OK) {
+                for (qint64 rowId : rowIds) {
+                    watch.noteRequested(rowId);
+                    for (qint64 dependent : m_dependentRows.value(rowId))
+                        watch.noteRequested(dependent);
+                }
+                watch.keep();
+                allAtOnce = true;
+            } else {
+                watch.discard();
+                if (sqlite3_get_autocommit(m_db)) {
+                    noteError(rc != SQLITE_OK ? rc : sqlite3_extended_errcode(m_db));
+                    rolledBack = true;
+                } else {
+                    run(undo);
+                    run(release);
+                }
+            }
+        }
+
         for (qint64 rowId : rowIds) {
+            if (allAtOnce || rolledBack)
+                break;
             const qsizetype at = positionOf(rowId);
             if (at >= 0)
                 lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
