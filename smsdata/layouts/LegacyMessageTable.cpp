@@ -147,6 +147,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     QVector<PendingMms> pending;
     MessageStore unresolved;
     QByteArray dashed;
+    dashed.reserve(64);
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         ++counts->messages;
         if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
@@ -171,9 +172,14 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         if (!bytes)
             continue;
         if (std::memchr(bytes, '-', size_t(size))) {
-            dashed = QByteArray(bytes, size);
-            dashed.replace('-', QByteArray());
-            keys.insert(dashed);
+            // The key without its dashes, in a buffer used again and again.
+            dashed.resize(0);
+            for (int i = 0; i < size; ++i) {
+                if (bytes[i] != '-')
+                    dashed.append(bytes[i]);
+            }
+            if (!keys.contains(dashed))
+                keys.insert(QByteArray(dashed.constData(), dashed.size()));
             continue;
         }
         // Looked up without a copy; kept only when new.
