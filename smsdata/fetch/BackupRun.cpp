@@ -248,11 +248,12 @@ void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
         const backupfailure::Cause cause = backupfailure::recognise(m_recentLines);
         const QString advice = backupfailure::advice(
             cause, backupfailure::contextOf(QStringList(m_recentLines) << m_libraryLine, m_backupRoot, QString::fromUtf8(m_identifier)));
+        // The tool's own last words, then what to do about them.
+        if (!m_lastLine.isEmpty())
+            m_toolMessage += QLatin1Char('\n') + m_lastLine;
         if (!advice.isEmpty()) {
             m_toolMessage += QLatin1Char('\n') + advice;
             emit output(advice);
-        } else if (!m_lastLine.isEmpty()) {
-            m_toolMessage += QLatin1Char('\n') + m_lastLine;
         }
     } else {
         m_toolOk = true;

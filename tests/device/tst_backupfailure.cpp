@@ -175,6 +175,10 @@ void BackupFailureTest::simulatedToolFailuresAreExplained()
     const QString message = done.at(0).at(1).toString();
     QVERIFY2(message.startsWith(QStringLiteral("The backup of the phone failed (status 1).\n")), qPrintable(message));
     QVERIFY2(message.contains(advice), qPrintable(message));
+    // The tool's own last line stays in the message, before the advice.
+    const QStringList told = message.split(QLatin1Char('\n'));
+    QCOMPARE(told.size(), 3);
+    QCOMPARE(told.at(1), lines.at(lines.size() - 2).at(0).toString());
     // The progress window shows the same advice as its last line.
     QVERIFY(!lines.isEmpty());
     QVERIFY2(lines.last().at(0).toString().contains(advice), qPrintable(lines.last().at(0).toString()));
