@@ -614,12 +614,17 @@ DeleteTimes timeDeletes(const QString& file, int count, const QList<QByteArray>&
     for (int round = 0; round < conversations.size(); ++round) {
         sqlite3* db = lastMessageDatabase();
         const int before = store.messageCount;
-        times.conversation = qMin(times.conversation, seconds([&] { store.deleteConversation(conversations.at(round)); }));
+        const int size = store.messageCountOf(conversations.at(round));
+        const QVector<qint64> floorRows = spreadRows(store, size, 3 + round);
+        if (round == 1)
+            times.plainConversation = qMin(times.plainConversation, plainDeletes(db, floorRows, modern));
+        const double s = seconds([&] { store.deleteConversation(conversations.at(round)); });
+        times.conversation = qMin(times.conversation, s);
         const int deleted = before - store.messageCount;
         if (round == 0)
             times.conversationDeleted = deleted;
-        times.plainConversation =
-            qMin(times.plainConversation, plainDeletes(db, spreadRows(store, deleted, 3 + round), modern));
+        if (round != 1)
+            times.plainConversation = qMin(times.plainConversation, plainDeletes(db, floorRows, modern));
         // The floor's rows are gone from the file: the store reads it again.
         store.reload(file.toUtf8());
     }
@@ -627,12 +632,17 @@ DeleteTimes timeDeletes(const QString& file, int count, const QList<QByteArray>&
         sqlite3* db = lastMessageDatabase();
         const int before = store.messageCount;
         const QVector<qint64> rows = round == 0 ? selectedRows(count) : spreadRows(store, selectedCount, 7 + round);
+        // Whichever runs first on a fresh connection finds its caches cold:
+        // the second round lets the floor go first.
+        const QVector<qint64> floorRows = spreadRows(store, int(rows.size()), 11 + round);
+        if (round == 1)
+            times.plainSelected = qMin(times.plainSelected, plainDeletes(db, floorRows, modern));
         times.selected = qMin(times.selected, seconds([&] { store.deleteMessages(rows); }));
         const int deleted = before - store.messageCount;
         if (round == 0)
             times.selectedDeleted = deleted;
-        times.plainSelected =
-            qMin(times.plainSelected, plainDeletes(db, spreadRows(store, deleted, 11 + round), modern));
+        if (round != 1)
+            times.plainSelected = qMin(times.plainSelected, plainDeletes(db, floorRows, modern));
         store.reload(file.toUtf8());
     }
     return times;
