@@ -748,11 +748,19 @@ double timeQueries(const QString& file, const QList<QByteArray>& statements)
     double best = 1e9;
     for (int run = 0; run < 2; ++run) {
         best = qMin(best, seconds([&] {
+            // Every cell of every row is looked at, as a reader must.
             for (const QByteArray& sql : statements) {
                 sqlite3_stmt* stmt = prepare(db, sql.constData());
+                const int columns = sqlite3_column_count(stmt);
                 qint64 sum = 0;
-                while (sqlite3_step(stmt) == SQLITE_ROW)
-                    sum += sqlite3_column_int64(stmt, 0);
+                while (sqlite3_step(stmt) == SQLITE_ROW) {
+                    for (int i = 0; i < columns; ++i) {
+                        if (sqlite3_column_type(stmt, i) == SQLITE_INTEGER)
+                            sum += sqlite3_column_int64(stmt, i);
+                        else
+                            sum += sqlite3_column_bytes(stmt, i);
+                    }
+                }
                 sqlite3_finalize(stmt);
                 Q_UNUSED(sum);
             }
@@ -829,7 +837,8 @@ void cliGoals(const QString& dir, const QString& modernFile, const QString& lega
          {"select ROWID, address, date, text, flags from message where address is null or replace(address, '-', '') "
           "= '" + legacyKey + "'"},
          bigConversationSize},
-        {"info, legacy", legacy, {QStringLiteral("info"), legacy}, {"select ROWID, address from message"}, 5},
+        {"info, legacy", legacy, {QStringLiteral("info"), legacy},
+         {"select ROWID, address, recipients, group_id from message"}, 5},
     };
     for (const Case& c : cases) {
         const CliRun run = bestCliRun(c.arguments);
@@ -1067,7 +1076,7 @@ int main(int argc, char** argv)
          {std::pair<const char*, QString>{"legacy", legacyBackup}, {"modern", modernBackup}}) {
         double best = 1e9;
         QList<QByteArray> figures;
-        for (int run = 0; run < 2; ++run) {
+        for (int run = 0; run < 3; ++run) {
             const QList<QByteArray> f = child({QStringLiteral("--open"), file}).split(' ');
             if (f.size() >= 5 && f.at(1).toDouble() < best) {
                 best = f.at(1).toDouble();
