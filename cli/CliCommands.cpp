@@ -263,7 +263,7 @@ QString yesNo(bool value)
 // What a backup folder says about itself; nothing needs unlocking for it.
 int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* err)
 {
-    const phonebackup::PhoneBackup backup(folder);
+    phonebackup::PhoneBackup backup(folder);
     if (!backup.isValid()) {
         writeLine(err, QStringLiteral("msgdesk-cli: ") + tr("%1: %2").arg(folder, backup.errorString()));
         return kFailed;
@@ -273,6 +273,9 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
                              ? info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
                              : QString();
     const QString layout = phonebackup::layoutName(info.layout);
+    // What `list` warns of: not finished, or a file it reads is missing.
+    const QStringList missing = backup.missingFiles();
+    const QStringList reasons = backup.incompleteReasons();
     if (json) {
         writeJson(out, {{QStringLiteral("device"), info.deviceName},
                         {QStringLiteral("version"), info.productVersion},
@@ -281,7 +284,9 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
                                                      : QJsonValue()},
                         {QStringLiteral("layout"), layout},
                         {QStringLiteral("encrypted"), info.encrypted},
-                        {QStringLiteral("finished"), info.finished}});
+                        {QStringLiteral("finished"), info.finished},
+                        {QStringLiteral("complete"), reasons.isEmpty()},
+                        {QStringLiteral("missing"), QJsonArray::fromStringList(missing)}});
         return kOk;
     }
     writeLine(out, tr("Device name: %1").arg(info.deviceName));
@@ -289,30 +294,29 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
     writeLine(out, tr("Backup date: %1").arg(date));
     writeLine(out, tr("Layout: %1").arg(layout));
     writeLine(out, tr("Encrypted: %1").arg(yesNo(info.encrypted)));
-    const QString incomplete = backup.incompleteReason();
-    writeLine(out, tr("Complete: %1").arg(incomplete.isEmpty() ? yesNo(true) : incomplete));
+    writeLine(out, tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
     return kOk;
 }
 
 // A file source: which kind of file, which table layout, how much is in it.
 int infoOfFile(const CliSource& source, bool json, QIODevice* out)
 {
-    const MessageStore& store = *source.messages;
-    const QString layout = store.layout() == MessageLayout::Modern ? tr("modern message database (iOS 6 and later)")
-                                                                   : tr("legacy message database (iOS 5 and before)");
+    const MessageCounts& counts = source.counts;
+    const bool modern = counts.layout == MessageLayout::Modern;
+    const QString layout = modern ? tr("modern message database (iOS 6 and later)")
+                                  : tr("legacy message database (iOS 5 and before)");
     if (json) {
-        writeJson(out, {{QStringLiteral("layout"), store.layout() == MessageLayout::Modern ? QStringLiteral("modern")
-                                                                                           : QStringLiteral("legacy")},
+        writeJson(out, {{QStringLiteral("layout"), modern ? QStringLiteral("modern") : QStringLiteral("legacy")},
                         {QStringLiteral("encrypted"), false},
-                        {QStringLiteral("messages"), int(store.messages.size())},
-                        {QStringLiteral("conversations"), int(store.conversationHeads.size())},
+                        {QStringLiteral("messages"), counts.messages},
+                        {QStringLiteral("conversations"), counts.conversations},
                         {QStringLiteral("contacts"), int(source.contacts->contacts.size())}});
         return kOk;
     }
     writeLine(out, tr("Layout: %1").arg(layout));
     writeLine(out, tr("Encrypted: %1").arg(yesNo(false)));
-    writeLine(out, tr("Messages: %1").arg(store.messages.size()));
-    writeLine(out, tr("Conversations: %1").arg(store.conversationHeads.size()));
+    writeLine(out, tr("Messages: %1").arg(counts.messages));
+    writeLine(out, tr("Conversations: %1").arg(counts.conversations));
     writeLine(out, tr("Contacts: %1").arg(source.contacts->contacts.size()));
     return kOk;
 }
@@ -469,7 +473,10 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
-    CliSource source = openCliSource(o.positional.at(0), o.contacts, password);
+    // One conversation is read alone: the rest of a large file is not needed.
+    const QByteArray only = isShow ? o.positional.at(1).toUtf8() : o.hasConversation ? o.conversation.toUtf8()
+                                                                                    : QByteArray();
+    CliSource source = openCliSource(o.positional.at(0), o.contacts, password, only, isInfo);
     for (const QString& warning : std::as_const(source.warnings))
         writeLine(err, QStringLiteral("msgdesk-cli: ") + warning);
     if (!source.error.isEmpty()) {

@@ -1,12 +1,13 @@
 #include "CliSource.h"
 
 #include "AttachmentContent.h"
+#include "SqliteAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
-#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -19,31 +20,23 @@ QString tr(const char* text)
 
 enum class Probe { Missing, NotADatabase, Readable };
 
-// Looks into a file without changing it: read-only and immutable, so that
-// SQLite adds nothing beside it. `tables` receives the names of its tables.
-Probe probe(const QString& path, QStringList* tables)
+// Looks into a file as the stores will read it, without changing it: the
+// main file immutable, or a private copy with its write-ahead log when that
+// holds content (a phone's files often keep all of it there). `tables`
+// receives the names of its tables.
+Probe probe(const QString& path, QStringList* tables, const QString& walPath = QString())
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (!QFileInfo(path).isFile())
         return Probe::Missing;
-    const QByteArray uri =
-        "file:" + QUrl::toPercentEncoding(info.absoluteFilePath(), "/") + "?mode=ro&immutable=1";
-    sqlite3* db = nullptr;
-    Probe result = Probe::NotADatabase;
-    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "select name from sqlite_master where type = 'table'", -1, &stmt, nullptr) ==
-            SQLITE_OK) {
-            int rc;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-                tables->append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
-            if (rc == SQLITE_DONE)
-                result = Probe::Readable;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
+    sqlite3* db =
+        sqliteaccess::openExisting(path.toUtf8(), sqliteaccess::OpenMode::Untouched, walPath.toUtf8());
+    bool readable = false;
+    const QList<QByteArray> names = sqliteaccess::tableNames(db, &readable);
+    for (const QByteArray& name : names)
+        tables->append(QString::fromUtf8(name));
+    if (db)
+        sqlite3_close_v2(db);
+    return readable ? Probe::Readable : Probe::NotADatabase;
 }
 
 bool hasTable(const QStringList& tables, const char* name)
@@ -60,6 +53,36 @@ bool probeContacts(const QString& contactsPath, CliSource* source)
     source->error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
                                            : tr("%1: not an address book").arg(contactsPath);
     return false;
+}
+
+// The addresses whose names a read of one conversation shows: its key,
+// its senders and, for a group, its members.
+QVector<QByteArray> namedAddresses(const MessageStore& store)
+{
+    QSet<QByteArray> addresses;
+    for (const MessageRecord& record : store.messages) {
+        addresses.insert(record.address);
+        addresses.insert(record.sender);
+        if (const ConversationInfo* info = store.conversationInfo(record.address)) {
+            for (const QByteArray& member : info->members)
+                addresses.insert(member);
+        }
+    }
+    addresses.remove(QByteArray());
+    return QVector<QByteArray>(addresses.cbegin(), addresses.cend());
+}
+
+// A phone's address book: whole, or, for one conversation, only the
+// persons that can name someone in it.
+std::unique_ptr<ContactStore> readBook(const QString& path, const QString& walPath, const CliSource& source,
+                                       bool oneConversation)
+{
+    auto contacts = std::make_unique<ContactStore>(QByteArray());
+    if (oneConversation && source.messages)
+        contacts->readPhoneAddressBookFor(path.toUtf8(), walPath.toUtf8(), namedAddresses(*source.messages));
+    else
+        contacts->readPhoneAddressBook(path.toUtf8(), walPath.toUtf8());
+    return contacts;
 }
 
 // Tests end the program at its worst moment: with the decrypted copies of
@@ -82,7 +105,23 @@ void finish(CliSource* source, const QString& path)
     source->messages->buildConversationList();
 }
 
-CliSource openBackupFolder(const QString& folder, const QString& contactsPath, const PasswordSource& password)
+// Reads the messages, or only counts them; false (with the error set) when
+// the file is of no layout msgdesk knows.
+bool readMessages(const QByteArray& file, const ReadOptions& options, bool countsOnly, CliSource* source)
+{
+    if (countsOnly) {
+        source->counts = countMessages(file, options);
+        return source->counts.layout != MessageLayout::Unknown;
+    }
+    source->messages = std::make_unique<MessageStore>(file, options);
+    if (source->messages->layout() != MessageLayout::Unknown)
+        return true;
+    source->messages.reset();
+    return false;
+}
+
+CliSource openBackupFolder(const QString& folder, const QString& contactsPath, const PasswordSource& password,
+                           const QByteArray& onlyConversation, bool countsOnly)
 {
     CliSource source;
     source.backup = std::make_unique<phonebackup::PhoneBackup>(folder);
@@ -123,24 +162,23 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     ReadOptions options;
     options.access = StoreAccess::ReadOnly;
     options.walPath = dbs.messages.walPath.toUtf8();
-    source.messages = std::make_unique<MessageStore>(dbs.messages.path.toUtf8(), options);
+    options.onlyConversation = onlyConversation;
     source.databasePath = dbs.messages.path;
     source.walPath = dbs.messages.walPath;
     source.files = attachmentfiles::ofPhoneBackup(source.backup.get());
-    if (source.messages->layout() == MessageLayout::Unknown) {
+    if (!readMessages(dbs.messages.path.toUtf8(), options, countsOnly, &source)) {
         source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
-        source.messages.reset();
         return source;
     }
-    if (!contactsPath.isEmpty()) {
-        source.contacts = std::make_unique<ContactStore>(contactsPath.toUtf8());
-    } else {
-        // The messages' own file holds no address book: an empty read.
-        source.contacts = std::make_unique<ContactStore>(dbs.messages.path.toUtf8());
-        if (!dbs.addressBook.isEmpty())
-            source.contacts->readPhoneAddressBook(dbs.addressBook.path.toUtf8(), dbs.addressBook.walPath.toUtf8());
-    }
-    finish(&source, folder);
+    const bool one = !onlyConversation.isEmpty();
+    if (!contactsPath.isEmpty())
+        source.contacts = readBook(contactsPath, QString(), source, one);
+    else if (!dbs.addressBook.isEmpty())
+        source.contacts = readBook(dbs.addressBook.path, dbs.addressBook.walPath, source, one);
+    else
+        source.contacts = std::make_unique<ContactStore>(QByteArray());
+    if (!countsOnly)
+        finish(&source, folder);
     return source;
 }
 
@@ -151,10 +189,11 @@ bool isBackupFolder(const QString& path)
     return QFileInfo(path).isDir();
 }
 
-CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password)
+CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password,
+                        const QByteArray& onlyConversation, bool countsOnly)
 {
     if (isBackupFolder(path))
-        return openBackupFolder(QDir(path).absolutePath(), contactsPath, password);
+        return openBackupFolder(QDir(path).absolutePath(), contactsPath, password, onlyConversation, countsOnly);
 
     CliSource source;
     QStringList tables;
@@ -177,25 +216,30 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         return source;
 
     const QByteArray file = path.toUtf8();
-    source.messages = std::make_unique<MessageStore>(file, StoreAccess::ReadOnly);
+    ReadOptions options;
+    options.access = StoreAccess::ReadOnly;
+    options.onlyConversation = onlyConversation;
     source.databasePath = path;
     // A ".sms" backup may carry the attachments' content; a phone's bare
     // message database has none beside it.
     source.files = hasTable(tables, attachmentcontent::kTable) ? attachmentfiles::ofSmsFile(path)
                                                                 : attachmentfiles::none();
-    if (source.messages->layout() == MessageLayout::Unknown) {
+    if (!readMessages(file, options, countsOnly, &source)) {
         source.error = tr("%1: the message table is of no layout msgdesk knows").arg(path);
-        source.messages.reset();
         return source;
     }
     if (!contactsPath.isEmpty()) {
-        source.contacts = std::make_unique<ContactStore>(contactsPath.toUtf8());
+        source.contacts = readBook(contactsPath, QString(), source, !onlyConversation.isEmpty());
     } else {
-        // A backup file carries its contacts; a bare message database has none.
-        source.contacts = std::make_unique<ContactStore>(file);
+        // A backup file carries its contacts; a bare message database has
+        // none (unless it holds a book's tables too).
+        source.contacts = std::make_unique<ContactStore>(QByteArray());
+        if (hasTable(tables, "ABPerson"))
+            source.contacts->readPhoneAddressBook(file);
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }
-    finish(&source, path);
+    if (!countsOnly)
+        finish(&source, path);
     return source;
 }

@@ -24,7 +24,8 @@ struct CliSource
 {
     // Holds the decrypted copies of an encrypted backup while it lives.
     std::unique_ptr<phonebackup::PhoneBackup> backup;
-    std::unique_ptr<MessageStore> messages;
+    std::unique_ptr<MessageStore> messages; // null when only counts were asked for
+    MessageCounts counts;                    // set when only counts were asked for
     std::unique_ptr<ContactStore> contacts;
     // Where the attachments' content lies; goes before the backup it reads.
     std::unique_ptr<AttachmentFiles> files;
@@ -40,4 +41,9 @@ bool isBackupFolder(const QString& path);
 
 // Reads `path`; `contactsPath`, when not empty, names a phone address book
 // whose names are used instead of those the source carries.
-CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password);
+// onlyConversation, when not empty, reads that conversation's messages
+// alone (all that `show` and an export of one conversation need).
+// countsOnly counts the messages and conversations instead of reading them
+// (what `info` prints).
+CliSource openCliSource(const QString& path, const QString& contactsPath, const PasswordSource& password,
+                        const QByteArray& onlyConversation = {}, bool countsOnly = false);

@@ -1,6 +1,7 @@
 #include "BackupChooser.h"
 
 #include "BackupInfo.h"
+#include "PhoneBackup.h"
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
 
@@ -221,7 +222,7 @@ QTreeWidgetItem* BackupChooser::addBackup(const phonebackup::BackupInfo& info)
         state << tr("Encrypted");
         item->setIcon(StateColumn, lockIcon());
     }
-    if (!info.finished)
+    if (!info.finished || phonebackup::listsMissingFiles(info))
         state << tr("incomplete");
     item->setText(StateColumn, state.join(QStringLiteral(", ")));
     item->setToolTip(DeviceColumn, QDir::toNativeSeparators(info.folder));

@@ -127,7 +127,9 @@ void PhoneSession::startBackup()
 
 void PhoneSession::onBackupFinished(bool ok, const QString& message)
 {
-    if (m_progress)
+    // A failure's explanation ends the tool's output: the window stays up
+    // beside the message box until that is closed.
+    if (m_progress && (ok || m_abandoned))
         m_progress->hide();
     if (m_abandoned) {
         m_abandoned = false;
@@ -141,6 +143,8 @@ void PhoneSession::onBackupFinished(bool ok, const QString& message)
         // The window stays linked without data; choosing the phone row or
         // the next link report tries again.
         infoDialogOK(nullptr, windowTr("Warning"), message);
+        if (m_progress)
+            m_progress->hide();
         return;
     }
     emit backupDone();

@@ -144,13 +144,24 @@ ContactLookup::ContactLookup(const QVector<ContactRecord>& contacts, Rules rules
     : m_rules(rules), m_numbers(std::make_unique<Numbers>())
 {
     m_numbers->defaultRegion = regionCode(defaultRegion);
+    m_named.reserve(contacts.size());
+    for (const ContactRecord& contact : contacts)
+        m_named.append(hasName(contact));
+    // A key keeps the first contact with a name; a nameless one holds it
+    // only until a named contact of the same key comes.
+    const auto keep = [this](QHash<QByteArray, int>& index, const QByteArray& key, int i) {
+        if (key.isEmpty())
+            return;
+        const auto known = index.find(key);
+        if (known == index.end())
+            index.insert(key, i);
+        else if (!m_named.at(known.value()) && m_named.at(i))
+            known.value() = i;
+    };
     for (int i = 0; i < contacts.size(); ++i) {
         const ContactRecord& contact = contacts.at(i);
-        if (rules == Rules::LegacyFirst) {
-            const QByteArray key = contact.number.right(11);
-            if (!key.isEmpty() && !m_byLastElevenBytes.contains(key))
-                m_byLastElevenBytes.insert(key, i);
-        }
+        if (rules == Rules::LegacyFirst)
+            keep(m_byLastElevenBytes, contact.number.right(11), i);
 
         // A record made without values (by hand, or by an older reader)
         // is still found by its number.
@@ -160,9 +171,7 @@ ContactLookup::ContactLookup(const QVector<ContactRecord>& contacts, Rules rules
 
         for (const ContactValue& value : std::as_const(values)) {
             if (value.kind == ContactValue::Email) {
-                const QByteArray key = emailKey(value.value);
-                if (!key.isEmpty() && !m_byEmail.contains(key))
-                    m_byEmail.insert(key, i);
+                keep(m_byEmail, emailKey(value.value), i);
             } else if (value.kind == ContactValue::Phone) {
                 const QByteArray digits = dialledDigits(QString::fromUtf8(value.value));
                 if (digits.isEmpty())
@@ -185,12 +194,18 @@ int ContactLookup::find(const QByteArray& address, const QByteArray& region)
     // matched whole, by every source.
     if (isEmailAddress(address))
         return findByEmail(address);
+    int found = -1;
     if (m_rules == Rules::LegacyFirst) {
-        const int found = findByLastElevenBytes(address);
-        if (found >= 0)
+        found = findByLastElevenBytes(address);
+        if (found >= 0 && m_named.at(found))
             return found;
     }
-    return findByNumber(address, region);
+    // A nameless contact found by the old rule gives way to a named one
+    // that is the same number.
+    const int byNumber = findByNumber(address, region);
+    if (found < 0 || (byNumber >= 0 && m_named.at(byNumber)))
+        return byNumber;
+    return found;
 }
 
 int ContactLookup::findByLastElevenBytes(const QByteArray& address) const
@@ -214,6 +229,9 @@ int ContactLookup::findByNumber(const QByteArray& address, const QByteArray& han
 
     const PhoneNumberUtil* util = m_numbers->util;
     const std::string text = address.toStdString();
+    // The first same number of a contact with a name wins; a nameless
+    // contact is the answer only when nobody else has the number.
+    int firstNameless = -1;
     // The handle's country is where the phone's owner lives, and so where
     // the book's national numbers belong; without it, the locale's.
     std::string region = regionCode(handleCountry);
@@ -237,10 +255,44 @@ int ContactLookup::findByNumber(const QByteArray& address, const QByteArray& han
             // digit for digit with one that does not.
             match = util->IsNumberMatchWithTwoStrings(text, m_numbers->candidates.at(i).value);
         }
-        if (isSameNumber(match))
-            return m_numbers->candidates.at(i).contact;
+        if (!isSameNumber(match))
+            continue;
+        const int contact = m_numbers->candidates.at(i).contact;
+        if (m_named.at(contact))
+            return contact;
+        if (firstNameless < 0)
+            firstNameless = contact;
     }
-    return -1;
+    return firstNameless;
+}
+
+ContactLookup::Prefilter::Prefilter(const QVector<QByteArray>& addresses)
+{
+    for (const QByteArray& address : addresses) {
+        if (address.isEmpty())
+            continue;
+        m_lastElevenBytes.insert(address.right(11));
+        if (isEmailAddress(address)) {
+            m_emails.insert(emailKey(address));
+            continue;
+        }
+        const QByteArray digits = addressDigits(address);
+        if (!digits.isEmpty())
+            m_buckets.insert(bucketKey(digits));
+    }
+}
+
+bool ContactLookup::Prefilter::passes(const ContactValue& value) const
+{
+    if (value.kind == ContactValue::Email || (value.kind != ContactValue::Phone && isEmailAddress(value.value)))
+        return m_emails.contains(emailKey(value.value));
+    const QByteArray digits = dialledDigits(QString::fromUtf8(value.value));
+    return !digits.isEmpty() && m_buckets.contains(bucketKey(digits));
+}
+
+bool ContactLookup::Prefilter::passesNumber(const QByteArray& number) const
+{
+    return !number.isEmpty() && m_lastElevenBytes.contains(number.right(11));
 }
 
 QByteArray ContactLookup::systemRegion()
@@ -249,6 +301,11 @@ QByteArray ContactLookup::systemRegion()
     if (code.size() != 2 || code == QLatin1String("ZZ"))
         return {};
     return code.toLatin1();
+}
+
+bool hasName(const ContactRecord& contact)
+{
+    return !contact.firstName.isEmpty() || !contact.lastName.isEmpty() || !contact.organization.isEmpty();
 }
 
 QByteArray contactDisplayName(const ContactRecord& contact)

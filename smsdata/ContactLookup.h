@@ -10,12 +10,15 @@
 //    same number when libphonenumber says so ("(209) 598-1933" in the book,
 //    "+12095981933" in a handle); an e-mail address is the same as an e-mail
 //    value in any letter case.
-// Of several contacts that match, the first in the book's order wins.
+// Of several contacts that match, the first in the book's order that has a
+// name (last, first or organisation) wins: a person without one never hides
+// a named person of the same number.
 
 #include "MessageRecord.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 #include <memory>
@@ -45,6 +48,24 @@ public:
     // Country of the default locale ("CN"), empty when it names none.
     static QByteArray systemRegion();
 
+    // Tells, before a book is read, which of its values could match one of
+    // a few addresses by either rule: a contact none of whose values (nor
+    // its matching number) passes can be left out of a lookup of those
+    // addresses without changing what it finds.
+    class Prefilter
+    {
+    public:
+        explicit Prefilter(const QVector<QByteArray>& addresses);
+        bool passes(const ContactValue& value) const;
+        // The legacy rule's matching number (the first value, dashes removed).
+        bool passesNumber(const QByteArray& number) const;
+
+    private:
+        QSet<quint64> m_buckets;
+        QSet<QByteArray> m_lastElevenBytes;
+        QSet<QByteArray> m_emails;
+    };
+
 private:
     int findByLastElevenBytes(const QByteArray& address) const;
     int findByEmail(const QByteArray& address) const;
@@ -52,10 +73,14 @@ private:
 
     struct Numbers;
     const Rules m_rules;
+    QVector<bool> m_named; // by contact index
     QHash<QByteArray, int> m_byLastElevenBytes;
     QHash<QByteArray, int> m_byEmail;
     std::unique_ptr<Numbers> m_numbers;
 };
+
+// True when the contact has a last name, a first name or an organisation.
+bool hasName(const ContactRecord& contact);
 
 // The name a contact is shown by: last name, one blank and first name; the
 // organisation for a contact that has neither.

@@ -7,6 +7,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <optional>
+
 #include <sqlite3.h>
 
 namespace {
@@ -19,18 +22,17 @@ struct PersonRow
     QByteArray organization;
 };
 
-// Where a column of "select *" stands: under its name when the table has a
-// column of that name, else where the oldest books keep it (legacyPosition,
-// -1 for nowhere). A column that is nowhere reads as NULL.
-int columnIndex(sqlite3_stmt* stmt, const char* name, int legacyPosition)
+// A column to select: the table's column of that name when it has one,
+// else the one where the oldest books keep it (legacyPosition, -1 for
+// nowhere). A column that is nowhere reads as NULL.
+QByteArray pick(const QList<QByteArray>& columns, const char* name, int legacyPosition)
 {
-    const int count = sqlite3_column_count(stmt);
-    for (int i = 0; i < count; ++i) {
-        const char* columnName = sqlite3_column_name(stmt, i);
-        if (columnName && sqlite3_stricmp(columnName, name) == 0)
-            return i;
+    for (const QByteArray& column : columns) {
+        if (column.compare(name, Qt::CaseInsensitive) == 0)
+            return sqliteaccess::quotedName(column);
     }
-    return legacyPosition >= 0 && legacyPosition < count ? legacyPosition : count;
+    return legacyPosition >= 0 && legacyPosition < columns.size() ? sqliteaccess::quotedName(columns.at(legacyPosition))
+                                                                   : QByteArray("NULL");
 }
 
 ContactValue::Kind valueKind(qint64 property)
@@ -63,24 +65,42 @@ ContactStore::~ContactStore()
 
 void ContactStore::readPhoneAddressBook(const QByteArray& path, const QByteArray& walPath)
 {
+    readPhoneBook(path, walPath, nullptr);
+}
+
+void ContactStore::readPhoneAddressBookFor(const QByteArray& path, const QByteArray& walPath,
+                                           const QVector<QByteArray>& addresses)
+{
+    readPhoneBook(path, walPath, &addresses);
+}
+
+void ContactStore::readPhoneBook(const QByteArray& path, const QByteArray& walPath,
+                                 const QVector<QByteArray>* addresses)
+{
     contacts.clear();
+    // No path names no book (a source without one): nothing to open, and
+    // nothing failed.
+    if (path.isEmpty())
+        return;
     m_db = sqliteaccess::openExisting(path, sqliteaccess::OpenMode::Untouched, walPath);
 
     QVector<PersonRow> people;
     personRowCount = 0;
     personColumnCount = 0;
-    if (sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "select * from ABPerson")) {
-        personColumnCount = sqlite3_column_count(stmt);
-        const int rowIdColumn = columnIndex(stmt, "ROWID", 0);
-        const int firstColumn = columnIndex(stmt, "First", 1);
-        const int lastColumn = columnIndex(stmt, "Last", 2);
-        const int organizationColumn = columnIndex(stmt, "Organization", -1);
+    // Only the columns used are asked for: "select *" would take apart
+    // each of a current book's dozens of columns in every row.
+    const QList<QByteArray> personColumns = sqliteaccess::columnsInOrder(m_db, "ABPerson");
+    const QByteArray personSql = "select " + pick(personColumns, "ROWID", 0) + ", " + pick(personColumns, "First", 1) +
+                                 ", " + pick(personColumns, "Last", 2) + ", " +
+                                 pick(personColumns, "Organization", -1) + " from ABPerson";
+    if (sqlite3_stmt* stmt = personColumns.isEmpty() ? nullptr : sqliteaccess::prepare(m_db, personSql.constData())) {
+        personColumnCount = int(personColumns.size());
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             PersonRow row;
-            row.rowId = sqliteaccess::integer(stmt, rowIdColumn, personColumnCount);
-            row.first = sqliteaccess::text(stmt, firstColumn, personColumnCount);
-            row.last = sqliteaccess::text(stmt, lastColumn, personColumnCount);
-            row.organization = sqliteaccess::text(stmt, organizationColumn, personColumnCount);
+            row.rowId = sqliteaccess::integer(stmt, 0, 4);
+            row.first = sqliteaccess::text(stmt, 1, 4);
+            row.last = sqliteaccess::text(stmt, 2, 4);
+            row.organization = sqliteaccess::text(stmt, 3, 4);
             people.append(row);
         }
         sqlite3_finalize(stmt);
@@ -92,17 +112,17 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path, const QByteArray
     // rule has always given stay as they were. values holds every phone and
     // e-mail value, which is what matching by number looks at.
     QHash<qint64, QVector<ContactValue>> valuesOf;
-    if (sqlite3_stmt* stmt = sqliteaccess::prepare(m_db, "select * from ABMultiValue")) {
-        const int columns = sqlite3_column_count(stmt);
-        const int personColumn = columnIndex(stmt, "record_id", 1);
-        const int propertyColumn = columnIndex(stmt, "property", -1);
-        const int valueColumn = columnIndex(stmt, "value", 5);
+    const QList<QByteArray> valueColumns = sqliteaccess::columnsInOrder(m_db, "ABMultiValue");
+    const QByteArray valueSql = "select " + pick(valueColumns, "record_id", 1) + ", " +
+                                pick(valueColumns, "property", -1) + ", " + pick(valueColumns, "value", 5) +
+                                " from ABMultiValue";
+    if (sqlite3_stmt* stmt = valueColumns.isEmpty() ? nullptr : sqliteaccess::prepare(m_db, valueSql.constData())) {
         bool firstRow = true;
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             NumberLink link;
-            link.personId = sqliteaccess::integer(stmt, personColumn, columns);
-            link.value = sqliteaccess::text(stmt, valueColumn, columns);
-            const ContactValue::Kind kind = valueKind(sqliteaccess::integer(stmt, propertyColumn, columns));
+            link.personId = sqliteaccess::integer(stmt, 0, 3);
+            link.value = sqliteaccess::text(stmt, 2, 3);
+            const ContactValue::Kind kind = valueKind(sqliteaccess::integer(stmt, 1, 3));
             if (kind != ContactValue::Other && !link.value.isEmpty())
                 valuesOf[link.personId].append({kind, link.value});
             if (!firstRow && link.personId == numberLinks.constLast().personId)
@@ -122,8 +142,24 @@ void ContactStore::readPhoneAddressBook(const QByteArray& path, const QByteArray
             firstLink.insert(numberLinks.at(i).personId, i);
     }
 
-    contacts.reserve(people.size());
+    std::optional<ContactLookup::Prefilter> only;
+    if (addresses)
+        only.emplace(*addresses);
+    contacts.reserve(only ? 0 : people.size());
     for (const PersonRow& person : std::as_const(people)) {
+        if (only) {
+            // Left out only when no value, nor the matching number, could
+            // name one of the addresses.
+            const QVector<ContactValue> values = valuesOf.value(person.rowId);
+            const auto link = firstLink.constFind(person.rowId);
+            QByteArray number = link != firstLink.constEnd() ? numberLinks.at(link.value()).value : QByteArray();
+            number.replace('-', QByteArray());
+            const bool wanted =
+                only->passesNumber(number) || (!number.isEmpty() && only->passes({ContactValue::Other, number})) ||
+                std::any_of(values.cbegin(), values.cend(), [&](const ContactValue& v) { return only->passes(v); });
+            if (!wanted)
+                continue;
+        }
         ContactRecord contact;
         contact.firstName = person.first;
         contact.lastName = person.last;

@@ -25,6 +25,11 @@ public:
     // Columns are found by name (First, Last, Organization; record_id,
     // property, value), so every version of the book reads alike.
     void readPhoneAddressBook(const QByteArray& path, const QByteArray& walPath = {});
+    // The same, keeping only the persons that could name one of these
+    // addresses (a conversation's, its senders' and members'): names for a
+    // few messages without a large book's every person.
+    void readPhoneAddressBookFor(const QByteArray& path, const QByteArray& walPath,
+                                 const QVector<QByteArray>& addresses);
     // Returns the SQLite result code of the final close. Each row is one
     // contact; its tel is also the contact's one value.
     int readBackupAddressBook(const QByteArray& path);
@@ -35,6 +40,8 @@ public:
     int personColumnCount = 0;
 
 private:
+    void readPhoneBook(const QByteArray& path, const QByteArray& walPath, const QVector<QByteArray>* addresses);
+
     sqlite3* m_db = nullptr;
 };
 

@@ -222,11 +222,16 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         m_layout = MessageLayout::Unknown;
 
     if (m_layout == MessageLayout::Legacy)
-        legacytable::read(m_db, m_rowIdName, *this, options.progress);
+        legacytable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
     else if (m_layout == MessageLayout::Modern)
-        moderntable::read(m_db, m_rowIdName, *this, options.progress);
+        moderntable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
     else if (options.progress)
         options.progress(0, 0);
+    if (!options.onlyConversation.isEmpty()) {
+        // The readers may take a few rows of other conversations along.
+        const QByteArray& key = options.onlyConversation;
+        messages.removeIf([&key](const MessageRecord& record) { return record.address != key; });
+    }
     rebuildIndex();
     dropDuplicateRows();
     messageCount = int(messages.size());
@@ -260,6 +265,27 @@ bool MessageStore::finishWipe(int waitMs)
         return false;
     m_wipePending = !sqliteaccess::checkpointAfterDelete(m_db, waitMs);
     return !m_wipePending;
+}
+
+MessageCounts countMessages(const QByteArray& path, const ReadOptions& options)
+{
+    MessageCounts counts;
+    const bool readOnly = options.access == StoreAccess::ReadOnly;
+    sqlite3* db = sqliteaccess::openExisting(
+        path, readOnly ? sqliteaccess::OpenMode::Untouched : sqliteaccess::OpenMode::ReadOnly, options.walPath);
+    if (!db)
+        return counts;
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
+    const QByteArray rowIdName = sqliteaccess::rowIdName(db, "message");
+    if (!rowIdName.isEmpty() && legacytable::matches(columns)) {
+        counts.layout = MessageLayout::Legacy;
+        legacytable::count(db, rowIdName, &counts);
+    } else if (!rowIdName.isEmpty() && moderntable::matches(columns)) {
+        counts.layout = MessageLayout::Modern;
+        moderntable::count(db, rowIdName, &counts);
+    }
+    sqlite3_close_v2(db);
+    return counts;
 }
 
 int MessageStore::close()
@@ -477,7 +503,50 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
             return run(legacyRow);
         };
 
+        // All rows under one savepoint first: a savepoint per row costs a
+        // statement journal entry for every page each row touches. Only
+        // when a row fails is the lot undone and deleted row by row below,
+        // so that every other message still goes.
+        bool allAtOnce = false;
+        if (rowIds.size() > 1 && run(savepoint) == SQLITE_OK) {
+            int rc = SQLITE_OK;
+            for (qint64 rowId : rowIds) {
+                const qsizetype at = positionOf(rowId);
+                if (at >= 0)
+                    lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
+                for (qint64 dependent : m_dependentRows.value(rowId)) {
+                    rc = deleteRow(dependent);
+                    if (rc != SQLITE_OK)
+                        break;
+                }
+                if (rc == SQLITE_OK)
+                    rc = deleteRow(rowId);
+                if (rc != SQLITE_OK)
+                    break;
+            }
+            if (rc == SQLITE_OK && run(release) == SQLITE_OK) {
+                for (qint64 rowId : rowIds) {
+                    watch.noteRequested(rowId);
+                    for (qint64 dependent : m_dependentRows.value(rowId))
+                        watch.noteRequested(dependent);
+                }
+                watch.keep();
+                allAtOnce = true;
+            } else {
+                watch.discard();
+                if (sqlite3_get_autocommit(m_db)) {
+                    noteError(rc != SQLITE_OK ? rc : sqlite3_extended_errcode(m_db));
+                    rolledBack = true;
+                } else {
+                    run(undo);
+                    run(release);
+                }
+            }
+        }
+
         for (qint64 rowId : rowIds) {
+            if (allAtOnce || rolledBack)
+                break;
             const qsizetype at = positionOf(rowId);
             if (at >= 0)
                 lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;

@@ -74,6 +74,20 @@ struct ReadOptions
     // as path + "-wal" (a phone backup keeps it under a name of its own).
     QByteArray walPath;
     ReadProgress progress;
+    // When set, only the messages of this conversation are read (what one
+    // conversation's view needs), found through the file's indexes where
+    // it has them.
+    QByteArray onlyConversation;
+};
+
+// What a whole read of a file would give as the sizes of `messages` and of
+// `conversationHeads`, counted without keeping the messages: a summary of a
+// large file costs a pass over its rows, not its texts.
+struct MessageCounts
+{
+    MessageLayout layout = MessageLayout::Unknown;
+    qint64 messages = 0;
+    qint64 conversations = 0;
 };
 
 class MessageStore
@@ -224,6 +238,10 @@ private:
     QHash<qint64, QByteArray> m_eventAddress;
     QHash<qint64, QVector<AttachmentRecord>> m_attachments;
 };
+
+// Counts the file at path as a store with these options would read it
+// (access and walPath are used; the file is never changed).
+MessageCounts countMessages(const QByteArray& path, const ReadOptions& options);
 
 // Bit 0 of this value is what the SQL function "read" answers; deleteMessage
 // sets it to 2 before deleting an incoming message and to 3 otherwise.

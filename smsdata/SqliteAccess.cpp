@@ -148,6 +148,21 @@ sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& w
     return db;
 }
 
+QList<QByteArray> tableNames(sqlite3* db, bool* readable)
+{
+    QList<QByteArray> names;
+    *readable = false;
+    sqlite3_stmt* stmt = prepare(db, "select name from sqlite_master where type = 'table'");
+    if (!stmt)
+        return names;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        names.append(text(stmt, 0, 1));
+    *readable = rc == SQLITE_DONE;
+    sqlite3_finalize(stmt);
+    return names;
+}
+
 sqlite3_stmt* prepare(sqlite3* db, const char* sql)
 {
     if (!db)

@@ -35,6 +35,10 @@ sqlite3_stmt* prepare(sqlite3* db, const char* sql);
 QByteArray text(sqlite3_stmt* stmt, int column, int columnCount);
 qint64 integer(sqlite3_stmt* stmt, int column, int columnCount);
 
+// Names of the file's tables; *readable is false when the schema cannot be
+// read (not a database, damaged, or db is null).
+QList<QByteArray> tableNames(sqlite3* db, bool* readable);
+
 // Names of a table's columns, in lower case (SQLite compares them so);
 // empty when the table does not exist.
 QSet<QByteArray> columnNames(sqlite3* db, const char* table);

@@ -25,6 +25,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#ifndef MSGDESK_DEVICE_LIBRARY_VERSION
+#define MSGDESK_DEVICE_LIBRARY_VERSION "(version unknown)"
+#endif
+
 namespace {
 
 volatile std::sig_atomic_t g_child = 0;
@@ -81,6 +85,9 @@ int main(int argc, char* argv[])
                     "libimobiledevice-utils and usbmuxd.\n");
         return 127;
     }
+    // The library's version explains a phone too new for it; the window
+    // reads it from this line.
+    std::printf("Device library: libimobiledevice %s\n", MSGDESK_DEVICE_LIBRARY_VERSION);
     const QString root = backupRoot();
     if (!QDir().mkpath(root)) {
         std::printf("ERROR: cannot create the backup folder %s\n", root.toUtf8().constData());

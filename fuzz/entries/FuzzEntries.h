@@ -29,6 +29,8 @@ int messageStore(const uint8_t* data, size_t size);
 // The property-list readers of a backup folder (Info, Status and Manifest
 // lists, file records, description files); the first byte picks the list.
 int plist(const uint8_t* data, size_t size);
+// The "recipients" cell of a legacy multimedia message (a property list).
+int recipients(const uint8_t* data, size_t size);
 // The search query parser and folding: the first line a query, the rest a text.
 int search(const uint8_t* data, size_t size);
 // The HEIC/HEIF picture decoder of the chat page (library viewfuzzentries,

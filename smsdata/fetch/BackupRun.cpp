@@ -1,5 +1,6 @@
 #include "BackupRun.h"
 
+#include "BackupFailure.h"
 #include "DeviceFetch.h"
 #include "DeviceLink.h"
 
@@ -140,6 +141,8 @@ bool BackupRun::start(const QByteArray& identifier)
     m_groupKilled = false;
     m_identifier = identifier;
     m_lastLine.clear();
+    m_recentLines.clear();
+    m_libraryLine.clear();
     m_pending.clear();
 
     const QString tool = toolPath();
@@ -204,9 +207,22 @@ void BackupRun::readOutput()
         if (line.isEmpty())
             continue;
         m_lastLine = line;
+        keepLine(line);
         qDebug().noquote() << "Make output:" << line;
         emit output(line);
     }
+}
+
+void BackupRun::keepLine(const QString& line)
+{
+    // What explains a failure comes near the end; the start of a long
+    // backup's output is let go.
+    constexpr int kKeptLines = 200;
+    if (line.startsWith(QLatin1String("Device library:")))
+        m_libraryLine = line;
+    if (m_recentLines.size() >= kKeptLines)
+        m_recentLines.removeFirst();
+    m_recentLines.append(line);
 }
 
 void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
@@ -214,6 +230,7 @@ void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
     readOutput();
     if (!m_pending.trimmed().isEmpty()) {
         m_lastLine = QString::fromUtf8(m_pending).trimmed();
+        keepLine(m_lastLine);
         emit output(m_lastLine);
     }
     m_pending.clear();
@@ -226,8 +243,18 @@ void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
         m_toolMessage = missingToolsMessage(QStringLiteral("idevicebackup2"));
     } else if (exitCode != 0) {
         m_toolMessage = tr("The backup of the phone failed (status %1).").arg(exitCode);
+        // The common causes get what to do about them, in the progress
+        // window's output as in the message.
+        const backupfailure::Cause cause = backupfailure::recognise(m_recentLines);
+        const QString advice = backupfailure::advice(
+            cause, backupfailure::contextOf(QStringList(m_recentLines) << m_libraryLine, m_backupRoot, QString::fromUtf8(m_identifier)));
+        // The tool's own last words, then what to do about them.
         if (!m_lastLine.isEmpty())
             m_toolMessage += QLatin1Char('\n') + m_lastLine;
+        if (!advice.isEmpty()) {
+            m_toolMessage += QLatin1Char('\n') + advice;
+            emit output(advice);
+        }
     } else {
         m_toolOk = true;
     }

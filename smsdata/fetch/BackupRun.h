@@ -20,6 +20,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 class QTimer;
 
@@ -58,6 +59,7 @@ signals:
 
 private:
     void readOutput();
+    void keepLine(const QString& line);
     void onFinished(int exitCode, QProcess::ExitStatus status);
     void onError(QProcess::ProcessError error);
     void finish(bool ok, const QString& message);
@@ -78,6 +80,10 @@ private:
     QString m_toolsFolder;
     QString m_backupRoot;
     QString m_lastLine;
+    // The latest lines, which a failure is explained from. The device
+    // library's name comes at the start; it is kept apart.
+    QStringList m_recentLines;
+    QString m_libraryLine;
     QByteArray m_pending;
     bool m_cancelled = false;
     bool m_running = false;

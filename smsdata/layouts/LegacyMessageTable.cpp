@@ -4,9 +4,13 @@
 #include "SqliteAccess.h"
 #include "TextChunks.h"
 
+#include <QVector>
+
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
+#include <plist/plist.h>
 #include <sqlite3.h>
 
 namespace legacytable {
@@ -21,14 +25,210 @@ constexpr int flagsColumn = 4;
 
 constexpr int progressStep = 8192;
 
+// A recipients list is a few numbers; anything far larger is not one.
+constexpr int maxRecipientsBytes = 64 * 1024;
+
+// Text parts joined as the phone shows them, with every other part named
+// in the bracket form attachments take; at most this much of a message.
+constexpr qsizetype maxPartsText = 1024 * 1024;
+
+struct PendingMms
+{
+    qsizetype index = 0;     // in store.messages
+    bool needsAddress = false;
+    bool needsText = false;
+    QByteArray recipients;
+    qint64 groupId = 0;
+};
+
+// "recipients" and "group_id" when the table has them (iOS 4 and 5), and
+// whether msg_pieces and group_member exist.
+struct MmsSources
+{
+    QByteArray recipientsColumn;
+    QByteArray groupColumn;
+    bool pieces = false;
+    bool members = false;
+};
+
+MmsSources mmsSources(sqlite3* db, const QList<QByteArray>& columns)
+{
+    MmsSources sources;
+    for (const QByteArray& column : columns) {
+        if (column.compare("recipients", Qt::CaseInsensitive) == 0)
+            sources.recipientsColumn = sqliteaccess::quotedName(column);
+        else if (column.compare("group_id", Qt::CaseInsensitive) == 0)
+            sources.groupColumn = sqliteaccess::quotedName(column);
+    }
+    sources.pieces = sqliteaccess::columnNames(db, "msg_pieces").contains("message_id");
+    sources.members = sqliteaccess::columnNames(db, "group_member").contains("group_id");
+    return sources;
+}
+
+QByteArray withoutDashes(QByteArray address)
+{
+    address.replace('-', QByteArray());
+    return address;
+}
+
+// Fills in what a multimedia message keeps outside its row: its text in
+// its parts, and, for one that was sent, its recipient.
+void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMms>& pending, MessageStore& store)
+{
+    sqlite3_stmt* parts = sources.pieces ? sqliteaccess::prepare(db, "select content_type, data, content_loc from "
+                                                                     "msg_pieces where message_id = ? order by part_id")
+                                         : nullptr;
+    sqlite3_stmt* member = sources.members ? sqliteaccess::prepare(db, "select address from group_member where "
+                                                                       "group_id = ? and address is not null and "
+                                                                       "address != '' order by ROWID limit 1")
+                                           : nullptr;
+    for (const PendingMms& mms : pending) {
+        MessageRecord& record = store.messages[mms.index];
+        if (mms.needsAddress) {
+            QByteArray address = legacytable::firstRecipient(mms.recipients);
+            if (address.isEmpty() && member && mms.groupId != 0) {
+                sqlite3_bind_int64(member, 1, mms.groupId);
+                if (sqlite3_step(member) == SQLITE_ROW)
+                    address = sqliteaccess::text(member, 0, 1);
+                sqlite3_reset(member);
+            }
+            record.address = withoutDashes(address);
+        }
+        if (mms.needsText && parts) {
+            sqlite3_bind_int64(parts, 1, record.rowId);
+            QByteArray text;
+            bool afterName = false;
+            while (sqlite3_step(parts) == SQLITE_ROW && text.size() < maxPartsText) {
+                const QByteArray type = sqliteaccess::text(parts, 0, 3).trimmed().toLower();
+                QByteArray piece;
+                bool isName = false;
+                if (type == "text/plain") {
+                    piece = sqliteaccess::text(parts, 1, 3);
+                } else {
+                    // A part without a name (the message's layout) shows nothing.
+                    const QByteArray name = sqliteaccess::text(parts, 2, 3);
+                    if (!name.isEmpty())
+                        piece = '[' + name + ']';
+                    isName = true;
+                }
+                if (piece.isEmpty())
+                    continue;
+                // Names stand apart from what is next to them; text parts
+                // follow each other as written.
+                if (!text.isEmpty() && (isName || afterName))
+                    text += ' ';
+                text += piece;
+                afterName = isName;
+            }
+            sqlite3_reset(parts);
+            record.text = text.left(maxPartsText);
+        }
+    }
+    sqlite3_finalize(parts);
+    sqlite3_finalize(member);
+}
+
 } // namespace
+
+void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
+{
+    const QList<QByteArray> columns = sqliteaccess::columnsInOrder(db, "message");
+    const MmsSources mms = mmsSources(db, columns);
+    QByteArray sql = "select " + rowIdName + ", " +
+                     (addressColumn < columns.size() ? sqliteaccess::quotedName(columns.at(addressColumn))
+                                                     : QByteArray("NULL"));
+    sql += ", " + (mms.recipientsColumn.isEmpty() ? QByteArray("NULL") : mms.recipientsColumn);
+    sql += ", " + (mms.groupColumn.isEmpty() ? QByteArray("NULL") : mms.groupColumn);
+    sql += " from message";
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return;
+    QSet<QByteArray> keys;
+    QVector<PendingMms> pending;
+    MessageStore unresolved;
+    QByteArray dashed;
+    dashed.reserve(64);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        ++counts->messages;
+        if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
+            if (sqlite3_column_type(stmt, 2) == SQLITE_NULL && sqlite3_column_int64(stmt, 3) == 0) {
+                keys.insert(QByteArray());
+                continue;
+            }
+            // Resolved afterwards, as a whole read does.
+            MessageRecord& record = unresolved.messages.emplaceBack();
+            record.rowId = sqlite3_column_int64(stmt, 0);
+            PendingMms mmsRow;
+            mmsRow.index = unresolved.messages.size() - 1;
+            mmsRow.needsAddress = true;
+            mmsRow.recipients = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 2)),
+                                           sqlite3_column_bytes(stmt, 2));
+            mmsRow.groupId = sqlite3_column_int64(stmt, 3);
+            pending.append(mmsRow);
+            continue;
+        }
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        const int size = sqlite3_column_bytes(stmt, 1);
+        if (!bytes)
+            continue;
+        if (std::memchr(bytes, '-', size_t(size))) {
+            // The key without its dashes, in a buffer used again and again.
+            dashed.resize(0);
+            for (int i = 0; i < size; ++i) {
+                if (bytes[i] != '-')
+                    dashed.append(bytes[i]);
+            }
+            if (!keys.contains(dashed))
+                keys.insert(QByteArray(dashed.constData(), dashed.size()));
+            continue;
+        }
+        // Looked up without a copy; kept only when new.
+        const QByteArray view = QByteArray::fromRawData(bytes, size);
+        if (!keys.contains(view))
+            keys.insert(QByteArray(bytes, size));
+    }
+    sqlite3_finalize(stmt);
+    if (!pending.isEmpty()) {
+        completeMms(db, mms, pending, unresolved);
+        for (const MessageRecord& record : std::as_const(unresolved.messages))
+            keys.insert(record.address);
+    }
+    counts->conversations = keys.size();
+}
+
+QByteArray firstRecipient(const QByteArray& recipients)
+{
+    if (recipients.isEmpty() || recipients.size() > maxRecipientsBytes)
+        return {};
+    plist_t root = nullptr;
+    plist_from_memory(recipients.constData(), uint32_t(recipients.size()), &root);
+    QByteArray first;
+    if (root && plist_get_node_type(root) == PLIST_ARRAY) {
+        const uint32_t count = plist_array_get_size(root);
+        for (uint32_t i = 0; i < count && first.isEmpty(); ++i) {
+            plist_t item = plist_array_get_item(root, i);
+            if (!item || plist_get_node_type(item) != PLIST_STRING)
+                continue;
+            char* value = nullptr;
+            plist_get_string_val(item, &value);
+            if (value) {
+                first = QByteArray(value).trimmed();
+                std::free(value);
+            }
+        }
+    }
+    if (root)
+        plist_free(root);
+    return first;
+}
 
 bool matches(const QSet<QByteArray>& columns)
 {
     return columns.contains("address") && columns.contains("flags");
 }
 
-void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress)
+void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress,
+          const QByteArray& onlyConversation)
 {
     // The columns the Part's positions name, asked for by name: "select *"
     // would make SQLite take apart every one of the table's columns.
@@ -37,7 +237,17 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     QByteArray sql = "select " + rowIdName;
     for (int position : {addressColumn, dateColumn, textColumn, flagsColumn})
         sql += ", " + (position < columns.size() ? sqliteaccess::quotedName(columns.at(position)) : QByteArray("NULL"));
+    const MmsSources mms = mmsSources(db, columns);
+    sql += ", " + (mms.recipientsColumn.isEmpty() ? QByteArray("NULL") : mms.recipientsColumn);
+    sql += ", " + (mms.groupColumn.isEmpty() ? QByteArray("NULL") : mms.groupColumn);
     sql += " from message";
+    const bool whole = onlyConversation.isEmpty();
+    if (!whole && addressColumn < columns.size()) {
+        // Rows without an address may be sent multimedia messages of it.
+        const QByteArray address = sqliteaccess::quotedName(columns.at(addressColumn));
+        sql += " where " + address + " is null or replace(" + address + ", '-', '') = '" +
+               QByteArray(onlyConversation).replace('\'', "''") + "'";
+    }
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt) {
         if (progress)
@@ -45,7 +255,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         return;
     }
 
-    const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
+    const qint64 total = whole ? sqliteaccess::rowCountEstimate(db, "message", rowIdName) : 0;
     if (total > 0)
         store.messages.reserve(qsizetype(qMin<qint64>(total, INT_MAX / 2)));
     if (progress)
@@ -54,6 +264,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     ByteInterner addresses;
     TextChunks texts;
     QByteArray address;
+    QVector<PendingMms> pendingMms;
     qint64 done = 0;
     // A damaged file may fail part-way; the rows read so far are kept.
     while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -83,10 +294,30 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         }
         record.isIncoming = sqlite3_column_int64(stmt, 4) == 2;
 
+        // A multimedia message: a sent one has no address but recipients,
+        // and its text, sent or received, lies in its parts.
+        const bool noAddress = sqlite3_column_type(stmt, 1) == SQLITE_NULL;
+        const bool noText = record.text.isEmpty() && mms.pieces;
+        if ((noAddress && (sqlite3_column_type(stmt, 5) != SQLITE_NULL || sqlite3_column_int64(stmt, 6) != 0)) ||
+            noText) {
+            PendingMms pending;
+            pending.index = store.messages.size() - 1;
+            pending.needsAddress = noAddress;
+            pending.needsText = noText;
+            if (noAddress) {
+                pending.recipients = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 5)),
+                                                sqlite3_column_bytes(stmt, 5));
+                pending.groupId = sqlite3_column_int64(stmt, 6);
+            }
+            pendingMms.append(pending);
+        }
+
         if (progress && ++done % progressStep == 0)
             progress(done, qMax(total, done));
     }
     sqlite3_finalize(stmt);
+    if (!pendingMms.isEmpty())
+        completeMms(db, mms, pendingMms, store);
     // The total was an estimate: the last report says all is read.
     if (progress)
         progress(store.messages.size(), store.messages.size());

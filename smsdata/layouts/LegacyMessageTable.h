@@ -20,6 +20,26 @@ bool matches(const QSet<QByteArray>& columns);
 // Appends one record per row to store.messages, in row-id order, and sets
 // store.columnCount to the table's column count. rowIdName reads the true
 // row id beside the columns, which are counted after it.
-void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress);
+//
+// A multimedia message keeps part of itself elsewhere: a sent one has a
+// NULL address and its number first in "recipients" (or, without one, in
+// the group_member rows of its msg_group), and its text, sent or received,
+// is in msg_pieces: the "text/plain" parts in part_id order, each other
+// part shown as "[its content_loc]". Such a message is keyed by that
+// number, dashes removed, as every other address is.
+// With onlyConversation, only rows that may be of that conversation are
+// taken apart (the table has no index by address: it is still scanned);
+// the caller drops the few others.
+void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress,
+          const QByteArray& onlyConversation = {});
+
+// The messages and conversations read() would give, counted in one pass
+// over the addresses.
+void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts);
+
+// The first string of a "recipients" cell, a property list array (XML or
+// binary); empty when the cell holds none. Bounded: an oversized cell is
+// not parsed.
+QByteArray firstRecipient(const QByteArray& recipients);
 
 } // namespace legacytable

@@ -188,7 +188,7 @@ void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, Messa
 // Rows of chat_message_join ordered by message, then chat. Read in the
 // table's own order (which is the messages' order in a phone's file), and
 // sorted only when it is not.
-QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected)
+QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected, const QByteArray& messageFilter)
 {
     QVector<ChatLink> links;
     // About one row per message: growing step by step would copy them all
@@ -198,9 +198,11 @@ QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected)
     if (!columns.contains("chat_id") || !columns.contains("message_id"))
         return links;
     // The table's own order, not that of an index SQLite might prefer.
-    sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join order by rowid");
+    const QByteArray where = messageFilter.isEmpty() ? QByteArray() : " where message_id in " + messageFilter;
+    QByteArray sql = "select message_id, chat_id from chat_message_join" + where;
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, (sql + " order by rowid").constData());
     if (!stmt)
-        stmt = sqliteaccess::prepare(db, "select message_id, chat_id from chat_message_join");
+        stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return links;
     while (sqlite3_step(stmt) == SQLITE_ROW)
@@ -221,7 +223,7 @@ QByteArray fileNamePart(const QByteArray& path)
 }
 
 // Attachments by message, each message's in the order of its join rows.
-QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
+QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messageFilter)
 {
     QVector<AttachmentLink> links;
     const QSet<QByteArray> joinColumns = sqliteaccess::columnNames(db, "message_attachment_join");
@@ -240,6 +242,8 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db)
               attachmentColumn("total_bytes") + ", " + attachmentColumn("is_sticker") +
               " from message_attachment_join j left join attachment a on a." + attachmentRowId + " = j.attachment_id";
     }
+    if (!messageFilter.isEmpty())
+        sql += " where j.message_id in " + messageFilter;
     // The join rows' own order is the attachments' order within a message.
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, (sql + " order by j.rowid").constData());
     if (!stmt)
@@ -397,7 +401,7 @@ enum MessageColumn {
     MessageColumnCount
 };
 
-QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId)
+QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId, const QByteArray& where)
 {
     // Columns that only some rows need are taken apart only for those rows:
     // the body where the text is missing, the group columns for events, the
@@ -419,7 +423,7 @@ QByteArray messageQuery(const QSet<QByteArray>& c, const QByteArray& rowId)
            ", " + only(isEvent, "group_title") + ", " + only(isEvent, "group_action_type") + ", " +
            only(isReaction, "associated_message_guid") + ", " + associatedType + ", " +
            only(isReaction, "associated_message_emoji") + ", " + column(c, "date_edited") + ", " +
-           column(c, "date_retracted") + " from message order by " + rowId;
+           column(c, "date_retracted") + " from message" + where + " order by " + rowId;
 }
 
 } // namespace
@@ -439,11 +443,41 @@ qint64 unixTime(qint64 messageDate)
     return qMax<qint64>(0, seconds + secondsFrom1970To2001);
 }
 
-void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress)
+// The rows that may belong to the conversation `key`: those in a chat of
+// that identifier and those of that handle. Which conversation each one
+// is in is then decided as for a whole read; the caller drops the others.
+// Both parts are looked up through the phone's own indexes.
+QByteArray conversationFilter(sqlite3* db, const QSet<QByteArray>& columns, const QByteArray& rowId,
+                              const QByteArray& key)
+{
+    const QByteArray literal = "'" + QByteArray(key).replace('\'', "''") + "'";
+    QByteArray filter;
+    const QByteArray chatRowId = sqliteaccess::rowIdName(db, "chat");
+    const QSet<QByteArray> joinColumns = sqliteaccess::columnNames(db, "chat_message_join");
+    if (!chatRowId.isEmpty() && sqliteaccess::columnNames(db, "chat").contains("chat_identifier") &&
+        joinColumns.contains("chat_id") && joinColumns.contains("message_id"))
+        filter = rowId + " in (select message_id from chat_message_join where chat_id in (select " + chatRowId +
+                 " from chat where chat_identifier = " + literal + "))";
+    const QByteArray handleRowId = sqliteaccess::rowIdName(db, "handle");
+    if (!handleRowId.isEmpty() && columns.contains("handle_id") &&
+        sqliteaccess::columnNames(db, "handle").contains("id")) {
+        if (!filter.isEmpty())
+            filter += " or ";
+        filter += "handle_id in (select " + handleRowId + " from handle where id = " + literal + ")";
+    }
+    return filter.isEmpty() ? QByteArray("0") : filter;
+}
+
+void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress,
+          const QByteArray& onlyConversation)
 {
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
     store.columnCount = int(columns.size());
-    const qint64 total = sqliteaccess::rowCountEstimate(db, "message", rowIdName);
+    const bool whole = onlyConversation.isEmpty();
+    const QByteArray filter = whole ? QByteArray() : conversationFilter(db, columns, rowIdName, onlyConversation);
+    const QByteArray where = whole ? QByteArray() : " where " + filter;
+    const QByteArray messageFilter = whole ? QByteArray() : "(select " + rowIdName + " from message" + where + ")";
+    const qint64 total = whole ? sqliteaccess::rowCountEstimate(db, "message", rowIdName) : 0;
     if (progress)
         progress(0, total);
 
@@ -451,10 +485,10 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store);
     const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
     recordGroups(db, chats, handles, store);
-    const QVector<ChatLink> chatLinks = readChatLinks(db, total);
-    const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, total, messageFilter);
+    const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db, messageFilter);
 
-    sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName).constData());
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName, where).constData());
     if (!stmt) {
         if (progress)
             progress(0, 0);
@@ -602,6 +636,54 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     // The total was an estimate: the last report says all is read.
     if (progress)
         progress(done, done);
+}
+
+void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
+{
+    const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
+    ByteInterner pool;
+    MessageStore unused;
+    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, unused);
+    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, 0, QByteArray());
+
+    // Conversations by key, as a whole read keys its messages; the keys are
+    // interned, so equal keys share their data.
+    QSet<const char*> seen;
+    bool seenEmpty = false;
+    const QByteArray sql = "select " + rowIdName + ", " + column(columns, "handle_id") + ", " +
+                           column(columns, "item_type") + ", " + column(columns, "associated_message_type") +
+                           " from message order by " + rowIdName;
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return;
+    qsizetype chatCursor = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const qint64 rowId = sqlite3_column_int64(stmt, 0);
+        const qint64 associatedType = sqliteaccess::integer(stmt, 3, 4);
+        const qint64 itemType = sqliteaccess::integer(stmt, 2, 4);
+        while (chatCursor < chatLinks.size() && chatLinks.at(chatCursor).messageId < rowId)
+            ++chatCursor;
+        if ((associatedType >= 2000 && associatedType <= 3999) || itemType != 0)
+            continue;
+        ++counts->messages;
+        const QByteArray* key = nullptr;
+        for (qsizetype i = chatCursor; i < chatLinks.size() && chatLinks.at(i).messageId == rowId; ++i) {
+            const Chat* chat = chats.find(chatLinks.at(i).chatId);
+            if (chat && !chat->key.isEmpty()) {
+                key = &chat->key;
+                break;
+            }
+        }
+        if (!key)
+            key = handles.find(sqliteaccess::integer(stmt, 1, 4));
+        if (!key || key->isEmpty())
+            seenEmpty = true;
+        else
+            seen.insert(key->constData());
+    }
+    sqlite3_finalize(stmt);
+    counts->conversations = seen.size() + (seenEmpty ? 1 : 0);
 }
 
 RowDeleter::RowDeleter(sqlite3* db, const QByteArray& rowIdName)

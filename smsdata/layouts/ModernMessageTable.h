@@ -29,7 +29,15 @@ bool matches(const QSet<QByteArray>& columns);
 // store.columnCount, and records groups, reactions, events and handle
 // countries through the store's builder calls. Reads row by row: the joins
 // are read once each and walked beside the messages.
-void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress);
+// With onlyConversation, reads the rows of that conversation (and a few
+// around it, which the caller drops) through the file's indexes instead of
+// the whole table.
+void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const ReadProgress& progress,
+          const QByteArray& onlyConversation = {});
+
+// The messages and conversations read() would give, counted in one pass
+// over the message rows and one over chat_message_join.
+void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts);
 
 // Seconds since 1970 of a message date (from 2001-01-01 UTC, in seconds or,
 // above 10^12, in nanoseconds); 0 for 0.

@@ -436,6 +436,45 @@ QString PhoneBackup::incompleteReason() const
     return incomplete(QStringLiteral("it was not finished (its state is \"%1\")").arg(d->info.snapshotState));
 }
 
+QStringList PhoneBackup::missingFiles()
+{
+    QStringList missing;
+    if (!d->catalogue || !d->error.isEmpty() || (d->info.encrypted && !d->unlocked))
+        return missing;
+    for (const QString& path : {kMessagesPath, kAddressBookPath}) {
+        QString why;
+        const std::optional<QVector<CatalogueEntry>> entries = d->catalogue->find(kHomeDomain, path, &why);
+        if (!entries || entries->isEmpty())
+            continue;
+        // Missing when no listed copy of it is there at all.
+        bool present = false;
+        bool listedAsFile = false;
+        for (const CatalogueEntry& entry : *entries) {
+            if (entry.kind != CatalogueEntry::Kind::File || entry.dataPaths.isEmpty())
+                continue;
+            listedAsFile = true;
+            for (const QString& candidate : entry.dataPaths) {
+                QString real;
+                present = present || files::check(d->canonical, candidate, &real) != files::FileState::Missing;
+            }
+        }
+        if (listedAsFile && !present)
+            missing.append(path);
+    }
+    return missing;
+}
+
+QStringList PhoneBackup::incompleteReasons()
+{
+    QStringList reasons;
+    const QString unfinished = incompleteReason();
+    if (!unfinished.isEmpty())
+        reasons.append(unfinished);
+    for (const QString& path : missingFiles())
+        reasons.append(incomplete(QStringLiteral("it lists %1, but the file is missing").arg(path)));
+    return reasons;
+}
+
 QString PhoneBackup::locateFile(const QString& domain, const QString& relativePath)
 {
     d->lastNotes.clear();
@@ -514,6 +553,14 @@ QStringList PhoneBackup::lastNotes() const
 QString PhoneBackup::privateFolderPath() const
 {
     return d->privateFolder ? d->privateFolder->path() : QString();
+}
+
+bool listsMissingFiles(const BackupInfo& info)
+{
+    if (info.encrypted)
+        return false;
+    PhoneBackup backup(info.folder);
+    return !backup.missingFiles().isEmpty();
 }
 
 } // namespace phonebackup

@@ -137,6 +137,15 @@ public:
     // "This backup is incomplete: ..." when Status.plist says the backup
     // did not finish; empty otherwise.
     QString incompleteReason() const;
+    // The phone-side paths of the files msgdesk reads (the messages, the
+    // address book) that the catalogue lists but the folder lacks. Empty
+    // when none is missing, or when the catalogue cannot be read yet (an
+    // encrypted backup not unlocked). Nothing is decrypted for it.
+    QStringList missingFiles();
+    // Everything that makes the backup incomplete, one "This backup is
+    // incomplete: ..." line each: not finished, and each missing file, as
+    // phoneDatabases() warns of them. Empty for a complete backup.
+    QStringList incompleteReasons();
 
     // The file with this domain and phone-side path: its path inside the
     // backup, or its decrypted copy. Empty when it cannot be had: then
@@ -162,5 +171,10 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
+
+// True when the backup's catalogue lists a file msgdesk reads that its
+// folder lacks (PhoneBackup::missingFiles()). An encrypted backup is not
+// opened for it: its catalogue may need the password.
+bool listsMissingFiles(const BackupInfo& info);
 
 } // namespace phonebackup

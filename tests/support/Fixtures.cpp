@@ -11,6 +11,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace fixtures {
 
 namespace {
@@ -219,6 +221,80 @@ void writeIntoLog(const QString& path, const QString& statements)
         fail("log", db);
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(db);
+}
+
+bool walFormCopy(const QString& source, const QString& target)
+{
+    const QString work = target + QStringLiteral(".making");
+    for (const QString& stale : {work, work + QStringLiteral("-wal"), work + QStringLiteral("-shm"), target,
+                                 target + QStringLiteral("-wal"), target + QStringLiteral("-shm")})
+        QFile::remove(stale);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(work.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    registerStandIns(db);
+    const auto run = [db](const QByteArray& sql) {
+        return sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    // Tables and their rows first, then what reacts to rows (indexes,
+    // triggers), so that copying fires nothing.
+    bool ok = run("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;") &&
+              run("ATTACH " + ("'" + source.toUtf8().replace('\'', "''") + "'") + " AS src") && run("BEGIN");
+    QList<QByteArray> tables;
+    QList<QByteArray> later;
+    QList<QByteArray> virtualTables;
+    sqlite3_stmt* stmt = nullptr;
+    if (ok && sqlite3_prepare_v2(db, "select type, name, sql from src.sqlite_master where sql is not null order by rowid",
+                                 -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const QByteArray type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            const QByteArray name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            const QByteArray sql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+            if (name.startsWith("sqlite_"))
+                continue;
+            // A full-text table makes its own shadow tables, and its rows
+            // are only a search index: it is made, not filled.
+            const bool shadow = std::any_of(virtualTables.cbegin(), virtualTables.cend(), [&](const QByteArray& v) {
+                return name.startsWith(v + '_');
+            });
+            if (shadow)
+                continue;
+            if (type == "table" && sql.toUpper().startsWith("CREATE VIRTUAL")) {
+                ok = ok && run(sql);
+                virtualTables.append(name);
+            } else if (type == "table") {
+                ok = ok && run(sql);
+                tables.append(name);
+            } else {
+                later.append(sql);
+            }
+        }
+    }
+    sqlite3_finalize(stmt);
+    for (const QByteArray& table : std::as_const(tables)) {
+        const QByteArray quoted = '"' + QByteArray(table).replace('"', "\"\"") + '"';
+        ok = ok && run("INSERT INTO main." + quoted + " SELECT * FROM src." + quoted);
+    }
+    for (const QByteArray& sql : std::as_const(later))
+        ok = ok && run(sql);
+    sqlite3_stmt* sequence = nullptr;
+    if (ok && sqlite3_prepare_v2(db, "select 1 from src.sqlite_master where name = 'sqlite_sequence'", -1, &sequence,
+                                 nullptr) == SQLITE_OK &&
+        sqlite3_step(sequence) == SQLITE_ROW)
+        ok = run("DELETE FROM main.sqlite_sequence; INSERT INTO main.sqlite_sequence SELECT * FROM src.sqlite_sequence");
+    sqlite3_finalize(sequence);
+    ok = ok && run("COMMIT") && run("DETACH src");
+    // Copied while the writer is open: the log is never checkpointed.
+    ok = ok && QFileInfo(work).size() <= 4096 && QFileInfo(work + QStringLiteral("-wal")).size() > 4096 &&
+         QFile::copy(work, target) && QFile::copy(work + QStringLiteral("-wal"), target + QStringLiteral("-wal"));
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+    for (const QString& done : {work, work + QStringLiteral("-wal"), work + QStringLiteral("-shm")})
+        QFile::remove(done);
+    return ok;
 }
 
 QByteArray folderDigest(const QString& folder)

@@ -76,6 +76,12 @@ QList<Person> samplePeople();
 // path + "-wal", as in a phone's files. The -shm file stays beside it.
 void writeIntoLog(const QString& path, const QString& statements);
 
+// Writes a copy of the database at source to target in the form real phone
+// files often have: a main file of one page and all content in target +
+// "-wal" (no -shm). The copy is taken while its writer is still open, so no
+// checkpoint ever ran. False when that form could not be made.
+bool walFormCopy(const QString& source, const QString& target);
+
 // SHA-256 over the names, sizes and bytes of every file under folder, in
 // name order: equal digests mean nothing was changed, added or removed.
 QByteArray folderDigest(const QString& folder);

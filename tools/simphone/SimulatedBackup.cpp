@@ -29,6 +29,12 @@
 //   MSGDESK_SIM_NO_ADDRESS_BOOK 1: the phone has no address book
 //   MSGDESK_SIM_BACKUP_MS       how long the backup takes (default 1500)
 //   MSGDESK_SIM_BACKUP_FAIL     1: the backup fails with exit status 1
+//   MSGDESK_SIM_BACKUP_ERROR    the backup fails with exit status 1 after
+//                               printing what a real one prints then:
+//                               "locked" (the phone is locked, error 208),
+//                               "protocol" (the device library is older than
+//                               the phone), "hostid" (the pairing is no
+//                               longer valid), "diskfull" (no space left)
 //   MSGDESK_SIM_BACKUP_GATE     a file that paces the backup: each file is a
 //                               step, and finishing is the last one; before
 //                               step i the tool waits, saying "Paused before
@@ -189,6 +195,32 @@ private:
     int m_stepMs;
 };
 
+// The lines a backup program prints when it fails for the common reasons,
+// as the device library words them, each case after the library's name.
+QStringList failureLines(const QByteArray& kind)
+{
+    const QString library = QStringLiteral("Device library: libimobiledevice 1.3.0");
+    if (kind == "locked")
+        return {library, QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
+                QStringLiteral("Started \"com.apple.mobilebackup2\" service on port 49714."),
+                QStringLiteral("Negotiated Protocol Version 2.1"), QStringLiteral("Starting backup..."),
+                QStringLiteral("ErrorCode 208: Device locked (MBErrorDomain/208)"),
+                QStringLiteral("Backup Failed (Error Code 208)")};
+    if (kind == "protocol")
+        return {library, QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
+                QStringLiteral("Started \"com.apple.mobilebackup2\" service on port 49714."),
+                QStringLiteral("ERROR: Could not perform backup protocol version exchange, error code -1")};
+    if (kind == "hostid")
+        return {library, QStringLiteral("ERROR: Could not connect to lockdownd: Invalid HostID (-21)")};
+    if (kind == "diskfull")
+        return {library, QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
+                QStringLiteral("Receiving files"),
+                QStringLiteral("Error writing to file: No space left on device (28)"),
+                QStringLiteral("ErrorCode 105: Insufficient free disk space on drive to back up"),
+                QStringLiteral("Backup Failed (Error Code 105)")};
+    return {};
+}
+
 int failed(const QString& why)
 {
     say(QStringLiteral("ERROR: %1").arg(why));
@@ -208,6 +240,16 @@ int main(int argc, char* argv[])
     say(QStringLiteral("Backup of device %1 started").arg(id));
     if (qEnvironmentVariableIntValue("MSGDESK_SIM_BACKUP_FAIL"))
         return failed(QStringLiteral("Could not start the backup service on the device"));
+    const QByteArray failure = qgetenv("MSGDESK_SIM_BACKUP_ERROR");
+    if (!failure.isEmpty()) {
+        const QStringList lines = failureLines(failure);
+        if (lines.isEmpty())
+            return failed(
+                QStringLiteral("Unknown MSGDESK_SIM_BACKUP_ERROR \"%1\"").arg(QString::fromLocal8Bit(failure)));
+        for (const QString& line : lines)
+            say(line);
+        return 1;
+    }
 
     backupbuilder::Options options;
     options.device = deviceInfo();
