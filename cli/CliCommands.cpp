@@ -14,12 +14,14 @@ namespace cli {
 
 namespace {
 
-QString tr(const char* text)
+// The messages of msgdesk-cli share one translation context.
+struct MsgdeskCli
 {
-    return QCoreApplication::translate("msgdesk-cli", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MsgdeskCli)
+};
 
-const char* const kUsageText =
+const char* const kUsageText = QT_TRANSLATE_NOOP(
+    "MsgdeskCli",
     "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
     "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
     "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
@@ -27,7 +29,14 @@ const char* const kUsageText =
     "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
     "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
     "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
-    "never changed.\n";
+    "never changed.\n"
+    "       msgdesk-cli --version | --help\n");
+
+// The usage text in the user's language.
+QByteArray usageText()
+{
+    return MsgdeskCli::tr(kUsageText).toUtf8();
+}
 
 struct Options
 {
@@ -35,6 +44,7 @@ struct Options
     QStringList positional;
     bool json = false;
     bool help = false;
+    bool version = false;
     QString contacts;
     QString conversation;
     bool hasConversation = false;
@@ -49,7 +59,7 @@ void writeLine(QIODevice* device, const QString& line)
 int usageError(QIODevice* err, const QString& problem)
 {
     writeLine(err, QStringLiteral("msgdesk-cli: ") + problem);
-    err->write(kUsageText);
+    err->write(usageText());
     return kUsage;
 }
 
@@ -72,9 +82,11 @@ bool parse(const QStringList& args, Options* o, QString* problem)
             o->json = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o->help = true;
+        } else if (a == QLatin1String("--version")) {
+            o->version = true;
         } else if (a == QLatin1String("--contacts") || a == QLatin1String("--conversation")) {
             if (i + 1 >= args.size()) {
-                *problem = tr("%1 needs a value").arg(a);
+                *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
                 return false;
             }
             if (a == QLatin1String("--contacts")) {
@@ -84,7 +96,7 @@ bool parse(const QStringList& args, Options* o, QString* problem)
                 o->hasConversation = true;
             }
         } else {
-            *problem = tr("unknown option %1").arg(a);
+            *problem = MsgdeskCli::tr("unknown option %1").arg(a);
             return false;
         }
     }
@@ -157,7 +169,7 @@ bool hasConversation(const MessageStore& store, const QByteArray& key)
 QString author(const MessageStore& store, const MessageRecord& m)
 {
     if (!m.isIncoming)
-        return tr("me");
+        return MsgdeskCli::tr("me");
     if (!m.sender.isEmpty() && m.sender != m.address) {
         const QByteArray name = store.senderName(m.sender);
         return name.isEmpty() ? QString::fromUtf8(m.sender) : QString::fromUtf8(name);
@@ -189,7 +201,7 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 
 QString yesNo(bool value)
 {
-    return value ? tr("yes") : tr("no");
+    return value ? MsgdeskCli::tr("yes") : MsgdeskCli::tr("no");
 }
 
 // What a backup folder says about itself; nothing needs unlocking for it.
@@ -197,7 +209,7 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
 {
     const phonebackup::PhoneBackup backup(folder);
     if (!backup.isValid()) {
-        writeLine(err, QStringLiteral("msgdesk-cli: ") + tr("%1: %2").arg(folder, backup.errorString()));
+        writeLine(err, QStringLiteral("msgdesk-cli: ") + MsgdeskCli::tr("%1: %2").arg(folder, backup.errorString()));
         return kFailed;
     }
     const phonebackup::BackupInfo& info = backup.info();
@@ -216,13 +228,13 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
                         {QStringLiteral("finished"), info.finished}});
         return kOk;
     }
-    writeLine(out, tr("Device name: %1").arg(info.deviceName));
-    writeLine(out, tr("iOS version: %1").arg(info.productVersion));
-    writeLine(out, tr("Backup date: %1").arg(date));
-    writeLine(out, tr("Layout: %1").arg(layout));
-    writeLine(out, tr("Encrypted: %1").arg(yesNo(info.encrypted)));
+    writeLine(out, MsgdeskCli::tr("Device name: %1").arg(info.deviceName));
+    writeLine(out, MsgdeskCli::tr("iOS version: %1").arg(info.productVersion));
+    writeLine(out, MsgdeskCli::tr("Backup date: %1").arg(date));
+    writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
+    writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(info.encrypted)));
     const QString incomplete = backup.incompleteReason();
-    writeLine(out, tr("Complete: %1").arg(incomplete.isEmpty() ? yesNo(true) : incomplete));
+    writeLine(out, MsgdeskCli::tr("Complete: %1").arg(incomplete.isEmpty() ? yesNo(true) : incomplete));
     return kOk;
 }
 
@@ -230,8 +242,8 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
 int infoOfFile(const CliSource& source, bool json, QIODevice* out)
 {
     const MessageStore& store = *source.messages;
-    const QString layout = store.layout() == MessageLayout::Modern ? tr("modern message database (iOS 6 and later)")
-                                                                   : tr("legacy message database (iOS 5 and before)");
+    const QString layout = store.layout() == MessageLayout::Modern ? MsgdeskCli::tr("modern message database (iOS 6 and later)")
+                                                                   : MsgdeskCli::tr("legacy message database (iOS 5 and before)");
     if (json) {
         writeJson(out, {{QStringLiteral("layout"), store.layout() == MessageLayout::Modern ? QStringLiteral("modern")
                                                                                            : QStringLiteral("legacy")},
@@ -241,11 +253,11 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
                         {QStringLiteral("contacts"), int(source.contacts->contacts.size())}});
         return kOk;
     }
-    writeLine(out, tr("Layout: %1").arg(layout));
-    writeLine(out, tr("Encrypted: %1").arg(yesNo(false)));
-    writeLine(out, tr("Messages: %1").arg(store.messages.size()));
-    writeLine(out, tr("Conversations: %1").arg(store.conversationHeads.size()));
-    writeLine(out, tr("Contacts: %1").arg(source.contacts->contacts.size()));
+    writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
+    writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(false)));
+    writeLine(out, MsgdeskCli::tr("Messages: %1").arg(store.messages.size()));
+    writeLine(out, MsgdeskCli::tr("Conversations: %1").arg(store.conversationHeads.size()));
+    writeLine(out, MsgdeskCli::tr("Contacts: %1").arg(source.contacts->contacts.size()));
     return kOk;
 }
 
@@ -267,7 +279,7 @@ int exportText(CliSource& source, const Options& o, QIODevice* err)
     }
     const QString file = o.positional.at(1);
     if (!textexport::writeLines(file, lines)) {
-        writeLine(err, tr("msgdesk-cli: %1: cannot be written").arg(file));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: cannot be written").arg(file));
         return kFailed;
     }
     return kOk;
@@ -282,7 +294,7 @@ bool passwordFromEnvironmentOrTerminal(const phonebackup::BackupInfo& backup, QB
         return true;
     }
     const QString name = backup.deviceName.isEmpty() ? backup.folder : backup.deviceName;
-    return shellkit::readSecretLine(tr("Password of the backup of %1: ").arg(name), password);
+    return shellkit::readSecretLine(MsgdeskCli::tr("Password of the backup of %1: ").arg(name), password);
 }
 
 int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const PasswordSource& password)
@@ -291,8 +303,12 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     QString problem;
     if (!parse(arguments, &o, &problem))
         return usageError(err, problem);
+    if (o.version) {
+        writeLine(out, QStringLiteral("msgdesk-cli " MSGDESK_VERSION));
+        return kOk;
+    }
     if (o.help) {
-        out->write(kUsageText);
+        out->write(usageText());
         return kOk;
     }
     const bool isList = o.command == QLatin1String("list");
@@ -300,20 +316,20 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     const bool isExport = o.command == QLatin1String("export");
     const bool isInfo = o.command == QLatin1String("info");
     if (o.command.isEmpty())
-        return usageError(err, tr("no command given"));
+        return usageError(err, MsgdeskCli::tr("no command given"));
     if (!isList && !isShow && !isExport && !isInfo)
-        return usageError(err, tr("unknown command %1").arg(o.command));
+        return usageError(err, MsgdeskCli::tr("unknown command %1").arg(o.command));
     const int wanted = isList || isInfo ? 1 : 2;
     if (o.positional.size() != wanted)
-        return usageError(err, tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
+        return usageError(err, MsgdeskCli::tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
                                                                 : isShow    ? QStringLiteral("SOURCE KEY")
                                                                             : QStringLiteral("SOURCE FILE")));
     if (o.json && isExport)
-        return usageError(err, tr("--json is for list, show and info"));
+        return usageError(err, MsgdeskCli::tr("--json is for list, show and info"));
     if (o.hasConversation && !isExport)
-        return usageError(err, tr("--conversation is for export"));
+        return usageError(err, MsgdeskCli::tr("--conversation is for export"));
     if (!o.contacts.isEmpty() && isInfo)
-        return usageError(err, tr("--contacts is for list, show and export"));
+        return usageError(err, MsgdeskCli::tr("--contacts is for list, show and export"));
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
@@ -328,7 +344,7 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return infoOfFile(source, o.json, out);
     const QByteArray key = isShow ? o.positional.at(1).toUtf8() : o.conversation.toUtf8();
     if ((isShow || o.hasConversation) && !hasConversation(*source.messages, key)) {
-        writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), QString::fromUtf8(key)));
         return kFailed;
     }
     if (isList)

@@ -9,10 +9,11 @@
 
 namespace {
 
-QString tr(const char* text)
+// The messages of msgdesk-cli share one translation context.
+struct MsgdeskCli
 {
-    return QCoreApplication::translate("msgdesk-cli", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MsgdeskCli)
+};
 
 enum class Probe { Missing, NotADatabase, Readable };
 
@@ -54,8 +55,8 @@ bool probeContacts(const QString& contactsPath, CliSource* source)
     const Probe book = probe(contactsPath, &bookTables);
     if (book == Probe::Readable && hasTable(bookTables, "ABPerson"))
         return true;
-    source->error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
-                                           : tr("%1: not an address book").arg(contactsPath);
+    source->error = book == Probe::Missing ? MsgdeskCli::tr("%1: no such file").arg(contactsPath)
+                                           : MsgdeskCli::tr("%1: not an address book").arg(contactsPath);
     return false;
 }
 
@@ -71,13 +72,13 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     source.backup = std::make_unique<phonebackup::PhoneBackup>(folder);
     phonebackup::PhoneBackup& backup = *source.backup;
     if (!backup.isValid()) {
-        source.error = tr("%1: %2").arg(folder, backup.errorString());
+        source.error = MsgdeskCli::tr("%1: %2").arg(folder, backup.errorString());
         return source;
     }
     if (backup.needsPassword()) {
         QByteArray secret;
         if (!password || !password(backup.info(), &secret)) {
-            source.error = tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
+            source.error = MsgdeskCli::tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
                               "or type it at the prompt")
                                .arg(folder);
             return source;
@@ -85,18 +86,18 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         const phonebackup::UnlockResult result = backup.unlock(secret);
         secret.fill('\0');
         if (result == phonebackup::UnlockResult::WrongPassword) {
-            source.error = tr("%1: wrong password for this backup").arg(folder);
+            source.error = MsgdeskCli::tr("%1: wrong password for this backup").arg(folder);
             return source;
         }
         if (result != phonebackup::UnlockResult::Unlocked) {
-            source.error = tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError());
+            source.error = MsgdeskCli::tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError());
             return source;
         }
     }
     const phonebackup::PhoneDatabases dbs = backup.phoneDatabases();
     source.warnings = dbs.warnings;
     if (!dbs.error.isEmpty()) {
-        source.error = tr("%1: %2").arg(folder, dbs.error);
+        source.error = MsgdeskCli::tr("%1: %2").arg(folder, dbs.error);
         return source;
     }
     if (!contactsPath.isEmpty() && !probeContacts(contactsPath, &source))
@@ -107,7 +108,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     options.walPath = dbs.messages.walPath.toUtf8();
     source.messages = std::make_unique<MessageStore>(dbs.messages.path.toUtf8(), options);
     if (source.messages->layout() == MessageLayout::Unknown) {
-        source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
+        source.error = MsgdeskCli::tr("%1: its message database is of no layout msgdesk knows").arg(folder);
         source.messages.reset();
         return source;
     }
@@ -139,16 +140,16 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
     QStringList tables;
     switch (probe(path, &tables)) {
     case Probe::Missing:
-        source.error = tr("%1: no such file").arg(path);
+        source.error = MsgdeskCli::tr("%1: no such file").arg(path);
         return source;
     case Probe::NotADatabase:
-        source.error = tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
+        source.error = MsgdeskCli::tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
         return source;
     case Probe::Readable:
         break;
     }
     if (!hasTable(tables, "message")) {
-        source.error = tr("%1: not a message database (it has no message table)").arg(path);
+        source.error = MsgdeskCli::tr("%1: not a message database (it has no message table)").arg(path);
         return source;
     }
 
@@ -158,7 +159,7 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
     const QByteArray file = path.toUtf8();
     source.messages = std::make_unique<MessageStore>(file, StoreAccess::ReadOnly);
     if (source.messages->layout() == MessageLayout::Unknown) {
-        source.error = tr("%1: the message table is of no layout msgdesk knows").arg(path);
+        source.error = MsgdeskCli::tr("%1: the message table is of no layout msgdesk knows").arg(path);
         source.messages.reset();
         return source;
     }

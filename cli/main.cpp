@@ -1,6 +1,7 @@
 // msgdesk-cli: the conversations of a .sms backup, a phone's message
 // database or a phone backup folder from the command line.
 #include "CliCommands.h"
+#include "xlanguage.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -11,6 +12,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("msgdesk-cli"));
+    // Messages in the user's language where there is a catalogue for it.
+    shellkit::installSystemLanguage({QStringLiteral("ja"), QStringLiteral("fr"), QStringLiteral("de"),
+                                     QStringLiteral("zh_CN"), QStringLiteral("zh_TW"), QStringLiteral("es")});
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
