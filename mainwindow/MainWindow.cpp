@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "AboutBox.h"
+
 #include "BackupChooser.h"
 #include "BackupPassword.h"
 #include "BackupProgress.h"
@@ -155,6 +157,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::Delete_A_BackUp);
     connect(ui->actionBackUp, &QAction::triggered, this, &MainWindow::on_pushButtonBACKUP_clicked);
     connect(ui->actionCopy, &QAction::triggered, this, &MainWindow::on_Btn_Back_clicked);
+    addHelpMenu(this, ui->menuBar);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::setIngWhichDB);
 
     listPage = new frame_page1(nullptr, ui->verticalStackedWidget);
@@ -716,23 +719,52 @@ void MainWindow::openPhoneBackup()
     const QString folder = choosePhoneBackup(this, phonebackup::standardBackupRoots());
     if (folder.isEmpty())
         return;
+    openPhoneBackupFolder(folder);
+}
+
+bool MainWindow::openPhoneBackupFolder(const QString& folder)
+{
     const phonebackup::PhoneBackup probe(folder);
     if (!probe.isValid()) {
         infoDialogOK(nullptr, tr("Warning"),
                      tr("This folder is no phone backup that can be read:\n%1\n\n%2")
                          .arg(QDir::toNativeSeparators(folder), probe.errorString()));
-        return;
+        return false;
     }
     // A folder opened before keeps its one row.
     const QString key = fileKey(probe.info().folder);
     for (int r = FirstBackupRow; r < rowKinds.size(); ++r) {
         if (rowKinds.at(r) == RowKind::PhoneBackupFolder && fileKey(databasePaths.at(r)) == key) {
             ui->listWidget->setCurrentRow(r);
-            return;
+            return true;
         }
     }
     appendPhoneBackupRow(probe.info());
     ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+    return true;
+}
+
+bool MainWindow::openPath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return openPhoneBackupFolder(info.absoluteFilePath());
+    if (!info.isFile()) {
+        infoDialogOK(nullptr, tr("Warning"),
+                     tr("There is no .sms backup or phone backup folder at\n%1").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    // A backup listed already (one of the backup folder's) keeps its one row.
+    const QString key = fileKey(info.absoluteFilePath());
+    for (int r = FirstBackupRow; r < rowKinds.size(); ++r) {
+        if (rowKinds.at(r) == RowKind::SmsFile && fileKey(databasePaths.at(r)) == key) {
+            ui->listWidget->setCurrentRow(r);
+            return true;
+        }
+    }
+    appendBackupRow(info.absoluteFilePath());
+    ui->listWidget->setCurrentRow(ui->listWidget->count() - 1);
+    return true;
 }
 
 void MainWindow::on_pushButtonBACKUP_clicked()

@@ -71,6 +71,10 @@ public slots:
     void Delete_A_BackUp();
     // "Open phone backup...": a backup folder of any layout becomes a source.
     void openPhoneBackup();
+    // Opens a ".sms" backup file or a phone backup folder given at start:
+    // its row is added (or found) and shown. A path that is neither is told
+    // to the user; false then.
+    bool openPath(const QString& path);
 
     void on_Btn_Back_clicked();
     void saveToTxt(QString path);
@@ -93,6 +97,7 @@ private:
     void appendPhoneBackupRow(const phonebackup::BackupInfo& info);
     void showBackup(int r);
     void showPhoneBackup(int r);
+    bool openPhoneBackupFolder(const QString& folder);
     bool isPhoneSourceRow(int r) const;
     // Reads a source into the stores with the pages detached; false when the
     // user cancelled the read: then nothing is on display.
