@@ -46,7 +46,7 @@ QString languageFor(const QStringList& uiLanguages, const QStringList& available
         if (locale.language() == QLocale::English)
             return sourceLanguage();
         const QString code = locale.language() == QLocale::Chinese ? chineseCatalogue(locale)
-                                                                    : QLocale::languageToCode(locale.language());
+                                                                   : QLocale::languageToCode(locale.language());
         if (available.contains(code))
             return code;
     }

@@ -809,7 +809,7 @@ geöffnet wird.
     </message>
 </context>
 <context>
-    <name>views::ConversationItems</name>
+    <name>views::EventText</name>
     <message>
         <source>You</source>
         <translation>Sie</translation>

@@ -808,7 +808,7 @@ se abre al iniciar.
     </message>
 </context>
 <context>
-    <name>views::ConversationItems</name>
+    <name>views::EventText</name>
     <message>
         <source>You</source>
         <translation>Usted</translation>

@@ -808,7 +808,7 @@ démarrage.
     </message>
 </context>
 <context>
-    <name>views::ConversationItems</name>
+    <name>views::EventText</name>
     <message>
         <source>You</source>
         <translation>Vous</translation>

@@ -807,7 +807,7 @@ USB で接続した iPhone、そのバックアップ、.sms バックアップ�
     </message>
 </context>
 <context>
-    <name>views::ConversationItems</name>
+    <name>views::EventText</name>
     <message>
         <source>You</source>
         <translation>あなた</translation>

@@ -805,7 +805,7 @@ backup folder to open at start.
     </message>
 </context>
 <context>
-    <name>views::ConversationItems</name>
+    <name>views::EventText</name>
     <message>
         <source>You</source>
         <translation>您</translation>

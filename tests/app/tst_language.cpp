@@ -74,10 +74,7 @@ private slots:
             qunsetenv(name);
     }
 
-    void cleanupTestCase()
-    {
-        qputenv("LC_ALL", "C.UTF-8");
-    }
+    void cleanupTestCase() { qputenv("LC_ALL", "C.UTF-8"); }
 
     void languageForLocale_data()
     {

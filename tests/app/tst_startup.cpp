@@ -327,6 +327,7 @@ private slots:
         const QString backup = dir.filePath(QStringLiteral("given.sms"));
         QVERIFY(QFile::rename(dir.filePath(made.first()), backup));
         shellkit::DialogSeam::activate();
+        shellkit::DialogSeam::reset();
         auto seamOff = qScopeGuard([] { shellkit::DialogSeam::deactivate(); });
         QString currentRow;
         QString currentTip;
@@ -359,11 +360,14 @@ private slots:
         QCOMPARE(result, 0);
         QCOMPARE(currentRow, QStringLiteral("given.sms"));
         QCOMPARE(currentTip, QDir::toNativeSeparators(backup));
+        // A readable backup opens without a word.
+        QCOMPARE(shellkit::DialogSeam::shown().size(), 0);
     }
 
     void missingPathGivenAtStartIsTold()
     {
         shellkit::DialogSeam::activate();
+        shellkit::DialogSeam::reset();
         auto seamOff = qScopeGuard([] { shellkit::DialogSeam::deactivate(); });
         QByteArray program("msgdesk");
         QByteArray missing("/nonexistent/never.sms");

@@ -65,10 +65,7 @@ private:
     QString m_prefix;
 
     QString installed(const QString& relative) const { return m_prefix + QLatin1Char('/') + relative; }
-    QString bin(const QString& name) const
-    {
-        return installed(QStringLiteral(MSGDESK_INSTALL_BINDIR "/") + name);
-    }
+    QString bin(const QString& name) const { return installed(QStringLiteral(MSGDESK_INSTALL_BINDIR "/") + name); }
     QString share(const QString& relative) const
     {
         return installed(QStringLiteral(MSGDESK_INSTALL_DATADIR_ROOT "/") + relative);
@@ -81,9 +78,9 @@ private slots:
         // A prefix with a space: the programs find their parts by relative
         // paths, whatever the prefix is.
         m_prefix = m_root.filePath(QStringLiteral("usr local"));
-        const Run install = runProgram(QStringLiteral(MSGDESK_CMAKE),
-                                       {QStringLiteral("--install"), QStringLiteral(MSGDESK_BUILD_DIR),
-                                        QStringLiteral("--prefix"), m_prefix});
+        const Run install =
+            runProgram(QStringLiteral(MSGDESK_CMAKE), {QStringLiteral("--install"), QStringLiteral(MSGDESK_BUILD_DIR),
+                                                       QStringLiteral("--prefix"), m_prefix});
         QVERIFY2(install.exitCode == 0, qPrintable(install.out + install.err));
     }
 
@@ -115,8 +112,8 @@ private slots:
         // Icons of every size are square PNGs of that size.
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
             const QString dim = QString::number(size) + QLatin1Char('x') + QString::number(size);
-            const QString png = share(QStringLiteral("icons/hicolor/") + dim + QStringLiteral("/apps/") + id +
-                                      QStringLiteral(".png"));
+            const QString png =
+                share(QStringLiteral("icons/hicolor/") + dim + QStringLiteral("/apps/") + id + QStringLiteral(".png"));
             const QImage image(png);
             QVERIFY2(!image.isNull(), qPrintable(png));
             QCOMPARE(image.size(), QSize(size, size));
@@ -165,10 +162,12 @@ private slots:
             runProgram(bin(QStringLiteral("msgdesk")), {QStringLiteral("--check-device-support")}, cleanEnvironment());
         QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
         const QString folder = QDir::cleanPath(installed(QStringLiteral(MSGDESK_INSTALL_SUPPORTDIR)));
-        QVERIFY2(check.out.contains(QStringLiteral("Device library: ") + folder + QStringLiteral("/libiTunesMobileDevice.so")),
+        QVERIFY2(check.out.contains(QStringLiteral("Device library: ") + folder +
+                                    QStringLiteral("/libiTunesMobileDevice.so")),
                  qPrintable(check.out));
-        QVERIFY2(check.out.contains(QStringLiteral("Backup tool: ") + folder + QStringLiteral("/bin/AppleMobileBackup")),
-                 qPrintable(check.out));
+        QVERIFY2(
+            check.out.contains(QStringLiteral("Backup tool: ") + folder + QStringLiteral("/bin/AppleMobileBackup")),
+            qPrintable(check.out));
 
         // Without its private folder the installed program says so.
         QTemporaryDir elsewhere;
@@ -228,8 +227,8 @@ private slots:
         if (tool.isEmpty())
             QSKIP("appstreamcli is not installed (Debian package appstream)");
         const QString metainfo = share(QStringLiteral("metainfo/" MSGDESK_APP_ID ".metainfo.xml"));
-        const Run run = runProgram(tool, {QStringLiteral("validate"), QStringLiteral("--pedantic"),
-                                          QStringLiteral("--no-net"), metainfo});
+        const Run run = runProgram(
+            tool, {QStringLiteral("validate"), QStringLiteral("--pedantic"), QStringLiteral("--no-net"), metainfo});
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
         // "E:" lines are errors; warnings and hints do not fail validation.
         QVERIFY2(!run.out.contains(QLatin1String("\nE: ")) && !run.out.startsWith(QLatin1String("E: ")),
@@ -253,7 +252,8 @@ private slots:
         QVERIFY(QFile::copy(share(QStringLiteral("mime/packages/" MSGDESK_APP_ID ".xml")),
                             mime.filePath(QStringLiteral("packages/" MSGDESK_APP_ID ".xml"))));
         const Run run = runProgram(tool, {mime.path()});
-        QVERIFY2(run.exitCode == 0 && run.err.trimmed().isEmpty(), qPrintable(run.err));
+        // It notes on stderr that the folder is not among the system's; that is no failure.
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QFile globs(mime.filePath(QStringLiteral("globs2")));
         QVERIFY(globs.open(QIODevice::ReadOnly));
         QVERIFY(QString::fromUtf8(globs.readAll()).contains(QLatin1String("application/x-msgdesk-sms-backup:*.sms")));
@@ -274,10 +274,12 @@ private slots:
             QSKIP("groff is not installed");
         const QString file = installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/") + page);
         // -ww warns of every questionable construct; -z only checks.
-        const Run check = runProgram(groff, {QStringLiteral("-man"), QStringLiteral("-ww"), QStringLiteral("-z"), file});
+        const Run check =
+            runProgram(groff, {QStringLiteral("-man"), QStringLiteral("-ww"), QStringLiteral("-z"), file});
         QCOMPARE(check.exitCode, 0);
         QVERIFY2(check.err.trimmed().isEmpty(), qPrintable(check.err));
-        const Run text = runProgram(groff, {QStringLiteral("-man"), QStringLiteral("-Tutf8"), file});
+        const Run text =
+            runProgram(groff, {QStringLiteral("-man"), QStringLiteral("-Tascii"), QStringLiteral("-P-cbou"), file});
         QVERIFY(text.out.contains(QStringLiteral(MSGDESK_VERSION)));
         QVERIFY(text.out.contains(QLatin1String("--version")));
     }

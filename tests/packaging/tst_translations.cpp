@@ -108,8 +108,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QFile list(QStringLiteral(MSGDESK_TRANSLATED_SOURCES_LIST));
         QVERIFY2(list.open(QIODevice::ReadOnly), qPrintable(list.fileName()));
-        const QStringList sources =
-            QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList sources = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(sources.size() > 10);
 
         // lupdate reads its file list from a file, so the command line stays short.
