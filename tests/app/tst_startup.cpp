@@ -1,6 +1,7 @@
 // The entry routine of msgdesk, run in this process: each case runs the
 // whole routine (its own application object, set-up, event loop,
 // tear-down) and looks at the window through the routine's hook.
+#include "AboutBox.h"
 #include "MainWindow.h"
 #include "MsgdeskStartup.h"
 #include "ProductSetup.h"
@@ -11,6 +12,7 @@
 #include "xproductInfo.h"
 #include "xresourceMgr.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -48,6 +50,8 @@ struct Seen
     QString language;
     QString productName;
     bool mainWindowKnown = false;
+    QString about;
+    QString aboutAction;
 };
 
 // Runs the routine with the given arguments and quits its loop with exitCode.
@@ -83,6 +87,9 @@ int runProgram(const QStringList& arguments, int exitCode, Seen& seen)
             seen.productName = xproductInfo::m_instance->productName();
             seen.mainWindowKnown = xproductInfo::m_instance->mainWindow() == frame->child();
         }
+        seen.about = aboutText();
+        if (auto* action = frame->child()->findChild<QAction*>(QStringLiteral("actionAbout")))
+            seen.aboutAction = action->text();
         if (xresourceMgr::m_instance) {
             seen.skin = xresourceMgr::m_instance->currentSkin();
             seen.language = xresourceMgr::m_instance->currentLang();
@@ -206,6 +213,11 @@ private slots:
         QCOMPARE(seen.application, QStringLiteral("Varnel Textkeep"));
         QCOMPARE(seen.skin, QStringLiteral("default"));
         QCOMPARE(seen.language, QStringLiteral("en_US"));
+        // The About box names the product and the build's version.
+        QCOMPARE(seen.aboutAction, QStringLiteral("&About Varnel Textkeep"));
+        QVERIFY2(seen.about.contains(QStringLiteral("Varnel Textkeep")), qPrintable(seen.about));
+        QVERIFY2(seen.about.contains(QStringLiteral("Version " MSGDESK_VERSION)), qPrintable(seen.about));
+        QVERIFY(seen.about.contains(QStringLiteral("https://www.varnel-studio.com/")));
         // The skin files of the program are in force after shellkit's rules.
         QVERIFY(seen.styleSheet.contains(QLatin1String("#xframeskinTitleBar")));
         QVERIFY(seen.styleSheet.contains(QLatin1String("QStatusBar")));
