@@ -96,8 +96,8 @@ private slots:
             share(QStringLiteral("metainfo/") + id + QStringLiteral(".metainfo.xml")),
             share(QStringLiteral("mime/packages/") + id + QStringLiteral(".xml")),
             share(QStringLiteral("icons/hicolor/scalable/apps/") + id + QStringLiteral(".svg")),
-            installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/msgdesk.1")),
-            installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/msgdesk-cli.1")),
+            installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/msgdesk.1.gz")),
+            installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/msgdesk-cli.1.gz")),
         };
 #ifdef MSGDESK_HAS_DEVICE_SUPPORT
         expected << installed(QStringLiteral(MSGDESK_INSTALL_SUPPORTDIR "/libiTunesMobileDevice.so"))
@@ -272,7 +272,21 @@ private slots:
         const QString groff = QStandardPaths::findExecutable(QStringLiteral("groff"));
         if (groff.isEmpty())
             QSKIP("groff is not installed");
-        const QString file = installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/") + page);
+        // Installed compressed; groff reads the plain text.
+        const QString gzip = QStandardPaths::findExecutable(QStringLiteral("gzip"));
+        QVERIFY(!gzip.isEmpty());
+        const QString packed =
+            installed(QStringLiteral(MSGDESK_INSTALL_MANDIR "/man1/") + page + QStringLiteral(".gz"));
+        const Run unpacked = runProgram(gzip, {QStringLiteral("-dc"), packed});
+        QCOMPARE(unpacked.exitCode, 0);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(page);
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(unpacked.out.toUtf8());
+        }
         // -ww warns of every questionable construct; -z only checks.
         const Run check =
             runProgram(groff, {QStringLiteral("-man"), QStringLiteral("-ww"), QStringLiteral("-z"), file});
