@@ -3,7 +3,16 @@
 namespace ProductSetup {
 
 const char* const kSkins[] = {"default", nullptr};
-const char* const kLanguages[] = {"en_US", nullptr};
+// English is the language of the source texts; the others have catalogues.
+const char* const kLanguages[] = {"en_US", "ja", "fr", "de", "zh_CN", "zh_TW", "es", nullptr};
+
+QStringList languages()
+{
+    QStringList names;
+    for (const char* const* p = kLanguages; *p; ++p)
+        names.append(QString::fromLatin1(*p));
+    return names;
+}
 
 _AppInfo msgdeskAppInfo()
 {
@@ -21,7 +30,8 @@ _AppInfo msgdeskAppInfo()
     info.supportMail = QStringLiteral("support@varnel-studio.com");
     info.salesMail = QStringLiteral("sales@varnel-studio.com");
     info.legalNotice = QStringLiteral("Copyright (C) Varnel Studio. All rights reserved.");
-    info.version = QStringLiteral("1.2.12");
+    // The version of the build (the project's one version number).
+    info.version = QStringLiteral(MSGDESK_VERSION);
     // The update address is the product code under the site's update folder.
     info.updateInfoUrl =
         QStringLiteral("https://www.varnel-studio.com/update/") + info.appCode + QStringLiteral(".txt");

@@ -4,6 +4,8 @@
 
 #include "xproductInfo.h"
 
+#include <QStringList>
+
 namespace ProductSetup {
 
 // The product-information record msgdesk hands to shellkit; fields it does
@@ -13,5 +15,7 @@ _AppInfo msgdeskAppInfo();
 // Null-terminated lists for xresourceMgr::registerSkin / registerLang.
 extern const char* const kSkins[];
 extern const char* const kLanguages[];
+// kLanguages as a list.
+QStringList languages();
 
 } // namespace ProductSetup

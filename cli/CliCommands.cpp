@@ -20,12 +20,14 @@ namespace cli {
 
 namespace {
 
-QString tr(const char* text)
+// The messages of msgdesk-cli share one translation context.
+struct MsgdeskCli
 {
-    return QCoreApplication::translate("msgdesk-cli", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MsgdeskCli)
+};
 
-const char* const kUsageText =
+const char* const kUsageText = QT_TRANSLATE_NOOP(
+    "MsgdeskCli",
     "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
     "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
     "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
@@ -33,10 +35,17 @@ const char* const kUsageText =
     "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
     "       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE\n"
     "       msgdesk-cli backup [--contacts FILE] SOURCE FILE\n"
+    "       msgdesk-cli --version | --help\n"
     "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
     "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
     "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
-    "never changed.\n";
+    "never changed.\n");
+
+// The usage text in the user's language.
+QByteArray usageText()
+{
+    return MsgdeskCli::tr(kUsageText).toUtf8();
+}
 
 struct Options
 {
@@ -44,6 +53,7 @@ struct Options
     QStringList positional;
     bool json = false;
     bool help = false;
+    bool version = false;
     QString contacts;
     QString conversation;
     bool hasConversation = false;
@@ -60,7 +70,7 @@ void writeLine(QIODevice* device, const QString& line)
 int usageError(QIODevice* err, const QString& problem)
 {
     writeLine(err, QStringLiteral("msgdesk-cli: ") + problem);
-    err->write(kUsageText);
+    err->write(usageText());
     return kUsage;
 }
 
@@ -83,16 +93,18 @@ bool parse(const QStringList& args, Options* o, QString* problem)
             o->json = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o->help = true;
+        } else if (a == QLatin1String("--version")) {
+            o->version = true;
         } else if (a == QLatin1String("--save")) {
             if (i + 1 >= args.size()) {
-                *problem = tr("%1 needs a value").arg(a);
+                *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
                 return false;
             }
             o->saveFolder = args.at(++i);
             o->hasSave = true;
         } else if (a == QLatin1String("--contacts") || a == QLatin1String("--conversation")) {
             if (i + 1 >= args.size()) {
-                *problem = tr("%1 needs a value").arg(a);
+                *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
                 return false;
             }
             if (a == QLatin1String("--contacts")) {
@@ -102,7 +114,7 @@ bool parse(const QStringList& args, Options* o, QString* problem)
                 o->hasConversation = true;
             }
         } else {
-            *problem = tr("unknown option %1").arg(a);
+            *problem = MsgdeskCli::tr("unknown option %1").arg(a);
             return false;
         }
     }
@@ -183,7 +195,7 @@ std::optional<QByteArray> findConversation(const MessageStore& store, const QStr
 QString author(const MessageStore& store, const MessageRecord& m)
 {
     if (!m.isIncoming)
-        return tr("me");
+        return MsgdeskCli::tr("me");
     if (!m.sender.isEmpty() && m.sender != m.address) {
         const QByteArray name = store.senderName(m.sender);
         return name.isEmpty() ? QString::fromUtf8(m.sender) : QString::fromUtf8(name);
@@ -257,7 +269,7 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
 
 QString yesNo(bool value)
 {
-    return value ? tr("yes") : tr("no");
+    return value ? MsgdeskCli::tr("yes") : MsgdeskCli::tr("no");
 }
 
 // What a backup folder says about itself; nothing needs unlocking for it.
@@ -265,7 +277,7 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
 {
     phonebackup::PhoneBackup backup(folder);
     if (!backup.isValid()) {
-        writeLine(err, QStringLiteral("msgdesk-cli: ") + tr("%1: %2").arg(folder, backup.errorString()));
+        writeLine(err, QStringLiteral("msgdesk-cli: ") + MsgdeskCli::tr("%1: %2").arg(folder, backup.errorString()));
         return kFailed;
     }
     const phonebackup::BackupInfo& info = backup.info();
@@ -289,12 +301,12 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
                         {QStringLiteral("missing"), QJsonArray::fromStringList(missing)}});
         return kOk;
     }
-    writeLine(out, tr("Device name: %1").arg(info.deviceName));
-    writeLine(out, tr("iOS version: %1").arg(info.productVersion));
-    writeLine(out, tr("Backup date: %1").arg(date));
-    writeLine(out, tr("Layout: %1").arg(layout));
-    writeLine(out, tr("Encrypted: %1").arg(yesNo(info.encrypted)));
-    writeLine(out, tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
+    writeLine(out, MsgdeskCli::tr("Device name: %1").arg(info.deviceName));
+    writeLine(out, MsgdeskCli::tr("iOS version: %1").arg(info.productVersion));
+    writeLine(out, MsgdeskCli::tr("Backup date: %1").arg(date));
+    writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
+    writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(info.encrypted)));
+    writeLine(out, MsgdeskCli::tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
     return kOk;
 }
 
@@ -303,8 +315,8 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
 {
     const MessageCounts& counts = source.counts;
     const bool modern = counts.layout == MessageLayout::Modern;
-    const QString layout = modern ? tr("modern message database (iOS 6 and later)")
-                                  : tr("legacy message database (iOS 5 and before)");
+    const QString layout = modern ? MsgdeskCli::tr("modern message database (iOS 6 and later)")
+                                  : MsgdeskCli::tr("legacy message database (iOS 5 and before)");
     if (json) {
         writeJson(out, {{QStringLiteral("layout"), modern ? QStringLiteral("modern") : QStringLiteral("legacy")},
                         {QStringLiteral("encrypted"), false},
@@ -313,11 +325,11 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
                         {QStringLiteral("contacts"), int(source.contacts->contacts.size())}});
         return kOk;
     }
-    writeLine(out, tr("Layout: %1").arg(layout));
-    writeLine(out, tr("Encrypted: %1").arg(yesNo(false)));
-    writeLine(out, tr("Messages: %1").arg(counts.messages));
-    writeLine(out, tr("Conversations: %1").arg(counts.conversations));
-    writeLine(out, tr("Contacts: %1").arg(source.contacts->contacts.size()));
+    writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
+    writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(false)));
+    writeLine(out, MsgdeskCli::tr("Messages: %1").arg(counts.messages));
+    writeLine(out, MsgdeskCli::tr("Conversations: %1").arg(counts.conversations));
+    writeLine(out, MsgdeskCli::tr("Contacts: %1").arg(source.contacts->contacts.size()));
     return kOk;
 }
 
@@ -339,7 +351,7 @@ int exportText(CliSource& source, const Options& o, const QByteArray& conversati
     }
     const QString file = o.positional.at(1);
     if (!textexport::writeLines(file, lines)) {
-        writeLine(err, tr("msgdesk-cli: %1: cannot be written").arg(file));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: cannot be written").arg(file));
         return kFailed;
     }
     return kOk;
@@ -376,7 +388,7 @@ int listAttachments(CliSource& source, const Options& o, const QByteArray& key, 
                                        QLatin1Char('\t') + oneLine(a.name) + QLatin1Char('\t') +
                                        QString::fromUtf8(a.mimeType) + QLatin1Char('\t') +
                                        (a.bytes < 0 ? QString() : QString::number(a.bytes)) + QLatin1Char('\t') +
-                                       (present ? tr("present") : attachmentfiles::notInBackup()));
+                                       (present ? MsgdeskCli::tr("present") : attachmentfiles::notInBackup()));
                 }
             }
         }
@@ -388,7 +400,7 @@ int listAttachments(CliSource& source, const Options& o, const QByteArray& key, 
     for (const QString& path : report.written)
         writeLine(out, path);
     for (const AttachmentRecord& a : report.missing)
-        writeLine(err, tr("msgdesk-cli: %1: %2").arg(oneLine(a.name), attachmentfiles::notInBackup()));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: %2").arg(oneLine(a.name), attachmentfiles::notInBackup()));
     for (const QString& failure : report.failures)
         writeLine(err, QStringLiteral("msgdesk-cli: ") + failure);
     return report.failures.isEmpty() ? kOk : kFailed;
@@ -405,13 +417,13 @@ int writeSmsBackup(CliSource& source, const QString& target, QIODevice* err)
     case attachmentbackup::Result::Written:
         return kOk;
     case attachmentbackup::Result::TargetExists:
-        writeLine(err, tr("msgdesk-cli: %1: a file of that name is already there").arg(target));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: a file of that name is already there").arg(target));
         return kFailed;
     case attachmentbackup::Result::AttachmentsFailed:
-        writeLine(err, tr("msgdesk-cli: %1: cannot be written: %2").arg(target, why));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: cannot be written: %2").arg(target, why));
         return kFailed;
     default:
-        writeLine(err, tr("msgdesk-cli: %1: cannot be written").arg(target));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: cannot be written").arg(target));
         return kFailed;
     }
 }
@@ -425,7 +437,7 @@ bool passwordFromEnvironmentOrTerminal(const phonebackup::BackupInfo& backup, QB
         return true;
     }
     const QString name = backup.deviceName.isEmpty() ? backup.folder : backup.deviceName;
-    return shellkit::readSecretLine(tr("Password of the backup of %1: ").arg(name), password);
+    return shellkit::readSecretLine(MsgdeskCli::tr("Password of the backup of %1: ").arg(name), password);
 }
 
 int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const PasswordSource& password)
@@ -434,8 +446,12 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     QString problem;
     if (!parse(arguments, &o, &problem))
         return usageError(err, problem);
+    if (o.version) {
+        writeLine(out, QStringLiteral("msgdesk-cli " MSGDESK_VERSION));
+        return kOk;
+    }
     if (o.help) {
-        out->write(kUsageText);
+        out->write(usageText());
         return kOk;
     }
     const bool isList = o.command == QLatin1String("list");
@@ -446,28 +462,28 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     const bool isAttachments = o.command == QLatin1String("attachments");
     const bool isBackup = o.command == QLatin1String("backup");
     if (o.command.isEmpty())
-        return usageError(err, tr("no command given"));
+        return usageError(err, MsgdeskCli::tr("no command given"));
     if (!isList && !isShow && !isExport && !isInfo && !isSearch && !isAttachments && !isBackup)
-        return usageError(err, tr("unknown command %1").arg(o.command));
+        return usageError(err, MsgdeskCli::tr("unknown command %1").arg(o.command));
     const int wanted = isList || isInfo || isAttachments ? 1 : 2;
     if (o.positional.size() != wanted)
-        return usageError(err, tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
+        return usageError(err, MsgdeskCli::tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
                                                                 : isShow    ? QStringLiteral("SOURCE KEY")
                                                                 : isSearch  ? QStringLiteral("SOURCE QUERY")
                                                                             : QStringLiteral("SOURCE FILE")));
     if (o.json && (isExport || isBackup))
-        return usageError(err, tr("--json is for list, show, info, search and attachments"));
+        return usageError(err, MsgdeskCli::tr("--json is for list, show, info, search and attachments"));
     if (o.hasConversation && !isExport && !isSearch && !isAttachments)
-        return usageError(err, tr("--conversation is for export, search and attachments"));
+        return usageError(err, MsgdeskCli::tr("--conversation is for export, search and attachments"));
     if (o.hasSave && !isAttachments)
-        return usageError(err, tr("--save is for attachments"));
+        return usageError(err, MsgdeskCli::tr("--save is for attachments"));
     if (o.hasSave && o.json)
-        return usageError(err, tr("--save and --json cannot be combined"));
+        return usageError(err, MsgdeskCli::tr("--save and --json cannot be combined"));
     if (!o.contacts.isEmpty() && isInfo)
-        return usageError(err, tr("--contacts is for list, show, export, search, attachments and backup"));
+        return usageError(err, MsgdeskCli::tr("--contacts is for list, show, export, search, attachments and backup"));
     // Refused before anything is read, and left as it is.
     if (isBackup && (QFileInfo::exists(o.positional.at(1)) || QFileInfo(o.positional.at(1)).isSymLink())) {
-        writeLine(err, tr("msgdesk-cli: %1: a file of that name is already there").arg(o.positional.at(1)));
+        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: a file of that name is already there").arg(o.positional.at(1)));
         return kFailed;
     }
 
@@ -492,7 +508,7 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     if (isShow || o.hasConversation) {
         const std::optional<QByteArray> found = findConversation(*source.messages, given);
         if (!found) {
-            writeLine(err, tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), given));
+            writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: no conversation %2").arg(o.positional.at(0), given));
             return kFailed;
         }
         key = *found;

@@ -13,10 +13,11 @@
 
 namespace {
 
-QString tr(const char* text)
+// The messages of msgdesk-cli share one translation context.
+struct MsgdeskCli
 {
-    return QCoreApplication::translate("msgdesk-cli", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(MsgdeskCli)
+};
 
 enum class Probe { Missing, NotADatabase, Readable };
 
@@ -50,8 +51,8 @@ bool probeContacts(const QString& contactsPath, CliSource* source)
     const Probe book = probe(contactsPath, &bookTables);
     if (book == Probe::Readable && hasTable(bookTables, "ABPerson"))
         return true;
-    source->error = book == Probe::Missing ? tr("%1: no such file").arg(contactsPath)
-                                           : tr("%1: not an address book").arg(contactsPath);
+    source->error = book == Probe::Missing ? MsgdeskCli::tr("%1: no such file").arg(contactsPath)
+                                           : MsgdeskCli::tr("%1: not an address book").arg(contactsPath);
     return false;
 }
 
@@ -100,7 +101,7 @@ void finish(CliSource* source, const QString& path)
     // A damaged file is shown as far as it could be read, with a word why.
     if (!source->messages->damage().isEmpty())
         source->warnings.append(
-            tr("%1: the file is damaged: %2; what could be read is shown").arg(path, source->messages->damage()));
+            MsgdeskCli::tr("%1: the file is damaged: %2; what could be read is shown").arg(path, source->messages->damage()));
     fillContactNames(*source->messages, *source->contacts);
     source->messages->buildConversationList();
 }
@@ -127,13 +128,13 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     source.backup = std::make_unique<phonebackup::PhoneBackup>(folder);
     phonebackup::PhoneBackup& backup = *source.backup;
     if (!backup.isValid()) {
-        source.error = tr("%1: %2").arg(folder, backup.errorString());
+        source.error = MsgdeskCli::tr("%1: %2").arg(folder, backup.errorString());
         return source;
     }
     if (backup.needsPassword()) {
         QByteArray secret;
         if (!password || !password(backup.info(), &secret)) {
-            source.error = tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
+            source.error = MsgdeskCli::tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
                               "or type it at the prompt")
                                .arg(folder);
             return source;
@@ -141,11 +142,11 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         const phonebackup::UnlockResult result = backup.unlock(secret);
         secret.fill('\0');
         if (result == phonebackup::UnlockResult::WrongPassword) {
-            source.error = tr("%1: wrong password for this backup").arg(folder);
+            source.error = MsgdeskCli::tr("%1: wrong password for this backup").arg(folder);
             return source;
         }
         if (result != phonebackup::UnlockResult::Unlocked) {
-            source.error = tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError());
+            source.error = MsgdeskCli::tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError());
             return source;
         }
     }
@@ -153,7 +154,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     holdForTests();
     source.warnings = dbs.warnings;
     if (!dbs.error.isEmpty()) {
-        source.error = tr("%1: %2").arg(folder, dbs.error);
+        source.error = MsgdeskCli::tr("%1: %2").arg(folder, dbs.error);
         return source;
     }
     if (!contactsPath.isEmpty() && !probeContacts(contactsPath, &source))
@@ -167,7 +168,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
     source.walPath = dbs.messages.walPath;
     source.files = attachmentfiles::ofPhoneBackup(source.backup.get());
     if (!readMessages(dbs.messages.path.toUtf8(), options, countsOnly, &source)) {
-        source.error = tr("%1: its message database is of no layout msgdesk knows").arg(folder);
+        source.error = MsgdeskCli::tr("%1: its message database is of no layout msgdesk knows").arg(folder);
         return source;
     }
     const bool one = !onlyConversation.isEmpty();
@@ -199,16 +200,16 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
     QStringList tables;
     switch (probe(path, &tables)) {
     case Probe::Missing:
-        source.error = tr("%1: no such file").arg(path);
+        source.error = MsgdeskCli::tr("%1: no such file").arg(path);
         return source;
     case Probe::NotADatabase:
-        source.error = tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
+        source.error = MsgdeskCli::tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
         return source;
     case Probe::Readable:
         break;
     }
     if (!hasTable(tables, "message")) {
-        source.error = tr("%1: not a message database (it has no message table)").arg(path);
+        source.error = MsgdeskCli::tr("%1: not a message database (it has no message table)").arg(path);
         return source;
     }
 
@@ -225,7 +226,7 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
     source.files = hasTable(tables, attachmentcontent::kTable) ? attachmentfiles::ofSmsFile(path)
                                                                 : attachmentfiles::none();
     if (!readMessages(file, options, countsOnly, &source)) {
-        source.error = tr("%1: the message table is of no layout msgdesk knows").arg(path);
+        source.error = MsgdeskCli::tr("%1: the message table is of no layout msgdesk knows").arg(path);
         return source;
     }
     if (!contactsPath.isEmpty()) {

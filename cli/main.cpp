@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "CliSignals.h"
 #include "PrivateFolder.h"
+#include "xlanguage.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     // Decrypted copies of runs that were killed go first, whatever this
     // run reads.
     phonebackup::PrivateFolder::sweepStale();
+    // Messages in the user's language where there is a catalogue for it.
+    shellkit::installSystemLanguage({QStringLiteral("ja"), QStringLiteral("fr"), QStringLiteral("de"),
+                                     QStringLiteral("zh_CN"), QStringLiteral("zh_TW"), QStringLiteral("es")});
     QFile out;
     QFile err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);

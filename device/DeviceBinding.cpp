@@ -65,8 +65,12 @@ QStringList deviceLibraryCandidates(const QString& baseName)
     const QString tools = qEnvironmentVariable("MSGDESK_DEVICE_TOOLS");
     if (!tools.isEmpty())
         folders.append(tools);
-    if (QCoreApplication::instance())
-        folders.append(QCoreApplication::applicationDirPath());
+    if (QCoreApplication::instance()) {
+        const QDir program(QCoreApplication::applicationDirPath());
+        folders.append(program.path());
+        // An installed msgdesk keeps its device support in a private folder.
+        folders.append(QDir::cleanPath(program.filePath(QStringLiteral(MSGDESK_SUPPORT_FROM_BIN))));
+    }
 
     QStringList candidates;
     for (const QString& folder : folders) {

@@ -9,7 +9,8 @@
 //
 // Where the libraries are looked for, in order: the folder named by the
 // environment variable MSGDESK_DEVICE_TOOLS (when set), the program's own
-// folder, then the system's library search order.
+// folder, the private folder of an installed tree (lib/msgdesk beside the
+// program's bin/), then the system's library search order.
 
 #include "support/MobileDeviceApi.h"
 

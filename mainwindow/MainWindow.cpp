@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutBox.h"
 #include "BackupChooser.h"
 #include "DeviceLink.h"
 #include "ContactStore.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::Delete_A_BackUp);
     connect(ui->actionBackUp, &QAction::triggered, this, &MainWindow::on_pushButtonBACKUP_clicked);
     connect(ui->actionCopy, &QAction::triggered, this, &MainWindow::on_Btn_Back_clicked);
+    addHelpMenu(this, ui->menuBar);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::setIngWhichDB);
 
     listPage = new frame_page1(nullptr, ui->verticalStackedWidget);
@@ -339,16 +341,31 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::openPhoneBackup()
 {
     const QString folder = choosePhoneBackup(this, phonebackup::standardBackupRoots());
-    if (folder.isEmpty())
-        return;
-    phonebackup::BackupInfo info;
-    if (!SourceOpener(this).checkPhoneBackup(folder, &info))
-        return;
-    // A folder opened before keeps its one row.
-    int row = m_rows->findPhoneBackup(info.folder);
-    if (row < 0)
-        row = m_rows->appendPhoneBackup(info);
+    if (!folder.isEmpty())
+        openPath(folder);
+}
+
+bool MainWindow::openPath(const QString& path)
+{
+    // A source listed already (or opened before) keeps its one row.
+    const QFileInfo file(path);
+    int row = -1;
+    if (file.isDir()) {
+        phonebackup::BackupInfo info;
+        if (!SourceOpener(this).checkPhoneBackup(file.absoluteFilePath(), &info))
+            return false;
+        row = m_rows->findPhoneBackup(info.folder);
+        row = row >= 0 ? row : m_rows->appendPhoneBackup(info);
+    } else if (file.isFile()) {
+        row = m_rows->find(NavigationRows::Kind::SmsFile, file.absoluteFilePath());
+        row = row >= 0 ? row : m_rows->appendSmsFile(file.absoluteFilePath());
+    } else {
+        infoDialogOK(nullptr, tr("Warning"),
+                     tr("There is no .sms backup or phone backup folder at\n%1").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     ui->listWidget->setCurrentRow(row);
+    return true;
 }
 
 void MainWindow::on_pushButtonBACKUP_clicked()

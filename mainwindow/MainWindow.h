@@ -78,6 +78,10 @@ public slots:
     void Delete_A_BackUp();
     // "Open phone backup...": a backup folder of any layout becomes a source.
     void openPhoneBackup();
+    // Opens a ".sms" backup file or a phone backup folder given at start:
+    // its row is added (or found) and shown. A path that is neither is told
+    // to the user; false then.
+    bool openPath(const QString& path);
 
     void on_Btn_Back_clicked();
     void saveToTxt(QString path);

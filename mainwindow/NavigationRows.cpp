@@ -104,11 +104,11 @@ void NavigationRows::appendSmsFolder(const QString& folder)
         appendSmsFile(dir.filePath(name));
 }
 
-int NavigationRows::findPhoneBackup(const QString& folder) const
+int NavigationRows::find(Kind kind, const QString& path) const
 {
-    const QString key = fileKey(folder);
+    const QString key = fileKey(path);
     for (int r = kFirstSourceRow; r < count(); ++r) {
-        if (m_kinds.at(r) == Kind::PhoneBackupFolder && fileKey(m_paths.at(r)) == key)
+        if (m_kinds.at(r) == kind && fileKey(m_paths.at(r)) == key)
             return r;
     }
     return -1;

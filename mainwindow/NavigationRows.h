@@ -48,7 +48,9 @@ public:
     void select(int row);
 
     // The row of a phone backup folder already listed; -1 when none is.
-    int findPhoneBackup(const QString& folder) const;
+    int findPhoneBackup(const QString& folder) const { return find(Kind::PhoneBackupFolder, folder); }
+    // The row of a source of that kind already listed; -1 when none is.
+    int find(Kind kind, const QString& path) const;
     // Every ".sms" row naming the same file as row (row included).
     QVector<int> rowsOfSameFile(int row) const;
 

@@ -2,6 +2,8 @@
 #include "xplatform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 bool openInTextEditor(const QString& path)
 {
@@ -16,10 +18,18 @@ bool openInTextEditor(const QString& path)
 
 QString deviceToolsFolder()
 {
-    // The tools ship beside the program; the variable lets a packager or a
-    // test point elsewhere.
+    // The variable lets a packager or a test point elsewhere. Otherwise the
+    // tools are beside the program (a build tree) or in the private folder
+    // of an installed tree; with neither, the program's folder is named.
     QString folder = qEnvironmentVariable("MSGDESK_DEVICE_TOOLS");
-    if (folder.isEmpty())
-        folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty()) {
+        const QDir program(QCoreApplication::applicationDirPath());
+        folder = program.path();
+        if (!QFileInfo(program.filePath(QStringLiteral("bin/AppleMobileBackup"))).isFile()) {
+            const QString installed = QDir::cleanPath(program.filePath(QStringLiteral(MSGDESK_SUPPORT_FROM_BIN)));
+            if (QFileInfo(installed + QStringLiteral("/bin/AppleMobileBackup")).isFile())
+                folder = installed;
+        }
+    }
     return shellkit::detail::asFolderPath(folder);
 }

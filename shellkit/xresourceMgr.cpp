@@ -1,5 +1,7 @@
 #include "xresourceMgr.h"
 
+#include "xlanguage.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,8 @@ xresourceMgr::~xresourceMgr()
 {
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator);
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator);
     // Leave no dangling process-wide instance behind.
     if (m_instance == this)
         m_instance = nullptr;
@@ -92,12 +96,17 @@ bool xresourceMgr::setLang(const QString& name)
 {
     if (!m_languages.contains(name))
         return false;
-    if (name == kSourceLanguage) {
-        if (m_translator) {
-            QCoreApplication::removeTranslator(m_translator);
-            delete m_translator;
-            m_translator = nullptr;
+    auto dropTranslators = [this] {
+        for (QTranslator** t : {&m_translator, &m_qtTranslator}) {
+            if (*t) {
+                QCoreApplication::removeTranslator(*t);
+                delete *t;
+                *t = nullptr;
+            }
         }
+    };
+    if (name == kSourceLanguage) {
+        dropTranslators();
         m_currentLang = name;
         return true;
     }
@@ -105,16 +114,21 @@ bool xresourceMgr::setLang(const QString& name)
     // Load first, switch after: a missing or broken file keeps the language
     // that is in force.
     auto* translator = new QTranslator(this);
-    if (!translator->load(QStringLiteral(":/i18n/") + name + QStringLiteral(".qm"))) {
+    if (!shellkit::loadCatalogue(*translator, name)) {
         delete translator;
         return false;
     }
-    if (m_translator) {
-        QCoreApplication::removeTranslator(m_translator);
-        delete m_translator;
-    }
+    dropTranslators();
     m_translator = translator;
     QCoreApplication::installTranslator(m_translator);
+    // Qt's own texts (standard buttons, file dialogs) follow where Qt has them.
+    auto* qtTexts = new QTranslator(this);
+    if (shellkit::loadQtCatalogue(*qtTexts, name)) {
+        m_qtTranslator = qtTexts;
+        QCoreApplication::installTranslator(m_qtTranslator);
+    } else {
+        delete qtTexts;
+    }
     m_currentLang = name;
     return true;
 }

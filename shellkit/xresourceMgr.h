@@ -3,8 +3,8 @@
 // Skins and languages. A skin is a folder of style sheets in the resource
 // bundle, ":/skins/<name>/*.qss", read in file-name order and laid over
 // shellkit's own frame rules; several files let several parts of a program
-// each bring their own rules. A language is a Qt translation at
-// ":/i18n/<name>.qm", "en_US" being the source texts (no translator).
+// each bring their own rules. A language is a Qt translation, found as
+// xlanguage.h describes, "en_US" being the source texts (no translator).
 
 #include <QObject>
 #include <QStringList>
@@ -42,4 +42,5 @@ private:
     QString m_currentSkin;
     QString m_currentLang;
     QTranslator* m_translator = nullptr;
+    QTranslator* m_qtTranslator = nullptr;
 };

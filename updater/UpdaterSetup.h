@@ -16,6 +16,7 @@ extern const char* const skins[];
 extern const char* const languages[];
 
 inline constexpr const char* skinInUse = "ultrathin";
+// The language when the system's is none of `languages`.
 inline constexpr const char* languageInUse = "en_US";
 
 QString usageText();

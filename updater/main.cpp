@@ -6,6 +6,7 @@
 #include "UpdaterSetup.h"
 #include "xframeContainer.h"
 #include "xframeskin.h"
+#include "xlanguage.h"
 #include "xproductInfo.h"
 #include "xresourceMgr.h"
 
@@ -56,7 +57,9 @@ int main(int argc, char* argv[])
     resources->registerSkin(updater::skins);
     resources->registerLang(updater::languages);
     resources->setSkin(QString::fromLatin1(updater::skinInUse));
-    resources->setLang(QString::fromLatin1(updater::languageInUse));
+    // The user's language where the updater speaks it, English otherwise.
+    if (!resources->setLang(shellkit::systemLanguage(resources->languages())))
+        resources->setLang(QString::fromLatin1(updater::languageInUse));
 
     auto window = std::make_unique<xframeContainer<MainWindow, xframeskin>>();
     window->downloadManager().append(*args);

@@ -9,10 +9,11 @@ namespace views {
 
 namespace {
 
-QString tr(const char* text)
+// The texts of conversation events, in a translation context of their own.
+struct EventText
 {
-    return QCoreApplication::translate("frame_page2", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(views::EventText)
+};
 
 template <typename Key> bool sortedBy(const QVector<MessageRecord>& records, Key key)
 {
@@ -24,23 +25,23 @@ template <typename Key> bool sortedBy(const QVector<MessageRecord>& records, Key
 
 QString describeEvent(const ConversationEvent& event, const QString& actor, const QString& target)
 {
-    const QString who = actor.isEmpty() ? tr("You") : actor;
-    const QString whom = target.isEmpty() ? tr("you") : target;
+    const QString who = actor.isEmpty() ? EventText::tr("You") : actor;
+    const QString whom = target.isEmpty() ? EventText::tr("you") : target;
     switch (event.kind) {
     case ConversationEvent::MemberAdded:
-        return tr("%1 added %2").arg(who, whom);
+        return EventText::tr("%1 added %2").arg(who, whom);
     case ConversationEvent::MemberRemoved:
-        return tr("%1 removed %2").arg(who, whom);
+        return EventText::tr("%1 removed %2").arg(who, whom);
     case ConversationEvent::Renamed:
         if (event.title.isEmpty())
-            return tr("%1 removed the conversation's name").arg(who);
-        return tr("%1 named the conversation \u201c%2\u201d").arg(who, QString::fromUtf8(event.title));
+            return EventText::tr("%1 removed the conversation's name").arg(who);
+        return EventText::tr("%1 named the conversation \u201c%2\u201d").arg(who, QString::fromUtf8(event.title));
     case ConversationEvent::MemberLeft:
-        return tr("%1 left the conversation").arg(who);
+        return EventText::tr("%1 left the conversation").arg(who);
     case ConversationEvent::Other:
         break;
     }
-    return tr("%1 changed the conversation").arg(who);
+    return EventText::tr("%1 changed the conversation").arg(who);
 }
 
 QString reactionBadge(const QVector<Reaction>& reactions)

@@ -74,14 +74,9 @@ void stop(QProcess* process, qint64, bool kill)
 #endif
 } // namespace toolgroup
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("BackupRun", text);
-}
-
 QString missingToolsMessage(const QString& what)
 {
-    return tr("The backup tool %1 could not be started.\n"
+    return BackupRun::tr("The backup tool %1 could not be started.\n"
               "Install the Debian packages libimobiledevice-utils and usbmuxd, "
               "and keep msgdesk's device support beside the program.")
         .arg(what);

@@ -1,17 +1,25 @@
 // The entry routine of msgdesk, run in this process: each case runs the
 // whole routine (its own application object, set-up, event loop,
 // tear-down) and looks at the window through the routine's hook.
+#include "AboutBox.h"
+#include "MainWindow.h"
 #include "MsgdeskStartup.h"
 #include "ProductSetup.h"
+#include "SourceLoader.h"
+#include "StartupArguments.h"
+#include "xdialogs.h"
 #include "xframeskin.h"
 #include "xproductInfo.h"
 #include "xresourceMgr.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPixmap>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +50,8 @@ struct Seen
     QString language;
     QString productName;
     bool mainWindowKnown = false;
+    QString about;
+    QString aboutAction;
 };
 
 // Runs the routine with the given arguments and quits its loop with exitCode.
@@ -77,6 +87,9 @@ int runProgram(const QStringList& arguments, int exitCode, Seen& seen)
             seen.productName = xproductInfo::m_instance->productName();
             seen.mainWindowKnown = xproductInfo::m_instance->mainWindow() == frame->child();
         }
+        seen.about = aboutText();
+        if (auto* action = frame->child()->findChild<QAction*>(QStringLiteral("actionAbout")))
+            seen.aboutAction = action->text();
         if (xresourceMgr::m_instance) {
             seen.skin = xresourceMgr::m_instance->currentSkin();
             seen.language = xresourceMgr::m_instance->currentLang();
@@ -115,6 +128,8 @@ private slots:
         QCOMPARE(info.appName, QStringLiteral("Varnel Textkeep"));
         QCOMPARE(info.appCode, QStringLiteral("txk-desk"));
         QCOMPARE(info.version, QStringLiteral("1.2.12"));
+        // One version number: the build's.
+        QCOMPARE(info.version, QStringLiteral(MSGDESK_VERSION));
         QCOMPARE(info.helpFile, QStringLiteral("help.chm"));
         // The addresses all belong to the home page's site.
         for (const QString& url : {info.appPageUrl, info.buyPageUrl, info.supportPageUrl, info.updateInfoUrl}) {
@@ -134,8 +149,8 @@ private slots:
     {
         QCOMPARE(QString::fromUtf8(ProductSetup::kSkins[0]), QStringLiteral("default"));
         QVERIFY(ProductSetup::kSkins[1] == nullptr);
-        QCOMPARE(QString::fromUtf8(ProductSetup::kLanguages[0]), QStringLiteral("en_US"));
-        QVERIFY(ProductSetup::kLanguages[1] == nullptr);
+        // English, the source texts, first; then every language with a catalogue.
+        QCOMPARE(ProductSetup::languages(), (QStringList{"en_US", "ja", "fr", "de", "zh_CN", "zh_TW", "es"}));
     }
 
     void iconsAreInTheBundle_data()
@@ -198,6 +213,11 @@ private slots:
         QCOMPARE(seen.application, QStringLiteral("Varnel Textkeep"));
         QCOMPARE(seen.skin, QStringLiteral("default"));
         QCOMPARE(seen.language, QStringLiteral("en_US"));
+        // The About box names the product and the build's version.
+        QCOMPARE(seen.aboutAction, QStringLiteral("&About Varnel Textkeep"));
+        QVERIFY2(seen.about.contains(QStringLiteral("Varnel Textkeep")), qPrintable(seen.about));
+        QVERIFY2(seen.about.contains(QStringLiteral("Version " MSGDESK_VERSION)), qPrintable(seen.about));
+        QVERIFY(seen.about.contains(QStringLiteral("https://www.varnel-studio.com/")));
         // The skin files of the program are in force after shellkit's rules.
         QVERIFY(seen.styleSheet.contains(QLatin1String("#xframeskinTitleBar")));
         QVERIFY(seen.styleSheet.contains(QLatin1String("QStatusBar")));
@@ -251,19 +271,127 @@ private slots:
         QVERIFY(seen.called);
     }
 
-    void argumentsAreIgnored()
+    void unknownOptionsAndExtraPathsAreIgnored()
     {
         Seen plain;
         QCOMPARE(runProgram({}, 5, plain), 5);
+        shellkit::DialogSeam::activate();
+        auto seamOff = qScopeGuard([] { shellkit::DialogSeam::deactivate(); });
         Seen withArguments;
-        QCOMPARE(runProgram({QStringLiteral("--backup"), QStringLiteral("/nonexistent/file.sms"), QStringLiteral("-x"),
-                             QStringLiteral("\xe6\x97\xa5\xe6\x9c\xac")},
+        QCOMPARE(runProgram({QStringLiteral("--backup"), QStringLiteral("-x"), QStringLiteral("--"),
+                             QStringLiteral("--not-an-option.sms"), QStringLiteral("\xe6\x97\xa5\xe6\x9c\xac")},
                             5, withArguments),
                  5);
         QCOMPARE(withArguments.frameTitle, plain.frameTitle);
         QCOMPARE(withArguments.frameIcon, plain.frameIcon);
         QCOMPARE(withArguments.skin, plain.skin);
         QVERIFY(withArguments.frameVisible);
+    }
+
+    void argumentsAreRead_data()
+    {
+        using Action = StartupArguments::Action;
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("ignored");
+        QTest::newRow("none") << QStringList{} << int(Action::Run) << QString() << QStringList{};
+        QTest::newRow("a path") << QStringList{"/tmp/a.sms"} << int(Action::Run) << "/tmp/a.sms" << QStringList{};
+        QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << QString() << QStringList{};
+        QTest::newRow("short version") << QStringList{"-v"} << int(Action::Version) << QString() << QStringList{};
+        QTest::newRow("help") << QStringList{"-h"} << int(Action::Help) << QString() << QStringList{};
+        QTest::newRow("first option decides")
+            << QStringList{"--help", "--version"} << int(Action::Help) << QString() << QStringList{};
+        QTest::newRow("device check")
+            << QStringList{"--check-device-support"} << int(Action::CheckDeviceSupport) << QString() << QStringList{};
+        QTest::newRow("unknown option") << QStringList{"--frobnicate", "b.sms"} << int(Action::Run) << "b.sms"
+                                        << QStringList{"--frobnicate"};
+        QTest::newRow("second path") << QStringList{"a.sms", "b.sms"} << int(Action::Run) << "a.sms"
+                                     << QStringList{"b.sms"};
+        QTest::newRow("path after --") << QStringList{"--", "--version"} << int(Action::Run) << "--version"
+                                       << QStringList{};
+        QTest::newRow("lone dash is a path") << QStringList{"-"} << int(Action::Run) << "-" << QStringList{};
+    }
+
+    void argumentsAreRead()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, path);
+        QFETCH(QStringList, ignored);
+        const StartupArguments parsed = parseStartupArguments(arguments);
+        QCOMPARE(int(parsed.action), action);
+        QCOMPARE(parsed.path, path);
+        QCOMPARE(parsed.ignored, ignored);
+    }
+
+    void pathGivenAtStartIsOpened()
+    {
+        // A .sms backup outside the backup folder gets a row of its own and is shown.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcess demo;
+        demo.start(QStringLiteral(MSGDESK_DEMO_DATA), {QStringLiteral("--backups"), dir.path(), QStringLiteral("1")});
+        QVERIFY(demo.waitForFinished(-1));
+        QCOMPARE(demo.exitCode(), 0);
+        const QStringList made = QDir(dir.path()).entryList({QStringLiteral("*.sms")}, QDir::Files);
+        QCOMPARE(made.size(), 1);
+        const QString backup = dir.filePath(QStringLiteral("given.sms"));
+        QVERIFY(QFile::rename(dir.filePath(made.first()), backup));
+        shellkit::DialogSeam::activate();
+        shellkit::DialogSeam::reset();
+        auto seamOff = qScopeGuard([] { shellkit::DialogSeam::deactivate(); });
+        QString currentRow;
+        QString currentTip;
+        std::vector<QByteArray> storage{QByteArray("msgdesk"), QFile::encodeName(backup)};
+        char* argv[] = {storage[0].data(), storage[1].data(), nullptr};
+        bool readEnded = false;
+        const int result = MsgdeskStartup::run(2, argv, [&](xframeskin* frame) {
+            auto* window = qobject_cast<MainWindow*>(frame->child());
+            QVERIFY(window);
+            auto* list = window->findChild<QListWidget*>(QStringLiteral("listWidget"));
+            QVERIFY(list);
+            // The path opens from the event loop, after the window shows;
+            // its read ends before the loop is left.
+            QObject::connect(window->sourceLoader(), &SourceLoader::loadEnded, frame, [&readEnded] { readEnded = true; });
+            auto* poll = new QTimer(frame);
+            QObject::connect(poll, &QTimer::timeout, frame, [&, window, list, poll] {
+                if (!readEnded || window->sourceLoader()->isLoading())
+                    return;
+                poll->stop();
+                if (list->currentItem()) {
+                    currentRow = list->currentItem()->text();
+                    currentTip = list->currentItem()->toolTip();
+                }
+                QCoreApplication::exit(0);
+            });
+            poll->start(10);
+            // A guard far beyond what a loaded machine needs; it never races the read.
+            QTimer::singleShot(60000, frame, [] { QCoreApplication::exit(99); });
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(currentRow, QStringLiteral("given.sms"));
+        QCOMPARE(currentTip, QDir::toNativeSeparators(backup));
+        // A readable backup opens without a word.
+        QCOMPARE(shellkit::DialogSeam::shown().size(), 0);
+    }
+
+    void missingPathGivenAtStartIsTold()
+    {
+        shellkit::DialogSeam::activate();
+        shellkit::DialogSeam::reset();
+        auto seamOff = qScopeGuard([] { shellkit::DialogSeam::deactivate(); });
+        QByteArray program("msgdesk");
+        QByteArray missing("/nonexistent/never.sms");
+        char* argv[] = {program.data(), missing.data(), nullptr};
+        const int result = MsgdeskStartup::run(2, argv, [](xframeskin* frame) {
+            QTimer::singleShot(0, frame, [] { QCoreApplication::exit(0); });
+        });
+        QCOMPARE(result, 0);
+        const QList<shellkit::ShownDialog> shown = shellkit::DialogSeam::shown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().title, QStringLiteral("Warning"));
+        QVERIFY2(shown.first().text.contains(QLatin1String("/nonexistent/never.sms")), qPrintable(shown.first().text));
     }
 
     void tearDownLeavesNoInstances()

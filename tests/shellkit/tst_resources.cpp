@@ -1,6 +1,7 @@
 // Skins and languages of the resource manager. The test bundle brings two
 // skins: "layered" with two style sheets (and a file that is not one) and
 // "plain" with one, a translation "fr_FR" and a language file that is not one.
+#include "xlanguage.h"
 #include "xresourceMgr.h"
 
 #include <QApplication>
@@ -122,14 +123,29 @@ private slots:
     void unusableLanguagesKeepTheCurrentOne()
     {
         xresourceMgr mgr;
-        const char* const langs[] = {"en_US", "fr", "broken", nullptr};
+        const char* const langs[] = {"en_US", "it", "broken", nullptr};
         mgr.registerLang(langs);
         QVERIFY(mgr.setLang(QStringLiteral("en_US")));
 
         QVERIFY(!mgr.setLang(QStringLiteral("de")));     // not registered
-        QVERIFY(!mgr.setLang(QStringLiteral("fr")));     // registered, no file
+        QVERIFY(!mgr.setLang(QStringLiteral("it")));     // registered, no file
         QVERIFY(!mgr.setLang(QStringLiteral("broken"))); // a file, but not a translation
         QCOMPARE(mgr.currentLang(), QStringLiteral("en_US"));
+    }
+
+    void installedCataloguesComeFirst()
+    {
+        // The build keeps the catalogues where an installed tree has them,
+        // relative to the programs: this test finds them as msgdesk would.
+        if (shellkit::translationsFolder().isEmpty())
+            QSKIP("no translations folder beside this build");
+        xresourceMgr mgr;
+        const char* const langs[] = {"en_US", "fr", nullptr};
+        mgr.registerLang(langs);
+        QVERIFY(mgr.setLang(QStringLiteral("fr")));
+        QCOMPARE(QCoreApplication::translate("MainWindow", "&File"), QStringLiteral("&Fichier"));
+        QVERIFY(mgr.setLang(QStringLiteral("en_US")));
+        QCOMPARE(QCoreApplication::translate("MainWindow", "&File"), QStringLiteral("&File"));
     }
 
     void translationIsInstalledAndRemoved()

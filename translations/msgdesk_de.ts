@@ -1,0 +1,865 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en_US">
+<context>
+    <name>AboutBox</name>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>The text messages of an iPhone: read from the phone or its backups, backed up, browsed and exported.</source>
+        <translation>Die Textnachrichten eines iPhones: vom Telefon oder aus seinen Sicherungen gelesen, gesichert, durchgesehen und exportiert.</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;About %1</source>
+        <translation>Ü&amp;ber %1</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+</context>
+<context>
+    <name>BackupChooser</name>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>Encrypted</source>
+        <translation>Verschlüsselt</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>unvollständig</translation>
+    </message>
+    <message>
+        <source>Damaged backup: %1</source>
+        <translation>Beschädigte Sicherung: %1</translation>
+    </message>
+    <message>
+        <source>Choose a phone backup folder</source>
+        <translation>Ordner einer Telefonsicherung wählen</translation>
+    </message>
+    <message>
+        <source>Choose the phone backup to open:</source>
+        <translation>Zu öffnende Telefonsicherung wählen:</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>Telefon</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Backed up</source>
+        <translation>Gesichert</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>No phone backup was found in the usual places. Choose a folder that holds one.</source>
+        <translation>An den üblichen Orten wurde keine Telefonsicherung gefunden. Wählen Sie einen Ordner, der eine enthält.</translation>
+    </message>
+    <message>
+        <source>Choose folder…</source>
+        <translation>Ordner wählen …</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>BackupPassword</name>
+    <message>
+        <source>The password is wrong. Please try again.</source>
+        <translation>Das Passwort ist falsch. Bitte versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>Encrypted backup</source>
+        <translation>Verschlüsselte Sicherung</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted. Enter the password that was set for the phone&apos;s backups:</source>
+        <translation>Diese Sicherung ist verschlüsselt. Geben Sie das Passwort ein, das für die Sicherungen des Telefons festgelegt wurde:</translation>
+    </message>
+    <message>
+        <source>%1, backed up %2</source>
+        <translation>%1, gesichert am %2</translation>
+    </message>
+    <message>
+        <source>Checking the password… %p%</source>
+        <translation>Passwort wird geprüft … %p%</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>BackupProgress</name>
+    <message>
+        <source>Cancelling the backup...</source>
+        <translation>Die Sicherung wird abgebrochen …</translation>
+    </message>
+    <message>
+        <source>Backing up the iPhone. The first backup of a phone can take a long time.</source>
+        <translation>Das iPhone wird gesichert. Die erste Sicherung eines Telefons kann lange dauern.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>BackupRun</name>
+    <message>
+        <source>The backup tool %1 could not be started.
+Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk&apos;s device support beside the program.</source>
+        <translation>Das Sicherungsprogramm %1 konnte nicht gestartet werden.
+Installieren Sie die Debian-Pakete libimobiledevice-utils und usbmuxd und lassen Sie die Geräteunterstützung von msgdesk neben dem Programm.</translation>
+    </message>
+    <message>
+        <source>The backup was cancelled. The phone&apos;s previous backup is kept.</source>
+        <translation>Die Sicherung wurde abgebrochen. Die vorige Sicherung des Telefons bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>The backup tool stopped unexpectedly. The phone&apos;s previous backup is kept.</source>
+        <translation>Das Sicherungsprogramm wurde unerwartet beendet. Die vorige Sicherung des Telefons bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>The backup of the phone failed (status %1).</source>
+        <translation>Die Sicherung des Telefons ist fehlgeschlagen (Status %1).</translation>
+    </message>
+</context>
+<context>
+    <name>BubbleFrame</name>
+    <message>
+        <source>Edited</source>
+        <translation>Bearbeitet</translation>
+    </message>
+</context>
+<context>
+    <name>Frame</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+</context>
+<context>
+    <name>Frame1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>5445</source>
+        <translation>5445</translation>
+    </message>
+</context>
+<context>
+    <name>FrameCopy</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Warning: this action will copy message
+ to .txt file;</source>
+        <translation>Achtung: Hiermit werden Nachrichten
+ in eine TXT-Datei kopiert;</translation>
+    </message>
+    <message>
+        <source>Choose the file path:</source>
+        <translation>Dateipfad wählen:</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source>Open output file</source>
+        <translation>Ausgabedatei öffnen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Save To txt</source>
+        <translation>Als TXT speichern</translation>
+    </message>
+    <message>
+        <source>txt (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>LoadingLine</name>
+    <message>
+        <source>Reading messages...</source>
+        <translation>Nachrichten werden gelesen …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>iPhone Lost</source>
+        <translation>iPhone getrennt</translation>
+    </message>
+    <message>
+        <source>BACKUP FILES</source>
+        <translation>SICHERUNGEN</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone SMS to Computer</source>
+        <translation>SMS des iPhones auf dem Computer sichern</translation>
+    </message>
+    <message>
+        <source>BackUp</source>
+        <translation>Sichern</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Open phone backup…</source>
+        <translation>Telefonsicherung öffnen …</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>Wird heruntergeladen …</translation>
+    </message>
+    <message>
+        <source>Speed:</source>
+        <translation>Geschwindigkeit:</translation>
+    </message>
+    <message>
+        <source>0kB/s</source>
+        <translation>0kB/s</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>SMS:0
+Contact:0
+iPhone Serial:No device</source>
+        <translation>SMS: 0
+Kontakte: 0
+Seriennummer des iPhones: kein Gerät</translation>
+    </message>
+    <message>
+        <source>Mobile Losted</source>
+        <translation>Telefon getrennt</translation>
+    </message>
+    <message>
+        <source>Mobile connected</source>
+        <translation>Telefon verbunden</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>Das iPhone konnte nicht gesichert werden: Es hat seine Kennung nicht mitgeteilt. Entsperren Sie es, schließen Sie es erneut an und bestätigen Sie, dass Sie diesem Computer vertrauen.</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>iPhone sichern</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>Die Nachrichtendatenbank wurde in der Sicherung des iPhones nicht gefunden:
+%1</translation>
+    </message>
+    <message>
+        <source>SMS:</source>
+        <translation>SMS:</translation>
+    </message>
+    <message>
+        <source>
+Contact:</source>
+        <translation>
+Kontakte:</translation>
+    </message>
+    <message>
+        <source>iPhone Serial:</source>
+        <translation>Seriennummer des iPhones:</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>Die Sicherung des iPhones enthält kein Adressbuch: Namen können nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>Die Sicherungsdatei existiert nicht mehr:
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>Die Telefonsicherung kann nicht gelesen werden:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>This folder is no phone backup that can be read:
+%1
+
+%2</source>
+        <translation>Dieser Ordner ist keine lesbare Telefonsicherung:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>There is no .sms backup or phone backup folder at
+%1</source>
+        <translation>Hier gibt es keine .sms-Sicherung und keinen Ordner einer Telefonsicherung:
+%1</translation>
+    </message>
+    <message>
+        <source>No message in your device!!!</source>
+        <translation>Keine Nachricht auf Ihrem Gerät!</translation>
+    </message>
+    <message>
+        <source>Please make sure that iPhone has been connected.</source>
+        <translation>Bitte stellen Sie sicher, dass das iPhone angeschlossen ist.</translation>
+    </message>
+    <message>
+        <source>Backup databace failed!!!</source>
+        <translation>Die Sicherung der Datenbank ist fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>Open a BackUp</source>
+        <translation>Sicherung öffnen</translation>
+    </message>
+    <message>
+        <source>sms(*.sms)</source>
+        <translation>SMS-Sicherung (*.sms)</translation>
+    </message>
+    <message>
+        <source>Are you sure to do this?</source>
+        <translation>Wollen Sie das wirklich tun?</translation>
+    </message>
+    <message>
+        <source>The backup file could not be deleted:
+%1</source>
+        <translation>Die Sicherungsdatei konnte nicht gelöscht werden:
+%1</translation>
+    </message>
+    <message>
+        <source>The text file could not be written:
+%1</source>
+        <translation>Die Textdatei konnte nicht geschrieben werden:
+%1</translation>
+    </message>
+    <message>
+        <source>No data sorce!!!Please check one!!!</source>
+        <translation>Keine Datenquelle! Bitte wählen Sie eine aus!</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisierung</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>Fehler beim Herunterladen</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation>Erfolg</translation>
+    </message>
+    <message>
+        <source>Download Success,do you want to install?</source>
+        <translation>Download erfolgreich. Möchten Sie jetzt installieren?</translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation>&amp;Installieren</translation>
+    </message>
+    <message>
+        <source>The downloaded file could not be started:
+%1</source>
+        <translation>Die heruntergeladene Datei konnte nicht gestartet werden:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskCli</name>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+       msgdesk-cli --version | --help
+</source>
+        <translation>Aufruf: msgdesk-cli list   [--json] [--contacts DATEI] QUELLE
+        msgdesk-cli show   [--json] [--contacts DATEI] QUELLE SCHLÜSSEL
+        msgdesk-cli export [--contacts DATEI] [--conversation SCHLÜSSEL] QUELLE DATEI
+        msgdesk-cli info   [--json] QUELLE
+QUELLE ist eine .sms-Sicherungsdatei, die Nachrichtendatenbank eines Telefons
+oder der Ordner einer Telefonsicherung; SCHLÜSSEL ist der Schlüssel einer
+Unterhaltung, wie &quot;list&quot; ihn ausgibt. Das Passwort einer verschlüsselten
+Sicherung kommt aus MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle
+wird nie verändert.
+        msgdesk-cli --version | --help
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>ich</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Device name: %1</source>
+        <translation>Gerätename: %1</translation>
+    </message>
+    <message>
+        <source>iOS version: %1</source>
+        <translation>iOS-Version: %1</translation>
+    </message>
+    <message>
+        <source>Backup date: %1</source>
+        <translation>Sicherungsdatum: %1</translation>
+    </message>
+    <message>
+        <source>Layout: %1</source>
+        <translation>Aufbau: %1</translation>
+    </message>
+    <message>
+        <source>Encrypted: %1</source>
+        <translation>Verschlüsselt: %1</translation>
+    </message>
+    <message>
+        <source>Complete: %1</source>
+        <translation>Vollständig: %1</translation>
+    </message>
+    <message>
+        <source>modern message database (iOS 6 and later)</source>
+        <translation>neue Nachrichtendatenbank (iOS 6 und später)</translation>
+    </message>
+    <message>
+        <source>legacy message database (iOS 5 and before)</source>
+        <translation>alte Nachrichtendatenbank (iOS 5 und früher)</translation>
+    </message>
+    <message>
+        <source>Messages: %1</source>
+        <translation>Nachrichten: %1</translation>
+    </message>
+    <message>
+        <source>Conversations: %1</source>
+        <translation>Unterhaltungen: %1</translation>
+    </message>
+    <message>
+        <source>Contacts: %1</source>
+        <translation>Kontakte: %1</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written</source>
+        <translation>msgdesk-cli: %1: kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Password of the backup of %1: </source>
+        <translation>Passwort der Sicherung von %1: </translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>kein Befehl angegeben</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>unbekannter Befehl %1</translation>
+    </message>
+    <message>
+        <source>%1 takes %2</source>
+        <translation>%1 braucht %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show and info</source>
+        <translation>--json gilt für list, show und info</translation>
+    </message>
+    <message>
+        <source>--conversation is for export</source>
+        <translation>--conversation gilt für export</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show and export</source>
+        <translation>--contacts gilt für list, show und export</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: no conversation %2</source>
+        <translation>msgdesk-cli: %1: keine Unterhaltung %2</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1: Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1: not an address book</source>
+        <translation>%1: kein Adressbuch</translation>
+    </message>
+    <message>
+        <source>%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD or type it at the prompt</source>
+        <translation>%1: die Sicherung ist verschlüsselt: geben Sie ihr Passwort in MSGDESK_BACKUP_PASSWORD an oder tippen Sie es bei der Abfrage ein</translation>
+    </message>
+    <message>
+        <source>%1: wrong password for this backup</source>
+        <translation>%1: falsches Passwort für diese Sicherung</translation>
+    </message>
+    <message>
+        <source>%1: the backup cannot be unlocked: %2</source>
+        <translation>%1: die Sicherung lässt sich nicht entsperren: %2</translation>
+    </message>
+    <message>
+        <source>%1: its message database is of no layout msgdesk knows</source>
+        <translation>%1: ihre Nachrichtendatenbank hat einen Aufbau, den msgdesk nicht kennt</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (the file is not an SQLite database or is damaged)</source>
+        <translation>%1: keine Nachrichtendatenbank (die Datei ist keine SQLite-Datenbank oder ist beschädigt)</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (it has no message table)</source>
+        <translation>%1: keine Nachrichtendatenbank (sie hat keine Nachrichtentabelle)</translation>
+    </message>
+    <message>
+        <source>%1: the message table is of no layout msgdesk knows</source>
+        <translation>%1: die Nachrichtentabelle hat einen Aufbau, den msgdesk nicht kennt</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskStartup</name>
+    <message>
+        <source>Device library: %1
+</source>
+        <translation>Gerätebibliothek: %1
+</translation>
+    </message>
+    <message>
+        <source>Device library: not found (%1)
+</source>
+        <translation>Gerätebibliothek: nicht gefunden (%1)
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: %1
+</source>
+        <translation>Sicherungsprogramm: %1
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: not found (%1)
+</source>
+        <translation>Sicherungsprogramm: nicht gefunden (%1)
+</translation>
+    </message>
+    <message>
+        <source>ignored: %1
+</source>
+        <translation>nicht verwendet: %1
+</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Delete Error</source>
+        <translation>Fehler beim Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>StartupHelp</name>
+    <message>
+        <source>usage: msgdesk [PATH]
+       msgdesk --version | --help | --check-device-support
+
+Shows the text messages of an iPhone attached by USB, of its backups and
+of .sms backup files. PATH, when given, is a .sms backup file or a phone
+backup folder to open at start.
+
+  --version               print the version and end
+  --help                  print this text and end
+  --check-device-support  tell where the device support was found and end
+                          (status 1 when it was not found)
+</source>
+        <translation>Aufruf: msgdesk [PFAD]
+       msgdesk --version | --help | --check-device-support
+
+Zeigt die Textnachrichten eines per USB angeschlossenen iPhones, seiner
+Sicherungen und von .sms-Sicherungsdateien. PFAD ist, wenn angegeben, eine
+.sms-Sicherungsdatei oder der Ordner einer Telefonsicherung, der beim Start
+geöffnet wird.
+
+  --version               Version ausgeben und beenden
+  --help                  diesen Text ausgeben und beenden
+  --check-device-support  ausgeben, wo die Geräteunterstützung gefunden wurde,
+                          und beenden (Status 1, wenn sie fehlt)
+</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Done</source>
+        <translation>&amp;Fertig</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page2</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Nachricht</translation>
+    </message>
+    <message>
+        <source>4444444444444</source>
+        <translation>4444444444444</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>Alle löschen</translation>
+    </message>
+</context>
+<context>
+    <name>messageframe</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>1390000000000</source>
+        <translation>1390000000000</translation>
+    </message>
+    <message>
+        <source>2009-1-1 20:22:22</source>
+        <translation>2009-1-1 20:22:22</translation>
+    </message>
+    <message>
+        <source>See you at the station at eight tomorrow.</source>
+        <translation>Wir sehen uns morgen um acht am Bahnhof.</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>&gt;</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
+    <name>smsChartCtrl</name>
+    <message>
+        <source>ScrollArea</source>
+        <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::EventText</name>
+    <message>
+        <source>You</source>
+        <translation>Sie</translation>
+    </message>
+    <message>
+        <source>you</source>
+        <translation>Sie</translation>
+    </message>
+    <message>
+        <source>%1 added %2</source>
+        <translation>%1 hat %2 hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 removed %2</source>
+        <translation>%1 hat %2 entfernt</translation>
+    </message>
+    <message>
+        <source>%1 removed the conversation&apos;s name</source>
+        <translation>%1 hat den Namen der Unterhaltung entfernt</translation>
+    </message>
+    <message>
+        <source>%1 named the conversation “%2”</source>
+        <translation>%1 hat die Unterhaltung „%2“ genannt</translation>
+    </message>
+    <message>
+        <source>%1 left the conversation</source>
+        <translation>%1 hat die Unterhaltung verlassen</translation>
+    </message>
+    <message>
+        <source>%1 changed the conversation</source>
+        <translation>%1 hat die Unterhaltung geändert</translation>
+    </message>
+</context>
+<context>
+    <name>xframeskin</name>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>Maximieren</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,864 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es" sourcelanguage="en_US">
+<context>
+    <name>AboutBox</name>
+    <message>
+        <source>Version %1</source>
+        <translation>Versión %1</translation>
+    </message>
+    <message>
+        <source>The text messages of an iPhone: read from the phone or its backups, backed up, browsed and exported.</source>
+        <translation>Los mensajes de texto de un iPhone: leídos del teléfono o de sus copias de seguridad, copiados, consultados y exportados.</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>A&amp;yuda</translation>
+    </message>
+    <message>
+        <source>&amp;About %1</source>
+        <translation>&amp;Acerca de %1</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Acerca de %1</translation>
+    </message>
+</context>
+<context>
+    <name>BackupChooser</name>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>Encrypted</source>
+        <translation>Cifrada</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>incompleta</translation>
+    </message>
+    <message>
+        <source>Damaged backup: %1</source>
+        <translation>Copia de seguridad dañada: %1</translation>
+    </message>
+    <message>
+        <source>Choose a phone backup folder</source>
+        <translation>Elegir la carpeta de una copia de seguridad del teléfono</translation>
+    </message>
+    <message>
+        <source>Choose the phone backup to open:</source>
+        <translation>Elija la copia de seguridad del teléfono que desea abrir:</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>Teléfono</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Versión</translation>
+    </message>
+    <message>
+        <source>Backed up</source>
+        <translation>Respaldado</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Estado</translation>
+    </message>
+    <message>
+        <source>No phone backup was found in the usual places. Choose a folder that holds one.</source>
+        <translation>No se encontró ninguna copia de seguridad del teléfono en los lugares habituales. Elija una carpeta que contenga una.</translation>
+    </message>
+    <message>
+        <source>Choose folder…</source>
+        <translation>Elegir carpeta…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>BackupPassword</name>
+    <message>
+        <source>The password is wrong. Please try again.</source>
+        <translation>La contraseña es incorrecta. Inténtelo de nuevo.</translation>
+    </message>
+    <message>
+        <source>Encrypted backup</source>
+        <translation>Copia de seguridad cifrada</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted. Enter the password that was set for the phone&apos;s backups:</source>
+        <translation>Esta copia de seguridad está cifrada. Escriba la contraseña que se estableció para las copias de seguridad del teléfono:</translation>
+    </message>
+    <message>
+        <source>%1, backed up %2</source>
+        <translation>%1, copia del %2</translation>
+    </message>
+    <message>
+        <source>Checking the password… %p%</source>
+        <translation>Comprobando la contraseña… %p%</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>BackupProgress</name>
+    <message>
+        <source>Cancelling the backup...</source>
+        <translation>Cancelando la copia de seguridad...</translation>
+    </message>
+    <message>
+        <source>Backing up the iPhone. The first backup of a phone can take a long time.</source>
+        <translation>Haciendo la copia de seguridad del iPhone. La primera copia de un teléfono puede tardar mucho.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>BackupRun</name>
+    <message>
+        <source>The backup tool %1 could not be started.
+Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk&apos;s device support beside the program.</source>
+        <translation>No se pudo iniciar la herramienta de copia %1.
+Instale los paquetes de Debian libimobiledevice-utils y usbmuxd, y mantenga el soporte de dispositivos de msgdesk junto al programa.</translation>
+    </message>
+    <message>
+        <source>The backup was cancelled. The phone&apos;s previous backup is kept.</source>
+        <translation>La copia de seguridad se canceló. Se conserva la copia anterior del teléfono.</translation>
+    </message>
+    <message>
+        <source>The backup tool stopped unexpectedly. The phone&apos;s previous backup is kept.</source>
+        <translation>La herramienta de copia se detuvo de forma inesperada. Se conserva la copia anterior del teléfono.</translation>
+    </message>
+    <message>
+        <source>The backup of the phone failed (status %1).</source>
+        <translation>La copia de seguridad del teléfono falló (estado %1).</translation>
+    </message>
+</context>
+<context>
+    <name>BubbleFrame</name>
+    <message>
+        <source>Edited</source>
+        <translation>Editado</translation>
+    </message>
+</context>
+<context>
+    <name>Frame</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copiar</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+</context>
+<context>
+    <name>Frame1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copiar</translation>
+    </message>
+    <message>
+        <source>5445</source>
+        <translation>5445</translation>
+    </message>
+</context>
+<context>
+    <name>FrameCopy</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Warning: this action will copy message
+ to .txt file;</source>
+        <translation>Advertencia: esta acción copiará el mensaje
+ a un archivo .txt;</translation>
+    </message>
+    <message>
+        <source>Choose the file path:</source>
+        <translation>Elija la ruta del archivo:</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Examinar</translation>
+    </message>
+    <message>
+        <source>Open output file</source>
+        <translation>Abrir el archivo creado</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Save To txt</source>
+        <translation>Guardar como TXT</translation>
+    </message>
+    <message>
+        <source>txt (*.txt)</source>
+        <translation>Texto (*.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>LoadingLine</name>
+    <message>
+        <source>Reading messages...</source>
+        <translation>Leyendo mensajes...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>iPhone Lost</source>
+        <translation>iPhone perdido</translation>
+    </message>
+    <message>
+        <source>BACKUP FILES</source>
+        <translation>COPIAS DE SEGURIDAD</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone SMS to Computer</source>
+        <translation>Hacer una copia de los SMS del iPhone en el ordenador</translation>
+    </message>
+    <message>
+        <source>BackUp</source>
+        <translation>Respaldar</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copiar</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Archivo</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Editar</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Open phone backup…</source>
+        <translation>Abrir copia de seguridad del teléfono…</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Salir</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>Descargando...</translation>
+    </message>
+    <message>
+        <source>Speed:</source>
+        <translation>Velocidad:</translation>
+    </message>
+    <message>
+        <source>0kB/s</source>
+        <translation>0kB/s</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancelar</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Quitar</translation>
+    </message>
+    <message>
+        <source>SMS:0
+Contact:0
+iPhone Serial:No device</source>
+        <translation>SMS: 0
+Contactos: 0
+Número de serie del iPhone: ningún dispositivo</translation>
+    </message>
+    <message>
+        <source>Mobile Losted</source>
+        <translation>Teléfono perdido</translation>
+    </message>
+    <message>
+        <source>Mobile connected</source>
+        <translation>Teléfono conectado</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>No se pudo hacer la copia de seguridad del iPhone: no indicó su identificador. Desbloquéelo, vuelva a conectarlo y confirme que confía en este ordenador.</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>Copia de seguridad del iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>No se encontró la base de datos de mensajes en la copia de seguridad del iPhone:
+%1</translation>
+    </message>
+    <message>
+        <source>SMS:</source>
+        <translation>SMS:</translation>
+    </message>
+    <message>
+        <source>
+Contact:</source>
+        <translation>
+Contactos:</translation>
+    </message>
+    <message>
+        <source>iPhone Serial:</source>
+        <translation>Número de serie del iPhone:</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>La copia de seguridad del iPhone no contiene libreta de direcciones: no se pueden mostrar los nombres.</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Información</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>El archivo de copia de seguridad ya no existe:
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>No se puede leer la copia de seguridad del teléfono:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>This folder is no phone backup that can be read:
+%1
+
+%2</source>
+        <translation>Esta carpeta no es una copia de seguridad del teléfono que se pueda leer:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>There is no .sms backup or phone backup folder at
+%1</source>
+        <translation>No hay ninguna copia .sms ni carpeta de copia de seguridad del teléfono en
+%1</translation>
+    </message>
+    <message>
+        <source>No message in your device!!!</source>
+        <translation>¡No hay mensajes en su dispositivo!</translation>
+    </message>
+    <message>
+        <source>Please make sure that iPhone has been connected.</source>
+        <translation>Asegúrese de que el iPhone está conectado.</translation>
+    </message>
+    <message>
+        <source>Backup databace failed!!!</source>
+        <translation>¡La copia de seguridad de la base de datos falló!</translation>
+    </message>
+    <message>
+        <source>Open a BackUp</source>
+        <translation>Abrir una copia de seguridad</translation>
+    </message>
+    <message>
+        <source>sms(*.sms)</source>
+        <translation>Copia de SMS (*.sms)</translation>
+    </message>
+    <message>
+        <source>Are you sure to do this?</source>
+        <translation>¿Seguro que quiere hacerlo?</translation>
+    </message>
+    <message>
+        <source>The backup file could not be deleted:
+%1</source>
+        <translation>No se pudo eliminar el archivo de copia de seguridad:
+%1</translation>
+    </message>
+    <message>
+        <source>The text file could not be written:
+%1</source>
+        <translation>No se pudo escribir el archivo de texto:
+%1</translation>
+    </message>
+    <message>
+        <source>No data sorce!!!Please check one!!!</source>
+        <translation>¡No hay origen de datos! ¡Elija uno!</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Actualización</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>Error de descarga</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation>Éxito</translation>
+    </message>
+    <message>
+        <source>Download Success,do you want to install?</source>
+        <translation>Descarga completada. ¿Desea instalar?</translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation>&amp;Instalar</translation>
+    </message>
+    <message>
+        <source>The downloaded file could not be started:
+%1</source>
+        <translation>No se pudo iniciar el archivo descargado:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskCli</name>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+       msgdesk-cli --version | --help
+</source>
+        <translation>uso: msgdesk-cli list   [--json] [--contacts ARCHIVO] ORIGEN
+     msgdesk-cli show   [--json] [--contacts ARCHIVO] ORIGEN CLAVE
+     msgdesk-cli export [--contacts ARCHIVO] [--conversation CLAVE] ORIGEN ARCHIVO
+     msgdesk-cli info   [--json] ORIGEN
+ORIGEN es un archivo de copia .sms, la base de datos de mensajes de un teléfono
+o una carpeta de copia de seguridad del teléfono; CLAVE es la clave de una
+conversación tal como la muestra «list». La contraseña de una copia cifrada
+viene de MSGDESK_BACKUP_PASSWORD o se pide. El origen nunca se modifica.
+     msgdesk-cli --version | --help
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 necesita un valor</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>opción desconocida %1</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>yo</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>sí</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Device name: %1</source>
+        <translation>Nombre del dispositivo: %1</translation>
+    </message>
+    <message>
+        <source>iOS version: %1</source>
+        <translation>Versión de iOS: %1</translation>
+    </message>
+    <message>
+        <source>Backup date: %1</source>
+        <translation>Fecha de la copia: %1</translation>
+    </message>
+    <message>
+        <source>Layout: %1</source>
+        <translation>Estructura: %1</translation>
+    </message>
+    <message>
+        <source>Encrypted: %1</source>
+        <translation>Cifrada: %1</translation>
+    </message>
+    <message>
+        <source>Complete: %1</source>
+        <translation>Completa: %1</translation>
+    </message>
+    <message>
+        <source>modern message database (iOS 6 and later)</source>
+        <translation>base de datos de mensajes moderna (iOS 6 y posteriores)</translation>
+    </message>
+    <message>
+        <source>legacy message database (iOS 5 and before)</source>
+        <translation>base de datos de mensajes antigua (iOS 5 y anteriores)</translation>
+    </message>
+    <message>
+        <source>Messages: %1</source>
+        <translation>Mensajes: %1</translation>
+    </message>
+    <message>
+        <source>Conversations: %1</source>
+        <translation>Conversaciones: %1</translation>
+    </message>
+    <message>
+        <source>Contacts: %1</source>
+        <translation>Contactos: %1</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written</source>
+        <translation>msgdesk-cli: %1: no se puede escribir</translation>
+    </message>
+    <message>
+        <source>Password of the backup of %1: </source>
+        <translation>Contraseña de la copia de seguridad de %1: </translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>no se indicó ninguna orden</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>orden desconocida %1</translation>
+    </message>
+    <message>
+        <source>%1 takes %2</source>
+        <translation>%1 requiere %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show and info</source>
+        <translation>--json es para list, show e info</translation>
+    </message>
+    <message>
+        <source>--conversation is for export</source>
+        <translation>--conversation es para export</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show and export</source>
+        <translation>--contacts es para list, show y export</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: no conversation %2</source>
+        <translation>msgdesk-cli: %1: no hay conversación %2</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1: no existe el archivo</translation>
+    </message>
+    <message>
+        <source>%1: not an address book</source>
+        <translation>%1: no es una libreta de direcciones</translation>
+    </message>
+    <message>
+        <source>%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD or type it at the prompt</source>
+        <translation>%1: la copia de seguridad está cifrada: indique su contraseña en MSGDESK_BACKUP_PASSWORD o escríbala cuando se le pida</translation>
+    </message>
+    <message>
+        <source>%1: wrong password for this backup</source>
+        <translation>%1: contraseña incorrecta para esta copia de seguridad</translation>
+    </message>
+    <message>
+        <source>%1: the backup cannot be unlocked: %2</source>
+        <translation>%1: no se puede desbloquear la copia de seguridad: %2</translation>
+    </message>
+    <message>
+        <source>%1: its message database is of no layout msgdesk knows</source>
+        <translation>%1: su base de datos de mensajes tiene una estructura que msgdesk no conoce</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (the file is not an SQLite database or is damaged)</source>
+        <translation>%1: no es una base de datos de mensajes (el archivo no es una base de datos SQLite o está dañado)</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (it has no message table)</source>
+        <translation>%1: no es una base de datos de mensajes (no tiene tabla de mensajes)</translation>
+    </message>
+    <message>
+        <source>%1: the message table is of no layout msgdesk knows</source>
+        <translation>%1: la tabla de mensajes tiene una estructura que msgdesk no conoce</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskStartup</name>
+    <message>
+        <source>Device library: %1
+</source>
+        <translation>Biblioteca del dispositivo: %1
+</translation>
+    </message>
+    <message>
+        <source>Device library: not found (%1)
+</source>
+        <translation>Biblioteca del dispositivo: no encontrada (%1)
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: %1
+</source>
+        <translation>Herramienta de copia: %1
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: not found (%1)
+</source>
+        <translation>Herramienta de copia: no encontrada (%1)
+</translation>
+    </message>
+    <message>
+        <source>ignored: %1
+</source>
+        <translation>ignorado: %1
+</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Delete Error</source>
+        <translation>Error al eliminar</translation>
+    </message>
+</context>
+<context>
+    <name>StartupHelp</name>
+    <message>
+        <source>usage: msgdesk [PATH]
+       msgdesk --version | --help | --check-device-support
+
+Shows the text messages of an iPhone attached by USB, of its backups and
+of .sms backup files. PATH, when given, is a .sms backup file or a phone
+backup folder to open at start.
+
+  --version               print the version and end
+  --help                  print this text and end
+  --check-device-support  tell where the device support was found and end
+                          (status 1 when it was not found)
+</source>
+        <translation>uso: msgdesk [RUTA]
+     msgdesk --version | --help | --check-device-support
+
+Muestra los mensajes de texto de un iPhone conectado por USB, de sus copias
+de seguridad y de los archivos de copia .sms. RUTA, si se indica, es un
+archivo de copia .sms o una carpeta de copia de seguridad del teléfono que
+se abre al iniciar.
+
+  --version               muestra la versión y termina
+  --help                  muestra este texto y termina
+  --check-device-support  indica dónde se encontró el soporte de dispositivos
+                          y termina (estado 1 si no se encontró)
+</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Editar</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Editar</translation>
+    </message>
+    <message>
+        <source>&amp;Done</source>
+        <translation>&amp;Hecho</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page2</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+    <message>
+        <source>4444444444444</source>
+        <translation>4444444444444</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Editar</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Hecho</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>Borrar todo</translation>
+    </message>
+</context>
+<context>
+    <name>messageframe</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>1390000000000</source>
+        <translation>1390000000000</translation>
+    </message>
+    <message>
+        <source>2009-1-1 20:22:22</source>
+        <translation>2009-1-1 20:22:22</translation>
+    </message>
+    <message>
+        <source>See you at the station at eight tomorrow.</source>
+        <translation>Nos vemos en la estación mañana a las ocho.</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>&gt;</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+</context>
+<context>
+    <name>smsChartCtrl</name>
+    <message>
+        <source>ScrollArea</source>
+        <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::EventText</name>
+    <message>
+        <source>You</source>
+        <translation>Usted</translation>
+    </message>
+    <message>
+        <source>you</source>
+        <translation>usted</translation>
+    </message>
+    <message>
+        <source>%1 added %2</source>
+        <translation>%1 añadió a %2</translation>
+    </message>
+    <message>
+        <source>%1 removed %2</source>
+        <translation>%1 quitó a %2</translation>
+    </message>
+    <message>
+        <source>%1 removed the conversation&apos;s name</source>
+        <translation>%1 quitó el nombre de la conversación</translation>
+    </message>
+    <message>
+        <source>%1 named the conversation “%2”</source>
+        <translation>%1 llamó a la conversación «%2»</translation>
+    </message>
+    <message>
+        <source>%1 left the conversation</source>
+        <translation>%1 salió de la conversación</translation>
+    </message>
+    <message>
+        <source>%1 changed the conversation</source>
+        <translation>%1 cambió la conversación</translation>
+    </message>
+</context>
+<context>
+    <name>xframeskin</name>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimizar</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>Maximizar</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>Restaurar</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,861 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW" sourcelanguage="en_US">
+<context>
+    <name>AboutBox</name>
+    <message>
+        <source>Version %1</source>
+        <translation>版本 %1</translation>
+    </message>
+    <message>
+        <source>The text messages of an iPhone: read from the phone or its backups, backed up, browsed and exported.</source>
+        <translation>iPhone 的簡訊：從手機或其備份中讀取、備份、瀏覽和匯出。</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>說明(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;About %1</source>
+        <translation>關於 %1(&amp;A)</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>關於 %1</translation>
+    </message>
+</context>
+<context>
+    <name>BackupChooser</name>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>Encrypted</source>
+        <translation>已加密</translation>
+    </message>
+    <message>
+        <source>incomplete</source>
+        <translation>不完整</translation>
+    </message>
+    <message>
+        <source>Damaged backup: %1</source>
+        <translation>備份已損毀：%1</translation>
+    </message>
+    <message>
+        <source>Choose a phone backup folder</source>
+        <translation>選擇手機備份資料夾</translation>
+    </message>
+    <message>
+        <source>Choose the phone backup to open:</source>
+        <translation>選擇要開啟的手機備份：</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>手機</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Backed up</source>
+        <translation>已備份</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>狀態</translation>
+    </message>
+    <message>
+        <source>No phone backup was found in the usual places. Choose a folder that holds one.</source>
+        <translation>在常用位置找不到手機備份。請選擇一個包含備份的資料夾。</translation>
+    </message>
+    <message>
+        <source>Choose folder…</source>
+        <translation>選擇資料夾…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>BackupPassword</name>
+    <message>
+        <source>The password is wrong. Please try again.</source>
+        <translation>密碼錯誤，請再試一次。</translation>
+    </message>
+    <message>
+        <source>Encrypted backup</source>
+        <translation>加密的備份</translation>
+    </message>
+    <message>
+        <source>This backup is encrypted. Enter the password that was set for the phone&apos;s backups:</source>
+        <translation>此備份已加密。請輸入為手機備份設定的密碼：</translation>
+    </message>
+    <message>
+        <source>%1, backed up %2</source>
+        <translation>%1，備份於 %2</translation>
+    </message>
+    <message>
+        <source>Checking the password… %p%</source>
+        <translation>正在檢查密碼… %p%</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>BackupProgress</name>
+    <message>
+        <source>Cancelling the backup...</source>
+        <translation>正在取消備份……</translation>
+    </message>
+    <message>
+        <source>Backing up the iPhone. The first backup of a phone can take a long time.</source>
+        <translation>正在備份 iPhone。手機的第一次備份可能需要很長時間。</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>BackupRun</name>
+    <message>
+        <source>The backup tool %1 could not be started.
+Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk&apos;s device support beside the program.</source>
+        <translation>無法啟動備份工具 %1。
+請安裝 Debian 套件 libimobiledevice-utils 和 usbmuxd，並將 msgdesk 的裝置支援檔案保留在程式旁邊。</translation>
+    </message>
+    <message>
+        <source>The backup was cancelled. The phone&apos;s previous backup is kept.</source>
+        <translation>備份已取消。手機先前的備份仍然保留。</translation>
+    </message>
+    <message>
+        <source>The backup tool stopped unexpectedly. The phone&apos;s previous backup is kept.</source>
+        <translation>備份工具意外停止。手機先前的備份仍然保留。</translation>
+    </message>
+    <message>
+        <source>The backup of the phone failed (status %1).</source>
+        <translation>手機備份失敗（狀態 %1）。</translation>
+    </message>
+</context>
+<context>
+    <name>BubbleFrame</name>
+    <message>
+        <source>Edited</source>
+        <translation>已編輯</translation>
+    </message>
+</context>
+<context>
+    <name>Frame</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>複製</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+</context>
+<context>
+    <name>Frame1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>複製</translation>
+    </message>
+    <message>
+        <source>5445</source>
+        <translation>5445</translation>
+    </message>
+</context>
+<context>
+    <name>FrameCopy</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Warning: this action will copy message
+ to .txt file;</source>
+        <translation>警告：此動作會將簡訊
+複製到 .txt 檔案；</translation>
+    </message>
+    <message>
+        <source>Choose the file path:</source>
+        <translation>選擇檔案路徑：</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>瀏覽</translation>
+    </message>
+    <message>
+        <source>Open output file</source>
+        <translation>開啟輸出檔案</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Save To txt</source>
+        <translation>儲存為 txt</translation>
+    </message>
+    <message>
+        <source>txt (*.txt)</source>
+        <translation>文字 (*.txt)</translation>
+    </message>
+</context>
+<context>
+    <name>LoadingLine</name>
+    <message>
+        <source>Reading messages...</source>
+        <translation>正在讀取簡訊...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>iPhone Lost</source>
+        <translation>iPhone 已中斷連線</translation>
+    </message>
+    <message>
+        <source>BACKUP FILES</source>
+        <translation>備份檔案</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>TextLabel</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone SMS to Computer</source>
+        <translation>將 iPhone 簡訊備份到電腦</translation>
+    </message>
+    <message>
+        <source>BackUp</source>
+        <translation>備份</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>複製</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>檔案(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>編輯</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>Open phone backup…</source>
+        <translation>開啟手機備份…</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>結束</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>刪除</translation>
+    </message>
+    <message>
+        <source>Downloading...</source>
+        <translation>正在下載...</translation>
+    </message>
+    <message>
+        <source>Speed:</source>
+        <translation>速度：</translation>
+    </message>
+    <message>
+        <source>0kB/s</source>
+        <translation>0kB/s</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>取消(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>SMS:0
+Contact:0
+iPhone Serial:No device</source>
+        <translation>簡訊：0
+聯絡人：0
+iPhone 序號：無裝置</translation>
+    </message>
+    <message>
+        <source>Mobile Losted</source>
+        <translation>手機已中斷連線</translation>
+    </message>
+    <message>
+        <source>Mobile connected</source>
+        <translation>手機已連線</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>無法備份 iPhone：它沒有提供其識別碼。請解鎖手機，重新連接，並確認信任這部電腦。</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>備份 iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>在 iPhone 的備份中找不到訊息資料庫：
+%1</translation>
+    </message>
+    <message>
+        <source>SMS:</source>
+        <translation>簡訊：</translation>
+    </message>
+    <message>
+        <source>
+Contact:</source>
+        <translation>
+聯絡人：</translation>
+    </message>
+    <message>
+        <source>iPhone Serial:</source>
+        <translation>iPhone 序號：</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>iPhone 的備份中沒有通訊錄：無法顯示姓名。</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>資訊</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>備份檔案已不存在：
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>無法讀取手機備份：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>iOS %1</source>
+        <translation>iOS %1</translation>
+    </message>
+    <message>
+        <source>This folder is no phone backup that can be read:
+%1
+
+%2</source>
+        <translation>此資料夾不是可讀取的手機備份：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>There is no .sms backup or phone backup folder at
+%1</source>
+        <translation>此處既沒有 .sms 備份也沒有手機備份資料夾：
+%1</translation>
+    </message>
+    <message>
+        <source>No message in your device!!!</source>
+        <translation>您的裝置中沒有簡訊！</translation>
+    </message>
+    <message>
+        <source>Please make sure that iPhone has been connected.</source>
+        <translation>請確認 iPhone 已連線。</translation>
+    </message>
+    <message>
+        <source>Backup databace failed!!!</source>
+        <translation>備份資料庫失敗！</translation>
+    </message>
+    <message>
+        <source>Open a BackUp</source>
+        <translation>開啟備份</translation>
+    </message>
+    <message>
+        <source>sms(*.sms)</source>
+        <translation>簡訊備份 (*.sms)</translation>
+    </message>
+    <message>
+        <source>Are you sure to do this?</source>
+        <translation>確定要這樣做嗎？</translation>
+    </message>
+    <message>
+        <source>The backup file could not be deleted:
+%1</source>
+        <translation>無法刪除備份檔案：
+%1</translation>
+    </message>
+    <message>
+        <source>The text file could not be written:
+%1</source>
+        <translation>無法寫入文字檔：
+%1</translation>
+    </message>
+    <message>
+        <source>No data sorce!!!Please check one!!!</source>
+        <translation>沒有資料來源！請選擇一個！</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>錯誤</translation>
+    </message>
+    <message>
+        <source>Download error</source>
+        <translation>下載錯誤</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>確定</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>Download Success,do you want to install?</source>
+        <translation>下載成功，要立即安裝嗎？</translation>
+    </message>
+    <message>
+        <source>&amp;Install</source>
+        <translation>安裝(&amp;I)</translation>
+    </message>
+    <message>
+        <source>The downloaded file could not be started:
+%1</source>
+        <translation>無法啟動下載的檔案：
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskCli</name>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+       msgdesk-cli --version | --help
+</source>
+        <translation>用法：msgdesk-cli list   [--json] [--contacts 檔案] 來源
+      msgdesk-cli show   [--json] [--contacts 檔案] 來源 鍵
+      msgdesk-cli export [--contacts 檔案] [--conversation 鍵] 來源 檔案
+      msgdesk-cli info   [--json] 來源
+來源是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾；鍵是 &quot;list&quot;
+輸出的對話鍵。加密備份的密碼取自 MSGDESK_BACKUP_PASSWORD，否則會詢問。
+來源永遠不會被修改。
+      msgdesk-cli --version | --help
+</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 需要一個值</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>未知的選項 %1</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>我</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>Device name: %1</source>
+        <translation>裝置名稱：%1</translation>
+    </message>
+    <message>
+        <source>iOS version: %1</source>
+        <translation>iOS 版本：%1</translation>
+    </message>
+    <message>
+        <source>Backup date: %1</source>
+        <translation>備份日期：%1</translation>
+    </message>
+    <message>
+        <source>Layout: %1</source>
+        <translation>結構：%1</translation>
+    </message>
+    <message>
+        <source>Encrypted: %1</source>
+        <translation>已加密：%1</translation>
+    </message>
+    <message>
+        <source>Complete: %1</source>
+        <translation>完整：%1</translation>
+    </message>
+    <message>
+        <source>modern message database (iOS 6 and later)</source>
+        <translation>新版訊息資料庫（iOS 6 及更新版本）</translation>
+    </message>
+    <message>
+        <source>legacy message database (iOS 5 and before)</source>
+        <translation>舊版訊息資料庫（iOS 5 及更早版本）</translation>
+    </message>
+    <message>
+        <source>Messages: %1</source>
+        <translation>簡訊：%1</translation>
+    </message>
+    <message>
+        <source>Conversations: %1</source>
+        <translation>對話：%1</translation>
+    </message>
+    <message>
+        <source>Contacts: %1</source>
+        <translation>聯絡人：%1</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written</source>
+        <translation>msgdesk-cli：%1：無法寫入</translation>
+    </message>
+    <message>
+        <source>Password of the backup of %1: </source>
+        <translation>%1 的備份密碼：</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>沒有提供指令</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>未知的指令 %1</translation>
+    </message>
+    <message>
+        <source>%1 takes %2</source>
+        <translation>%1 需要 %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show and info</source>
+        <translation>--json 只用於 list、show 和 info</translation>
+    </message>
+    <message>
+        <source>--conversation is for export</source>
+        <translation>--conversation 只用於 export</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show and export</source>
+        <translation>--contacts 只用於 list、show 和 export</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: no conversation %2</source>
+        <translation>msgdesk-cli：%1：沒有對話 %2</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1：檔案不存在</translation>
+    </message>
+    <message>
+        <source>%1: not an address book</source>
+        <translation>%1：不是通訊錄</translation>
+    </message>
+    <message>
+        <source>%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD or type it at the prompt</source>
+        <translation>%1：該備份已加密：請在 MSGDESK_BACKUP_PASSWORD 中提供密碼，或在提示時輸入</translation>
+    </message>
+    <message>
+        <source>%1: wrong password for this backup</source>
+        <translation>%1：此備份的密碼錯誤</translation>
+    </message>
+    <message>
+        <source>%1: the backup cannot be unlocked: %2</source>
+        <translation>%1：無法解鎖該備份：%2</translation>
+    </message>
+    <message>
+        <source>%1: its message database is of no layout msgdesk knows</source>
+        <translation>%1：其訊息資料庫的結構 msgdesk 無法辨識</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (the file is not an SQLite database or is damaged)</source>
+        <translation>%1：不是訊息資料庫（該檔案不是 SQLite 資料庫或已損毀）</translation>
+    </message>
+    <message>
+        <source>%1: not a message database (it has no message table)</source>
+        <translation>%1：不是訊息資料庫（沒有訊息表格）</translation>
+    </message>
+    <message>
+        <source>%1: the message table is of no layout msgdesk knows</source>
+        <translation>%1：訊息表格的結構 msgdesk 無法辨識</translation>
+    </message>
+</context>
+<context>
+    <name>MsgdeskStartup</name>
+    <message>
+        <source>Device library: %1
+</source>
+        <translation>裝置程式庫：%1
+</translation>
+    </message>
+    <message>
+        <source>Device library: not found (%1)
+</source>
+        <translation>裝置程式庫：找不到（%1）
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: %1
+</source>
+        <translation>備份工具：%1
+</translation>
+    </message>
+    <message>
+        <source>Backup tool: not found (%1)
+</source>
+        <translation>備份工具：找不到（%1）
+</translation>
+    </message>
+    <message>
+        <source>ignored: %1
+</source>
+        <translation>已忽略：%1
+</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Error</source>
+        <translation>錯誤</translation>
+    </message>
+    <message>
+        <source>Delete Error</source>
+        <translation>刪除錯誤</translation>
+    </message>
+</context>
+<context>
+    <name>StartupHelp</name>
+    <message>
+        <source>usage: msgdesk [PATH]
+       msgdesk --version | --help | --check-device-support
+
+Shows the text messages of an iPhone attached by USB, of its backups and
+of .sms backup files. PATH, when given, is a .sms backup file or a phone
+backup folder to open at start.
+
+  --version               print the version and end
+  --help                  print this text and end
+  --check-device-support  tell where the device support was found and end
+                          (status 1 when it was not found)
+</source>
+        <translation>用法：msgdesk [路徑]
+      msgdesk --version | --help | --check-device-support
+
+顯示透過 USB 連接的 iPhone、其備份以及 .sms 備份檔案中的簡訊。
+若提供路徑，它是啟動時要開啟的 .sms 備份檔案或手機備份資料夾。
+
+  --version               顯示版本並結束
+  --help                  顯示此說明並結束
+  --check-device-support  顯示在何處找到裝置支援並結束
+                          （找不到時狀態為 1）
+</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page1</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編輯(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>編輯</translation>
+    </message>
+    <message>
+        <source>&amp;Done</source>
+        <translation>完成(&amp;D)</translation>
+    </message>
+</context>
+<context>
+    <name>frame_page2</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>簡訊</translation>
+    </message>
+    <message>
+        <source>4444444444444</source>
+        <translation>4444444444444</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>編輯</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>刪除</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>全部清除</translation>
+    </message>
+</context>
+<context>
+    <name>messageframe</name>
+    <message>
+        <source>Frame</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>1390000000000</source>
+        <translation>1390000000000</translation>
+    </message>
+    <message>
+        <source>2009-1-1 20:22:22</source>
+        <translation>2009-1-1 20:22:22</translation>
+    </message>
+    <message>
+        <source>See you at the station at eight tomorrow.</source>
+        <translation>明天八點車站見。</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>&gt;</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>刪除</translation>
+    </message>
+</context>
+<context>
+    <name>smsChartCtrl</name>
+    <message>
+        <source>ScrollArea</source>
+        <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::EventText</name>
+    <message>
+        <source>You</source>
+        <translation>您</translation>
+    </message>
+    <message>
+        <source>you</source>
+        <translation>您</translation>
+    </message>
+    <message>
+        <source>%1 added %2</source>
+        <translation>%1 加入了 %2</translation>
+    </message>
+    <message>
+        <source>%1 removed %2</source>
+        <translation>%1 移除了 %2</translation>
+    </message>
+    <message>
+        <source>%1 removed the conversation&apos;s name</source>
+        <translation>%1 刪除了對話名稱</translation>
+    </message>
+    <message>
+        <source>%1 named the conversation “%2”</source>
+        <translation>%1 將對話命名為「%2」</translation>
+    </message>
+    <message>
+        <source>%1 left the conversation</source>
+        <translation>%1 離開了對話</translation>
+    </message>
+    <message>
+        <source>%1 changed the conversation</source>
+        <translation>%1 變更了對話</translation>
+    </message>
+</context>
+<context>
+    <name>xframeskin</name>
+    <message>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>還原</translation>
+    </message>
+</context>
+</TS>
