@@ -490,8 +490,10 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
     // One conversation is read alone: the rest of a large file is not needed.
-    const QByteArray only = isShow ? o.positional.at(1).toUtf8() : o.hasConversation ? o.conversation.toUtf8()
-                                                                                    : QByteArray();
+    // Its key may come in the printed (escaped) form.
+    const QByteArray only = isShow              ? conversationkey::fromText(o.positional.at(1))
+                            : o.hasConversation ? conversationkey::fromText(o.conversation)
+                                                : QByteArray();
     CliSource source = openCliSource(o.positional.at(0), o.contacts, password, only, isInfo);
     for (const QString& warning : std::as_const(source.warnings))
         writeLine(err, QStringLiteral("msgdesk-cli: ") + warning);

@@ -2,8 +2,8 @@
 
 #include "AboutBox.h"
 #include "BackupChooser.h"
-#include "DeviceLink.h"
 #include "ContactStore.h"
+#include "DeviceLink.h"
 #include "MessageStore.h"
 #include "NavigationRows.h"
 #include "PhoneSession.h"
@@ -22,16 +22,13 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMenu>
 #include <QTimer>
 
 int phoneLoadCount = 0;
 
-static const int StartPage = SourceDisplay::StartPage, ListPage = SourceDisplay::ListPage,
-                 ChatPage = SourceDisplay::ChatPage;
+constexpr int StartPage = SourceDisplay::StartPage, ListPage = SourceDisplay::ListPage, ChatPage = SourceDisplay::ChatPage;
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
@@ -206,9 +203,8 @@ void MainWindow::replayLinkReports()
 void MainWindow::onPhoneBackupDone()
 {
     // The phone may have been removed just as the tool ended.
-    if (!phoneLinked || !isBackupDone())
-        return;
-    loadPhoneDatabases();
+    if (phoneLinked && isBackupDone())
+        loadPhoneDatabases();
 }
 
 void MainWindow::loadPhoneDatabases()
@@ -347,25 +343,10 @@ void MainWindow::openPhoneBackup()
 
 bool MainWindow::openPath(const QString& path)
 {
-    // A source listed already (or opened before) keeps its one row.
-    const QFileInfo file(path);
-    int row = -1;
-    if (file.isDir()) {
-        phonebackup::BackupInfo info;
-        if (!SourceOpener(this).checkPhoneBackup(file.absoluteFilePath(), &info))
-            return false;
-        row = m_rows->findPhoneBackup(info.folder);
-        row = row >= 0 ? row : m_rows->appendPhoneBackup(info);
-    } else if (file.isFile()) {
-        row = m_rows->find(NavigationRows::Kind::SmsFile, file.absoluteFilePath());
-        row = row >= 0 ? row : m_rows->appendSmsFile(file.absoluteFilePath());
-    } else {
-        infoDialogOK(nullptr, tr("Warning"),
-                     tr("There is no .sms backup or phone backup folder at\n%1").arg(QDir::toNativeSeparators(path)));
-        return false;
-    }
-    ui->listWidget->setCurrentRow(row);
-    return true;
+    const int row = SourceOpener(this).listedRow(path, *m_rows);
+    if (row >= 0)
+        ui->listWidget->setCurrentRow(row);
+    return row >= 0;
 }
 
 void MainWindow::on_pushButtonBACKUP_clicked()
@@ -425,21 +406,9 @@ void MainWindow::Delete_A_BackUp()
     }
     if (!m_rows->isBackupRow(r))
         return;
-    // A file goes with every row naming it, so no row is left pointing at a
-    // file that is gone; of a phone's backup folder only the row goes, the
-    // folder is never deleted here.
-    const bool smsFile = m_rows->kind(r) == NavigationRows::Kind::SmsFile;
-    const QVector<int> rows = smsFile ? m_rows->rowsOfSameFile(r) : QVector<int>{r};
-    // The only connection that can hold the file open is the store's, when
-    // the file is on display; a store showing another backup stays usable.
-    if (rows.contains(currentSourceRow))
-        m_display->dropStores();
-    const QString path = m_rows->path(r);
-    if (smsFile && QFileInfo::exists(path) && !QFile::remove(path)) {
-        infoDialogOK(nullptr, tr("Warning"), tr("The backup file could not be deleted:\n%1").arg(path));
-        return;
-    }
-    m_rows->removeRows(rows, currentSourceRow);
+    const QString undeletable = m_rows->removeSource(r, currentSourceRow, [this] { m_display->dropStores(); });
+    if (!undeletable.isEmpty())
+        infoDialogOK(nullptr, tr("Warning"), tr("The backup file could not be deleted:\n%1").arg(undeletable));
 }
 
 // ---------------------------------------------------------------- text export

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -125,6 +126,23 @@ QVector<int> NavigationRows::rowsOfSameFile(int row) const
             rows.append(r);
     }
     return rows;
+}
+
+QString NavigationRows::removeSource(int r, int& currentSourceRow, const std::function<void()>& releaseShown)
+{
+    // A file goes with every row naming it, so no row is left pointing at a
+    // file that is gone.
+    const bool smsFile = kind(r) == Kind::SmsFile;
+    const QVector<int> rows = smsFile ? rowsOfSameFile(r) : QVector<int>{r};
+    // The only connection that can hold the file open is the store's, when
+    // the file is on display; a store showing another backup stays usable.
+    if (rows.contains(currentSourceRow))
+        releaseShown();
+    const QString file = path(r);
+    if (smsFile && QFileInfo::exists(file) && !QFile::remove(file))
+        return file;
+    removeRows(rows, currentSourceRow);
+    return QString();
 }
 
 void NavigationRows::removeRows(const QVector<int>& rows, int& currentSourceRow)

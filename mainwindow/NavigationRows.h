@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class QListWidget;
 namespace phonebackup {
 struct BackupInfo;
@@ -54,6 +56,12 @@ public:
     // Every ".sms" row naming the same file as row (row included).
     QVector<int> rowsOfSameFile(int row) const;
 
+    // Removes the source of row r: a ".sms" file is deleted with every row
+    // naming it; of a phone backup folder only the row goes, the folder is
+    // never deleted. releaseShown is called first when one of those rows is
+    // on display. Returns the file that could not be deleted (its rows stay);
+    // empty when done.
+    QString removeSource(int r, int& currentSourceRow, const std::function<void()>& releaseShown);
     // Removes rows with their entries, without the list switching sources
     // half way; currentSourceRow follows the rows it passes and becomes -1
     // when its own row goes. That row (or none) is then current again.

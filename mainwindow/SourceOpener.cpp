@@ -1,10 +1,12 @@
 #include "SourceOpener.h"
 
 #include "BackupPassword.h"
+#include "NavigationRows.h"
 #include "xdialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 bool SourceOpener::checkPhoneBackup(const QString& folder, phonebackup::BackupInfo* info) const
 {
@@ -18,6 +20,27 @@ bool SourceOpener::checkPhoneBackup(const QString& folder, phonebackup::BackupIn
     }
     *info = probe.info();
     return true;
+}
+
+int SourceOpener::listedRow(const QString& path, NavigationRows& rows) const
+{
+    // A source listed already (or opened before) keeps its one row.
+    const QFileInfo file(path);
+    if (file.isDir()) {
+        phonebackup::BackupInfo info;
+        if (!checkPhoneBackup(file.absoluteFilePath(), &info))
+            return -1;
+        const int row = rows.findPhoneBackup(info.folder);
+        return row >= 0 ? row : rows.appendPhoneBackup(info);
+    }
+    if (file.isFile()) {
+        const int row = rows.find(NavigationRows::Kind::SmsFile, file.absoluteFilePath());
+        return row >= 0 ? row : rows.appendSmsFile(file.absoluteFilePath());
+    }
+    infoDialogOK(nullptr, QCoreApplication::translate("MainWindow", "Warning"),
+                 QCoreApplication::translate("MainWindow", "There is no .sms backup or phone backup folder at\n%1")
+                     .arg(QDir::toNativeSeparators(path)));
+    return -1;
 }
 
 OpenedSource SourceOpener::openSmsFile(const QString& path) const

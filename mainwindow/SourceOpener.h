@@ -19,6 +19,7 @@
 
 #include <memory>
 
+class NavigationRows;
 class QWidget;
 
 struct OpenedSource
@@ -53,6 +54,11 @@ public:
     // Whether folder is a phone backup that can be read, before it becomes
     // a row; the user is told when it is not.
     bool checkPhoneBackup(const QString& folder, phonebackup::BackupInfo* info) const;
+
+    // The row of the ".sms" file or phone backup folder at path, added to
+    // rows when it is not listed yet; -1 (the user is told) when path is
+    // neither.
+    int listedRow(const QString& path, NavigationRows& rows) const;
 
     // A ".sms" backup file: the user's own, so deleting from it is allowed.
     OpenedSource openSmsFile(const QString& path) const;
