@@ -334,20 +334,6 @@ Seriennummer des iPhones: kein Gerät</translation>
         <translation>Warnung</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>Das iPhone konnte nicht gesichert werden: Es hat seine Kennung nicht mitgeteilt. Entsperren Sie es, schließen Sie es erneut an und bestätigen Sie, dass Sie diesem Computer vertrauen.</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>iPhone sichern</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>Die Nachrichtendatenbank wurde in der Sicherung des iPhones nicht gefunden:
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>SMS:</translation>
     </message>
@@ -362,28 +348,8 @@ Kontakte:</translation>
         <translation>Seriennummer des iPhones:</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>Die Sicherung des iPhones enthält kein Adressbuch: Namen können nicht angezeigt werden.</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>Information</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>Die Sicherungsdatei existiert nicht mehr:
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>Die Telefonsicherung kann nicht gelesen werden:
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,32 +445,17 @@ Kontakte:</translation>
         <translation>Die heruntergeladene Datei konnte nicht gestartet werden:
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>Anhänge werden gesichert …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>Aufruf: msgdesk-cli list   [--json] [--contacts DATEI] QUELLE
-        msgdesk-cli show   [--json] [--contacts DATEI] QUELLE SCHLÜSSEL
-        msgdesk-cli export [--contacts DATEI] [--conversation SCHLÜSSEL] QUELLE DATEI
-        msgdesk-cli info   [--json] QUELLE
-QUELLE ist eine .sms-Sicherungsdatei, die Nachrichtendatenbank eines Telefons
-oder der Ordner einer Telefonsicherung; SCHLÜSSEL ist der Schlüssel einer
-Unterhaltung, wie &quot;list&quot; ihn ausgibt. Das Passwort einer verschlüsselten
-Sicherung kommt aus MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle
-wird nie verändert.
-        msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 braucht einen Wert</translation>
@@ -594,18 +545,6 @@ wird nie verändert.
         <translation>%1 braucht %2</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json gilt für list, show und info</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation gilt für export</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts gilt für list, show und export</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli: %1: keine Unterhaltung %2</translation>
     </message>
@@ -644,6 +583,74 @@ wird nie verändert.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1: die Nachrichtentabelle hat einen Aufbau, den msgdesk nicht kennt</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>Aufruf: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE ist eine .sms-Sicherungsdatei, die Nachrichtendatenbank eines Telefons
+oder der Ordner einer Telefonsicherung; KEY ist ein Unterhaltungsschlüssel,
+wie „list“ ihn ausgibt. Das Passwort einer verschlüsselten Sicherung kommt aus
+MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle wird nie verändert.
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>vorhanden</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli: %1: %2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli: %1: eine Datei dieses Namens ist bereits vorhanden</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli: %1: kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json gilt nur für list, show, info, search und attachments</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation gilt nur für export, search und attachments</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save gilt nur für attachments</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save und --json können nicht kombiniert werden</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts gilt nur für list, show, export, search, attachments und backup</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1: die Datei ist beschädigt: %2; angezeigt wird, was gelesen werden konnte</translation>
     </message>
 </context>
 <context>
@@ -689,6 +696,71 @@ wird nie verändert.
         <source>Delete Error</source>
         <translation>Fehler beim Löschen</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>Die Nachrichten sind gelöscht, aber ein anderes Programm liest gerade die Datei: ihr Text bleibt darin, bis dieses Programm die Datei schließt. Er wird entfernt, sobald dieses Programm sie freigibt.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>Nachrichten durchsuchen</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 Nachricht</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 Nachrichten</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 Unterhaltung</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Nachrichten</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>ich</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>Keine Nachrichten gefunden</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -718,6 +790,53 @@ geöffnet wird.
   --check-device-support  ausgeben, wo die Geräteunterstützung gefunden wurde,
                           und beenden (Status 1, wenn sie fehlt)
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>Das iPhone ist gesperrt. Entsperren Sie es und lassen Sie es entsperrt, während die Sicherung beginnt; geben Sie ab iOS 16.1 den Code auf dem iPhone ein, wenn es danach fragt. Wählen Sie dann das Telefon erneut.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>eine unbekannte Version</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>Die Gerätebibliothek auf diesem Computer (%1) ist älter als die Software des iPhones und kann es nicht sichern. Installieren Sie eine neuere Gerätebibliothek, oder erstellen Sie die Sicherung mit einem anderen Programm und öffnen Sie sie mit „Datei &gt; Telefonsicherung öffnen …“.</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Dieser Computer ist nicht mehr mit dem iPhone gekoppelt. Entsperren Sie das iPhone, führen Sie „idevicepair pair“ aus, tippen Sie auf dem iPhone auf „Vertrauen“ und geben Sie seinen Code ein; schließen Sie es dann erneut an.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>Für die Sicherung ist zu wenig Speicherplatz frei (verfügbar: %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, und die letzte Sicherung dieses iPhones belegt %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Geben Sie Speicherplatz frei und wählen Sie das Telefon erneut.</translation>
     </message>
 </context>
 <context>
@@ -806,6 +925,85 @@ geöffnet wird.
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>%1 ist nicht in dieser Sicherung enthalten.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>Der Anhang kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>Es wurde kein Programm zum Öffnen von %1 gefunden.</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>Anhang speichern</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>Der Anhang konnte nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>Diese Unterhaltung hat keine Anhänge.</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>Alle Anhänge speichern</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>%n Anhang gespeichert.</numerusform>
+            <numerusform>%n Anhänge gespeichert.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n ist nicht in dieser Sicherung enthalten.</numerusform>
+            <numerusform>%n sind nicht in dieser Sicherung enthalten.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n konnte nicht gespeichert werden.</numerusform>
+            <numerusform>%n konnten nicht gespeichert werden.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>nicht in dieser Sicherung</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>Sprachnachricht</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>Anhang speichern …</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>Alle Anhänge speichern …</translation>
     </message>
 </context>
 <context>

@@ -334,20 +334,6 @@ Número de serie del iPhone: ningún dispositivo</translation>
         <translation>Advertencia</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>No se pudo hacer la copia de seguridad del iPhone: no indicó su identificador. Desbloquéelo, vuelva a conectarlo y confirme que confía en este ordenador.</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>Copia de seguridad del iPhone</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>No se encontró la base de datos de mensajes en la copia de seguridad del iPhone:
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>SMS:</translation>
     </message>
@@ -362,28 +348,8 @@ Contactos:</translation>
         <translation>Número de serie del iPhone:</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>La copia de seguridad del iPhone no contiene libreta de direcciones: no se pueden mostrar los nombres.</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>Información</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>El archivo de copia de seguridad ya no existe:
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>No se puede leer la copia de seguridad del teléfono:
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,31 +445,17 @@ Contactos:</translation>
         <translation>No se pudo iniciar el archivo descargado:
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>Haciendo la copia de seguridad de los archivos adjuntos...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>uso: msgdesk-cli list   [--json] [--contacts ARCHIVO] ORIGEN
-     msgdesk-cli show   [--json] [--contacts ARCHIVO] ORIGEN CLAVE
-     msgdesk-cli export [--contacts ARCHIVO] [--conversation CLAVE] ORIGEN ARCHIVO
-     msgdesk-cli info   [--json] ORIGEN
-ORIGEN es un archivo de copia .sms, la base de datos de mensajes de un teléfono
-o una carpeta de copia de seguridad del teléfono; CLAVE es la clave de una
-conversación tal como la muestra «list». La contraseña de una copia cifrada
-viene de MSGDESK_BACKUP_PASSWORD o se pide. El origen nunca se modifica.
-     msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 necesita un valor</translation>
@@ -593,18 +545,6 @@ viene de MSGDESK_BACKUP_PASSWORD o se pide. El origen nunca se modifica.
         <translation>%1 requiere %2</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json es para list, show e info</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation es para export</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts es para list, show y export</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli: %1: no hay conversación %2</translation>
     </message>
@@ -643,6 +583,75 @@ viene de MSGDESK_BACKUP_PASSWORD o se pide. El origen nunca se modifica.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1: la tabla de mensajes tiene una estructura que msgdesk no conoce</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>uso: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+     msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+     msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+     msgdesk-cli info   [--json] SOURCE
+     msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+     msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+     msgdesk-cli backup [--contacts FILE] SOURCE FILE
+     msgdesk-cli --version | --help
+SOURCE es un archivo de copia .sms, la base de datos de mensajes de un
+teléfono o una carpeta de copia de seguridad del teléfono; KEY es una clave
+de conversación tal como la muestra «list». La contraseña de una copia de
+seguridad cifrada se toma de MSGDESK_BACKUP_PASSWORD o se pide. El origen
+nunca se modifica.
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>presente</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli: %1: %2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli: %1: ya existe un archivo con ese nombre</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli: %1: no se puede escribir: %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json solo sirve para list, show, info, search y attachments</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation solo sirve para export, search y attachments</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save solo sirve para attachments</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save y --json no se pueden combinar</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts solo sirve para list, show, export, search, attachments y backup</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1: el archivo está dañado: %2; se muestra lo que se pudo leer</translation>
     </message>
 </context>
 <context>
@@ -688,6 +697,71 @@ viene de MSGDESK_BACKUP_PASSWORD o se pide. El origen nunca se modifica.
         <source>Delete Error</source>
         <translation>Error al eliminar</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>Los mensajes se han eliminado, pero otro programa está leyendo el archivo: su texto permanece en él hasta que ese programa lo cierre. Se borrará en cuanto ese programa lo libere.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 de %2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>Buscar mensajes</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 mensaje</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 mensajes</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 conversación</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 conversaciones</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>Conversaciones</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Mensajes</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>yo</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Buscando…</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>No se encontraron mensajes</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 en %2</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -717,6 +791,53 @@ se abre al iniciar.
   --check-device-support  indica dónde se encontró el soporte de dispositivos
                           y termina (estado 1 si no se encontró)
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>desconocido</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>El iPhone está bloqueado. Desbloquéelo y manténgalo desbloqueado mientras empieza la copia de seguridad; en iOS 16.1 y posteriores, introduzca el código en el iPhone cuando lo pida. Después vuelva a elegir el teléfono.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>una versión desconocida</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>La biblioteca del dispositivo de este ordenador (%1) es más antigua que el software del iPhone y no puede hacer su copia de seguridad. Instale una biblioteca del dispositivo más reciente, o haga la copia de seguridad con otro programa y ábrala con «Archivo &gt; Abrir copia de seguridad del teléfono…».</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Este ordenador ya no está enlazado con el iPhone. Desbloquee el iPhone, ejecute «idevicepair pair», toque «Confiar» en el iPhone e introduzca su código; después vuelva a conectarlo.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>No hay suficiente espacio libre en el disco para la copia de seguridad (libre: %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, y la última copia de seguridad de este iPhone ocupa %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Libere espacio y vuelva a elegir el teléfono.</translation>
     </message>
 </context>
 <context>
@@ -805,6 +926,85 @@ se abre al iniciar.
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>Información</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>%1 no está en esta copia de seguridad.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>No se puede abrir el archivo adjunto.</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>No se encontró ningún programa para abrir %1.</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>Guardar archivo adjunto</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>No se pudo guardar el archivo adjunto.</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>Esta conversación no tiene archivos adjuntos.</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>Guardar todos los archivos adjuntos</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>%n archivo adjunto guardado.</numerusform>
+            <numerusform>%n archivos adjuntos guardados.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n no está en esta copia de seguridad.</numerusform>
+            <numerusform>%n no están en esta copia de seguridad.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n no se pudo guardar.</numerusform>
+            <numerusform>%n no se pudieron guardar.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>no está en esta copia de seguridad</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>Mensaje de voz</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>Guardar archivo adjunto…</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>Guardar todos los archivos adjuntos…</translation>
     </message>
 </context>
 <context>

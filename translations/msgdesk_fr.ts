@@ -334,20 +334,6 @@ Numéro de série de l’iPhone : aucun appareil</translation>
         <translation>Avertissement</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>L’iPhone n’a pas pu être sauvegardé : il n’a pas donné son identifiant. Déverrouillez-le, rebranchez-le et confirmez que vous faites confiance à cet ordinateur.</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>Sauvegarder l’iPhone</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>La base de messages est introuvable dans la sauvegarde de l’iPhone :
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>SMS :</translation>
     </message>
@@ -362,28 +348,8 @@ Contacts :</translation>
         <translation>Numéro de série de l’iPhone :</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>La sauvegarde de l’iPhone ne contient pas de carnet d’adresses : les noms ne peuvent pas être affichés.</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>Information</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>Le fichier de sauvegarde n’existe plus :
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>La sauvegarde du téléphone ne peut pas être lue :
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,31 +445,17 @@ Contacts :</translation>
         <translation>Le fichier téléchargé n’a pas pu être lancé :
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>Sauvegarde des pièces jointes…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>usage : msgdesk-cli list   [--json] [--contacts FICHIER] SOURCE
-        msgdesk-cli show   [--json] [--contacts FICHIER] SOURCE CLÉ
-        msgdesk-cli export [--contacts FICHIER] [--conversation CLÉ] SOURCE FICHIER
-        msgdesk-cli info   [--json] SOURCE
-SOURCE est un fichier de sauvegarde .sms, la base de messages d’un téléphone
-ou un dossier de sauvegarde de téléphone ; CLÉ est la clé d’une conversation
-telle que « list » l’affiche. Le mot de passe d’une sauvegarde chiffrée vient
-de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
-        msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 attend une valeur</translation>
@@ -593,18 +545,6 @@ de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
         <translation>%1 prend %2</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json s’applique à list, show et info</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation s’applique à export</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts s’applique à list, show et export</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli : %1 : pas de conversation %2</translation>
     </message>
@@ -643,6 +583,74 @@ de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1 : la table des messages a une structure que msgdesk ne connaît pas</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>usage : msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE est un fichier de sauvegarde .sms, la base de messages d’un téléphone
+ou un dossier de sauvegarde de téléphone ; KEY est une clé de conversation
+telle que « list » l’affiche. Le mot de passe d’une sauvegarde chiffrée vient
+de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>présente</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli : %1 : %2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli : %1 : un fichier de ce nom existe déjà</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli : %1 : écriture impossible : %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json ne s’applique qu’à list, show, info, search et attachments</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation ne s’applique qu’à export, search et attachments</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save ne s’applique qu’à attachments</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save et --json ne peuvent pas être combinés</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts ne s’applique qu’à list, show, export, search, attachments et backup</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1 : le fichier est endommagé : %2 ; ce qui a pu être lu est affiché</translation>
     </message>
 </context>
 <context>
@@ -688,6 +696,71 @@ de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
         <source>Delete Error</source>
         <translation>Erreur de suppression</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>Les messages sont supprimés, mais un autre programme lit le fichier : leur texte y reste jusqu’à ce que ce programme le ferme. Il est effacé dès que ce programme le libère.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>Rechercher dans les messages</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 message</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 messages</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 conversation</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 conversations</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>Conversations</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>moi</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Recherche…</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>Aucun message trouvé</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 dans %2</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -717,6 +790,53 @@ démarrage.
   --check-device-support  indique où la prise en charge des appareils a été
                           trouvée et quitte (état 1 si elle est absente)
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>inconnu</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 Go</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 Mo</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 ko</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>L’iPhone est verrouillé. Déverrouillez-le et laissez-le déverrouillé pendant le démarrage de la sauvegarde ; sous iOS 16.1 et ultérieur, saisissez le code sur l’iPhone lorsqu’il le demande. Choisissez ensuite à nouveau le téléphone.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>une version inconnue</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>La bibliothèque de l’appareil sur cet ordinateur (%1) est plus ancienne que le logiciel de l’iPhone et ne peut pas le sauvegarder. Installez une bibliothèque plus récente, ou faites la sauvegarde avec un autre programme et ouvrez-la avec « Fichier &gt; Ouvrir une sauvegarde de téléphone… ».</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Cet ordinateur n’est plus jumelé avec l’iPhone. Déverrouillez l’iPhone, exécutez « idevicepair pair », touchez « Se fier » sur l’iPhone et saisissez son code, puis rebranchez-le.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>Il y a trop peu d’espace disque libre pour la sauvegarde (espace libre : %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, et la dernière sauvegarde de cet iPhone occupe %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Libérez de l’espace et choisissez à nouveau le téléphone.</translation>
     </message>
 </context>
 <context>
@@ -805,6 +925,85 @@ démarrage.
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>%1 ne se trouve pas dans cette sauvegarde.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>La pièce jointe ne peut pas être ouverte.</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>Aucun programme permettant d’ouvrir %1 n’a été trouvé.</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>Enregistrer la pièce jointe</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>La pièce jointe n’a pas pu être enregistrée.</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>Cette conversation n’a aucune pièce jointe.</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>Enregistrer toutes les pièces jointes</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>%n pièce jointe enregistrée.</numerusform>
+            <numerusform>%n pièces jointes enregistrées.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n ne se trouve pas dans cette sauvegarde.</numerusform>
+            <numerusform>%n ne se trouvent pas dans cette sauvegarde.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n n’a pas pu être enregistrée.</numerusform>
+            <numerusform>%n n’ont pas pu être enregistrées.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>absente de cette sauvegarde</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>Message vocal</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>Enregistrer la pièce jointe…</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>Enregistrer toutes les pièces jointes…</translation>
     </message>
 </context>
 <context>

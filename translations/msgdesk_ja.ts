@@ -334,20 +334,6 @@ iPhone シリアル番号: デバイスなし</translation>
         <translation>警告</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>iPhone をバックアップできませんでした: 識別子が得られませんでした。ロックを解除して接続し直し、このコンピュータを信頼することを確認してください。</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>iPhone をバックアップ</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>iPhone のバックアップにメッセージデータベースが見つかりませんでした:
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>SMS:</translation>
     </message>
@@ -362,28 +348,8 @@ Contact:</source>
         <translation>iPhone シリアル番号:</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>iPhone のバックアップにアドレス帳がありません: 名前を表示できません。</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>情報</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>バックアップファイルはもう存在しません:
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>電話のバックアップを読み込めません:
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,31 +445,17 @@ Contact:</source>
         <translation>ダウンロードしたファイルを起動できませんでした:
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>添付ファイルをバックアップしています...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>使い方: msgdesk-cli list   [--json] [--contacts ファイル] ソース
-        msgdesk-cli show   [--json] [--contacts ファイル] ソース キー
-        msgdesk-cli export [--contacts ファイル] [--conversation キー] ソース ファイル
-        msgdesk-cli info   [--json] ソース
-ソースは .sms バックアップファイル、電話のメッセージデータベース、または電話の
-バックアップフォルダです。キーは &quot;list&quot; が表示するチャットのキーです。暗号化
-されたバックアップのパスワードは MSGDESK_BACKUP_PASSWORD から取るか、入力を
-求めます。ソースが変更されることはありません。
-        msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 には値が必要です</translation>
@@ -593,18 +545,6 @@ never changed.
         <translation>%1 には %2 が必要です</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json は list、show、info 用です</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation は export 用です</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts は list、show、export 用です</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli: %1: チャット %2 はありません</translation>
     </message>
@@ -643,6 +583,74 @@ never changed.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1: メッセージテーブルの形式を msgdesk は認識できません</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>使い方: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE は .sms バックアップファイル、電話のメッセージデータベース、または
+電話のバックアップフォルダです。KEY は「list」が表示するチャットのキーです。
+暗号化されたバックアップのパスワードは MSGDESK_BACKUP_PASSWORD から取得するか、
+入力を求めます。ソースが変更されることはありません。
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>あり</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli: %1: %2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli: %1: 同じ名前のファイルがすでにあります</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli: %1: 書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json は list、show、info、search、attachments でのみ使えます</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation は export、search、attachments でのみ使えます</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save は attachments でのみ使えます</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save と --json は同時に指定できません</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts は list、show、export、search、attachments、backup でのみ使えます</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1: ファイルが壊れています: %2。読み込めた部分を表示します</translation>
     </message>
 </context>
 <context>
@@ -688,6 +696,71 @@ never changed.
         <source>Delete Error</source>
         <translation>削除エラー</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>メッセージは削除されましたが、別のプログラムがファイルを読み込んでいます。そのプログラムがファイルを閉じるまで、メッセージの本文はファイルに残ります。そのプログラムがファイルを解放するとすぐに消去されます。</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1/%2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>メッセージを検索</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 件のメッセージ</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 件のメッセージ</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 件のチャット</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 件のチャット</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>チャット</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>自分</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>検索しています…</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>メッセージが見つかりません</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1（%2）</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -716,6 +789,53 @@ USB で接続した iPhone、そのバックアップ、.sms バックアップ�
   --check-device-support  デバイスサポートの場所を表示して終了
                           （見つからない場合は状態 1）
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone がロックされています。ロックを解除し、バックアップが始まるまでロックを解除したままにしてください。iOS 16.1 以降では、iPhone でパスコードを求められたら入力してください。その後、もう一度電話を選択してください。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>不明なバージョン</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>このコンピュータのデバイスライブラリ（%1）は iPhone のソフトウェアより古いため、バックアップできません。新しいデバイスライブラリをインストールするか、別のプログラムでバックアップを作成して「ファイル &gt; 電話のバックアップを開く…」で開いてください。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>このコンピュータと iPhone のペアリングが解除されています。iPhone のロックを解除し、「idevicepair pair」を実行して、iPhone で「信頼」をタップしてパスコードを入力してから、もう一度接続してください。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>バックアップに必要な空きディスク容量が足りません: 空き容量 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>（この iPhone の前回のバックアップは %1）</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。空き容量を増やしてから、もう一度電話を選択してください。</translation>
     </message>
 </context>
 <context>
@@ -804,6 +924,82 @@ USB で接続した iPhone、そのバックアップ、.sms バックアップ�
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>情報</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>%1 はこのバックアップにありません。</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>添付ファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>%1 を開くプログラムが見つかりませんでした。</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>添付ファイルを保存</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>添付ファイルを保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>このチャットには添付ファイルがありません。</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>すべての添付ファイルを保存</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>%n 個の添付ファイルを保存しました。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n 個はこのバックアップにありません。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n 個は保存できませんでした。</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>このバックアップにありません</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>ボイスメッセージ</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>添付ファイルを保存…</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>すべての添付ファイルを保存…</translation>
     </message>
 </context>
 <context>

@@ -334,20 +334,6 @@ iPhone 序列号：无设备</translation>
         <translation>警告</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>无法备份 iPhone：它没有提供其标识符。请解锁手机，重新连接，并确认信任此电脑。</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>备份 iPhone</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>在 iPhone 的备份中没有找到短信数据库：
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>短信：</translation>
     </message>
@@ -362,28 +348,8 @@ Contact:</source>
         <translation>iPhone 序列号：</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>iPhone 的备份中没有通讯录：无法显示姓名。</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>信息</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>备份文件已不存在：
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>无法读取手机备份：
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,30 +445,17 @@ Contact:</source>
         <translation>无法启动下载的文件：
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>正在备份附件...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>用法：msgdesk-cli list   [--json] [--contacts 文件] 来源
-      msgdesk-cli show   [--json] [--contacts 文件] 来源 键
-      msgdesk-cli export [--contacts 文件] [--conversation 键] 来源 文件
-      msgdesk-cli info   [--json] 来源
-来源是 .sms 备份文件、手机的短信数据库或手机备份文件夹；键是 &quot;list&quot;
-输出的对话键。加密备份的密码取自 MSGDESK_BACKUP_PASSWORD，否则会询问。
-来源永远不会被修改。
-      msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 需要一个值</translation>
@@ -592,18 +545,6 @@ never changed.
         <translation>%1 需要 %2</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json 只用于 list、show 和 info</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation 只用于 export</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts 只用于 list、show 和 export</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli：%1：没有对话 %2</translation>
     </message>
@@ -642,6 +583,73 @@ never changed.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1：短信表的结构 msgdesk 无法识别</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+      msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+      msgdesk-cli info   [--json] SOURCE
+      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+      msgdesk-cli backup [--contacts FILE] SOURCE FILE
+      msgdesk-cli --version | --help
+SOURCE 是 .sms 备份文件、手机的短信数据库或手机备份文件夹；KEY 是
+“list”所显示的对话键。加密备份的密码取自 MSGDESK_BACKUP_PASSWORD，
+否则会提示输入。源永远不会被修改。
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>存在</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli：%1：%2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli：%1：已存在同名文件</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli：%1：无法写入：%2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json 只能用于 list、show、info、search 和 attachments</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation 只能用于 export、search 和 attachments</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save 只能用于 attachments</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save 和 --json 不能同时使用</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts 只能用于 list、show、export、search、attachments 和 backup</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1：文件已损坏：%2；仅显示能够读取的部分</translation>
     </message>
 </context>
 <context>
@@ -687,6 +695,71 @@ never changed.
         <source>Delete Error</source>
         <translation>删除出错</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>短信已删除，但另一个程序正在读取该文件：在该程序关闭文件之前，这些短信的文字仍留在文件中。该程序一释放文件，这些文字就会被清除。</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1/%2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>搜索短信</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 条短信</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 条短信</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 个对话</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 个对话</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>对话</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>短信</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>我</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>正在搜索…</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>未找到短信</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%2中的 %1</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -714,6 +787,53 @@ backup folder to open at start.
   --check-device-support  显示在何处找到了设备支持并退出
                           （未找到时状态为 1）
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone 已锁定。请将其解锁，并在备份开始期间保持解锁；在 iOS 16.1 及更高版本上，当 iPhone 要求输入密码时，请在 iPhone 上输入。然后重新选择手机。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>未知版本</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>此电脑上的设备库（%1）比 iPhone 的软件旧，无法备份该 iPhone。请安装较新的设备库，或用其他程序进行备份，然后通过“文件 &gt; 打开手机备份…”打开该备份。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>此电脑已不再与 iPhone 配对。请解锁 iPhone，运行“idevicepair pair”，在 iPhone 上轻点“信任”并输入其密码，然后重新连接 iPhone。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>磁盘可用空间不足，无法备份：可用空间为 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>，而此 iPhone 上一次的备份占用 %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。请释放一些空间，然后重新选择手机。</translation>
     </message>
 </context>
 <context>
@@ -802,6 +922,82 @@ backup folder to open at start.
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>此备份中没有 %1。</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>无法打开附件。</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>找不到可以打开 %1 的程序。</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>保存附件</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>无法保存附件。</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>此对话没有附件。</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>保存所有附件</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>已保存 %n 个附件。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n 个不在此备份中。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n 个无法保存。</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>不在此备份中</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>语音信息</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>保存附件…</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>保存所有附件…</translation>
     </message>
 </context>
 <context>

@@ -334,20 +334,6 @@ iPhone 序號：無裝置</translation>
         <translation>警告</translation>
     </message>
     <message>
-        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
-        <translation>無法備份 iPhone：它沒有提供其識別碼。請解鎖手機，重新連接，並確認信任這部電腦。</translation>
-    </message>
-    <message>
-        <source>BackUp iPhone</source>
-        <translation>備份 iPhone</translation>
-    </message>
-    <message>
-        <source>The message database was not found in the iPhone&apos;s backup:
-%1</source>
-        <translation>在 iPhone 的備份中找不到訊息資料庫：
-%1</translation>
-    </message>
-    <message>
         <source>SMS:</source>
         <translation>簡訊：</translation>
     </message>
@@ -362,28 +348,8 @@ Contact:</source>
         <translation>iPhone 序號：</translation>
     </message>
     <message>
-        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
-        <translation>iPhone 的備份中沒有通訊錄：無法顯示姓名。</translation>
-    </message>
-    <message>
         <source>Information</source>
         <translation>資訊</translation>
-    </message>
-    <message>
-        <source>The backup file does not exist any more:
-%1</source>
-        <translation>備份檔案已不存在：
-%1</translation>
-    </message>
-    <message>
-        <source>The phone backup cannot be read:
-%1
-
-%2</source>
-        <translation>無法讀取手機備份：
-%1
-
-%2</translation>
     </message>
     <message>
         <source>iOS %1</source>
@@ -479,30 +445,17 @@ Contact:</source>
         <translation>無法啟動下載的檔案：
 %1</translation>
     </message>
+    <message>
+        <source>Backing up the attachments...</source>
+        <translation>正在備份附件...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
-    <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-       msgdesk-cli --version | --help
-</source>
-        <translation>用法：msgdesk-cli list   [--json] [--contacts 檔案] 來源
-      msgdesk-cli show   [--json] [--contacts 檔案] 來源 鍵
-      msgdesk-cli export [--contacts 檔案] [--conversation 鍵] 來源 檔案
-      msgdesk-cli info   [--json] 來源
-來源是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾；鍵是 &quot;list&quot;
-輸出的對話鍵。加密備份的密碼取自 MSGDESK_BACKUP_PASSWORD，否則會詢問。
-來源永遠不會被修改。
-      msgdesk-cli --version | --help
-</translation>
-    </message>
     <message>
         <source>%1 needs a value</source>
         <translation>%1 需要一個值</translation>
@@ -592,18 +545,6 @@ never changed.
         <translation>%1 需要 %2</translation>
     </message>
     <message>
-        <source>--json is for list, show and info</source>
-        <translation>--json 只用於 list、show 和 info</translation>
-    </message>
-    <message>
-        <source>--conversation is for export</source>
-        <translation>--conversation 只用於 export</translation>
-    </message>
-    <message>
-        <source>--contacts is for list, show and export</source>
-        <translation>--contacts 只用於 list、show 和 export</translation>
-    </message>
-    <message>
         <source>msgdesk-cli: %1: no conversation %2</source>
         <translation>msgdesk-cli：%1：沒有對話 %2</translation>
     </message>
@@ -642,6 +583,73 @@ never changed.
     <message>
         <source>%1: the message table is of no layout msgdesk knows</source>
         <translation>%1：訊息表格的結構 msgdesk 無法辨識</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed.
+</source>
+        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+      msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
+      msgdesk-cli info   [--json] SOURCE
+      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+      msgdesk-cli backup [--contacts FILE] SOURCE FILE
+      msgdesk-cli --version | --help
+SOURCE 是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾；KEY 是
+「list」所顯示的對話鍵。加密備份的密碼取自 MSGDESK_BACKUP_PASSWORD，
+否則會提示輸入。來源永遠不會被修改。
+</translation>
+    </message>
+    <message>
+        <source>present</source>
+        <translation>存在</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: %2</source>
+        <translation>msgdesk-cli：%1：%2</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: a file of that name is already there</source>
+        <translation>msgdesk-cli：%1：已有同名檔案</translation>
+    </message>
+    <message>
+        <source>msgdesk-cli: %1: cannot be written: %2</source>
+        <translation>msgdesk-cli：%1：無法寫入：%2</translation>
+    </message>
+    <message>
+        <source>--json is for list, show, info, search and attachments</source>
+        <translation>--json 僅適用於 list、show、info、search 和 attachments</translation>
+    </message>
+    <message>
+        <source>--conversation is for export, search and attachments</source>
+        <translation>--conversation 僅適用於 export、search 和 attachments</translation>
+    </message>
+    <message>
+        <source>--save is for attachments</source>
+        <translation>--save 僅適用於 attachments</translation>
+    </message>
+    <message>
+        <source>--save and --json cannot be combined</source>
+        <translation>--save 和 --json 不能同時使用</translation>
+    </message>
+    <message>
+        <source>--contacts is for list, show, export, search, attachments and backup</source>
+        <translation>--contacts 僅適用於 list、show、export、search、attachments 和 backup</translation>
+    </message>
+    <message>
+        <source>%1: the file is damaged: %2; what could be read is shown</source>
+        <translation>%1：檔案已損毀：%2；僅顯示能夠讀取的部分</translation>
     </message>
 </context>
 <context>
@@ -687,6 +695,71 @@ never changed.
         <source>Delete Error</source>
         <translation>刪除錯誤</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The messages are deleted, but another program is reading the file: their text stays in it until that program closes it. It is wiped as soon as that program lets go.</source>
+        <translation>簡訊已刪除，但另一個程式正在讀取該檔案：在該程式關閉檔案之前，這些簡訊的文字仍留在檔案中。該程式一釋放檔案，這些文字就會被清除。</translation>
+    </message>
+</context>
+<context>
+    <name>SearchController</name>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1/%2</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search messages</source>
+        <translation>搜尋簡訊</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResultsPage</name>
+    <message>
+        <source>1 message</source>
+        <translation>1 則簡訊</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 則簡訊</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 個對話</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 個對話</translation>
+    </message>
+    <message>
+        <source>Conversations</source>
+        <translation>對話</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>簡訊</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>我</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>正在搜尋…</translation>
+    </message>
+    <message>
+        <source>No messages found</source>
+        <translation>找不到簡訊</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%2中的 %1</translation>
+    </message>
 </context>
 <context>
     <name>StartupHelp</name>
@@ -714,6 +787,53 @@ backup folder to open at start.
   --check-device-support  顯示在何處找到裝置支援並結束
                           （找不到時狀態為 1）
 </translation>
+    </message>
+</context>
+<context>
+    <name>backupfailure</name>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone 已鎖定。請將其解鎖，並在備份開始期間保持解鎖；在 iOS 16.1 及更新版本上，當 iPhone 要求輸入密碼時，請在 iPhone 上輸入。然後重新選擇手機。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>未知版本</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>此電腦上的裝置程式庫（%1）比 iPhone 的軟體舊，無法備份該 iPhone。請安裝較新的裝置程式庫，或用其他程式進行備份，然後透過「檔案 &gt; 開啟手機備份…」開啟該備份。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>此電腦已不再與 iPhone 配對。請解鎖 iPhone，執行「idevicepair pair」，在 iPhone 上點一下「信任」並輸入其密碼，然後重新連接 iPhone。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>磁碟可用空間不足，無法備份：可用空間為 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>，而此 iPhone 上一次的備份佔用 %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。請釋放一些空間，然後重新選擇手機。</translation>
     </message>
 </context>
 <context>
@@ -802,6 +922,82 @@ backup folder to open at start.
     <message>
         <source>ScrollArea</source>
         <translation>ScrollArea</translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentActions</name>
+    <message>
+        <source>Information</source>
+        <translation>資訊</translation>
+    </message>
+    <message>
+        <source>%1 is not in this backup.</source>
+        <translation>此備份中沒有 %1。</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The attachment cannot be opened.</source>
+        <translation>無法開啟附件。</translation>
+    </message>
+    <message>
+        <source>No program to open %1 was found.</source>
+        <translation>找不到可以開啟 %1 的程式。</translation>
+    </message>
+    <message>
+        <source>Save attachment</source>
+        <translation>儲存附件</translation>
+    </message>
+    <message>
+        <source>The attachment could not be saved.</source>
+        <translation>無法儲存附件。</translation>
+    </message>
+    <message>
+        <source>This conversation has no attachments.</source>
+        <translation>此對話沒有附件。</translation>
+    </message>
+    <message>
+        <source>Save all attachments</source>
+        <translation>儲存所有附件</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attachment(s) saved.</source>
+        <translation>
+            <numerusform>已儲存 %n 個附件。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not in this backup.</source>
+        <translation>
+            <numerusform>%n 個不在此備份中。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be saved.</source>
+        <translation>
+            <numerusform>%n 個無法儲存。</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>views::AttachmentStrip</name>
+    <message>
+        <source>not in this backup</source>
+        <translation>不在此備份中</translation>
+    </message>
+    <message>
+        <source>Voice message</source>
+        <translation>語音訊息</translation>
+    </message>
+    <message>
+        <source>Save attachment…</source>
+        <translation>儲存附件…</translation>
+    </message>
+    <message>
+        <source>Save all attachments…</source>
+        <translation>儲存所有附件…</translation>
     </message>
 </context>
 <context>
