@@ -28,8 +28,6 @@
 
 int phoneLoadCount = 0;
 
-constexpr int StartPage = SourceDisplay::StartPage, ListPage = SourceDisplay::ListPage, ChatPage = SourceDisplay::ChatPage;
-
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     m_phone = new PhoneSession(this);
@@ -55,13 +53,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
     listPage = new frame_page1(nullptr, ui->verticalStackedWidget);
     chatPage = new frame_page2(nullptr, ui->verticalStackedWidget);
-    ui->verticalStackedWidget->insertWidget(ListPage, listPage);
-    ui->verticalStackedWidget->insertWidget(ChatPage, chatPage);
-    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    ui->verticalStackedWidget->insertWidget(SourceDisplay::ListPage, listPage);
+    ui->verticalStackedWidget->insertWidget(SourceDisplay::ChatPage, chatPage);
+    ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ListPage);
     connect(listPage, &frame_page1::sendMessageClick, this, &MainWindow::ChangePageToNext);
     connect(chatPage, &frame_page2::sendToPage1, this, &MainWindow::reBackToPage1);
     connect(chatPage, &frame_page2::sendOneMessage, this, &MainWindow::CopyOneMessage);
-    ui->verticalStackedWidget->setCurrentIndex(StartPage);
+    ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::StartPage);
     ui->listWidget->installEventFilter(this);
 
     m_display = std::make_unique<SourceDisplay>(
@@ -141,7 +139,7 @@ bool MainWindow::detectIphone(bool islink)
 void MainWindow::phoneRemoved()
 {
     m_phone->phoneRemoved();
-    ui->verticalStackedWidget->setCurrentIndex(StartPage);
+    ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::StartPage);
     m_display->setStartPicture(QStringLiteral("startNoDevice"));
     phoneLinked = false;
     ui->label->setText(tr("SMS:0\nContact:0\niPhone Serial:No device"));
@@ -183,7 +181,7 @@ void MainWindow::phoneAttached()
         // The phone row is chosen but has nothing to show until the backup
         // is done; what the pages showed before belongs to another source.
         m_display->detachPages();
-        ui->verticalStackedWidget->setCurrentIndex(StartPage);
+        ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::StartPage);
     }
     m_phone->startBackup();
 }
@@ -235,7 +233,7 @@ void MainWindow::loadPhoneDatabases()
     // The new stores replaced what the pages showed: show the chosen source
     // again, so the selected row and the pages agree.
     if (shownRow == 0) {
-        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+        ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ListPage);
         m_display->showStores(false);
         currentSourceRow = 0;
     } else if (shownRow >= NavigationRows::kFirstSourceRow) {
@@ -255,7 +253,7 @@ void MainWindow::ChangePageToNext(QString sss)
 {
     if (!messageStore)
         return;
-    ui->verticalStackedWidget->setCurrentIndex(ChatPage);
+    ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ChatPage);
     messageStore->selectConversation(sss.toUtf8());
     m_display->showAttachments(currentSourceRow == 0 ? m_phone->backup() : nullptr);
     chatPage->loadConversation(messageStore.get());
@@ -271,7 +269,7 @@ void MainWindow::reBackToPage1(QString sss)
         messageStore->buildConversationList();
         listPage->refreshRows();
     }
-    ui->verticalStackedWidget->setCurrentIndex(ListPage);
+    ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ListPage);
 }
 
 void MainWindow::setIngWhichDB(int r)
@@ -287,18 +285,18 @@ void MainWindow::setIngWhichDB(int r)
     if (r == currentSourceRow)
         return;
 
-    if (ui->verticalStackedWidget->currentIndex() == ChatPage) {
+    if (ui->verticalStackedWidget->currentIndex() == SourceDisplay::ChatPage) {
         chatPage->resetEditMode();
-        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+        ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ListPage);
     }
     if (r == NavigationRows::kPhoneRow) {
         currentSourceRow = 0;
         if (!phoneLinked) {
-            ui->verticalStackedWidget->setCurrentIndex(StartPage);
+            ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::StartPage);
             ui->listWidget->setCurrentRow(0);
             return;
         }
-        ui->verticalStackedWidget->setCurrentIndex(ListPage);
+        ui->verticalStackedWidget->setCurrentIndex(SourceDisplay::ListPage);
         // Re-reads the located databases, or backs the phone up again when
         // the last backup failed.
         detectIphone(true);
