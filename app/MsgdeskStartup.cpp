@@ -80,7 +80,8 @@ int checkDeviceSupport()
     QString error;
     const bool library = loadDeviceLibrary(&error);
     if (library)
-        print(stdout, QCoreApplication::translate("MsgdeskStartup", "Device library: %1\n").arg(loadedDeviceLibraryPath()));
+        print(stdout,
+              QCoreApplication::translate("MsgdeskStartup", "Device library: %1\n").arg(loadedDeviceLibraryPath()));
     else
         print(stdout, QCoreApplication::translate("MsgdeskStartup", "Device library: not found (%1)\n").arg(error));
     const QString tool = deviceToolsFolder() + QStringLiteral("bin/AppleMobileBackup");
@@ -105,9 +106,8 @@ int run(int argc, char** argv, const std::function<void(xframeskin* frame)>& onS
     // Qt has taken its own options out by now.
     const StartupArguments arguments = parseStartupArguments(QCoreApplication::arguments().mid(1));
     if (!arguments.ignored.isEmpty())
-        print(stderr, QStringLiteral("msgdesk: ") +
-                          QCoreApplication::translate("MsgdeskStartup", "ignored: %1\n")
-                              .arg(arguments.ignored.join(QLatin1Char(' '))));
+        print(stderr, QStringLiteral("msgdesk: ") + QCoreApplication::translate("MsgdeskStartup", "ignored: %1\n")
+                                                        .arg(arguments.ignored.join(QLatin1Char(' '))));
 
     auto pluginDir = std::make_unique<QDir>(pluginFolder(QCoreApplication::applicationDirPath()));
     QCoreApplication::addLibraryPath(pluginDir->path());

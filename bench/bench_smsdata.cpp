@@ -596,9 +596,8 @@ int searchChild(const QByteArray& file)
     const std::clock_t cpu = std::clock();
     const auto index = search::Index::build(messages.messages);
     // The processor time beside the elapsed one tells a busy machine from slow code.
-    std::printf("  the index alone: built in %.3f s (%.3f s of processor time), %lld MB\n",
-                timer.nsecsElapsed() / 1e9, double(std::clock() - cpu) / CLOCKS_PER_SEC,
-                index->memoryBytes() / (1024 * 1024));
+    std::printf("  the index alone: built in %.3f s (%.3f s of processor time), %lld MB\n", timer.nsecsElapsed() / 1e9,
+                double(std::clock() - cpu) / CLOCKS_PER_SEC, index->memoryBytes() / (1024 * 1024));
     return 0;
 }
 
@@ -839,23 +838,23 @@ double timeQueries(const QString& file, const QList<QByteArray>& statements)
     double best = 1e9;
     for (int run = 0; run < 2; ++run) {
         best = qMin(best, seconds([&] {
-            // Every cell of every row is looked at, as a reader must.
-            for (const QByteArray& sql : statements) {
-                sqlite3_stmt* stmt = prepare(db, sql.constData());
-                const int columns = sqlite3_column_count(stmt);
-                qint64 sum = 0;
-                while (sqlite3_step(stmt) == SQLITE_ROW) {
-                    for (int i = 0; i < columns; ++i) {
-                        if (sqlite3_column_type(stmt, i) == SQLITE_INTEGER)
-                            sum += sqlite3_column_int64(stmt, i);
-                        else
-                            sum += sqlite3_column_bytes(stmt, i);
-                    }
-                }
-                sqlite3_finalize(stmt);
-                Q_UNUSED(sum);
-            }
-        }));
+                        // Every cell of every row is looked at, as a reader must.
+                        for (const QByteArray& sql : statements) {
+                            sqlite3_stmt* stmt = prepare(db, sql.constData());
+                            const int columns = sqlite3_column_count(stmt);
+                            qint64 sum = 0;
+                            while (sqlite3_step(stmt) == SQLITE_ROW) {
+                                for (int i = 0; i < columns; ++i) {
+                                    if (sqlite3_column_type(stmt, i) == SQLITE_INTEGER)
+                                        sum += sqlite3_column_int64(stmt, i);
+                                    else
+                                        sum += sqlite3_column_bytes(stmt, i);
+                                }
+                            }
+                            sqlite3_finalize(stmt);
+                            Q_UNUSED(sum);
+                        }
+                    }));
     }
     sqlite3_close(db);
     return best;
@@ -912,24 +911,31 @@ void cliGoals(const QString& dir, const QString& modernFile, const QString& lega
                               "from chat where chat_identifier = '" +
                               modernKey + "'))";
     const Case cases[] = {
-        {"show, modern (iOS 13)", modern,
+        {"show, modern (iOS 13)",
+         modern,
          {QStringLiteral("show"), QStringLiteral("--contacts"), modernBook, modern, QString::fromUtf8(modernKey)},
          {"select ROWID, text, attributedBody, handle_id, date from message where " + inChat,
           "select message_id, chat_id from chat_message_join where message_id in (select ROWID from message where " +
               inChat + ")"},
          bigConversationSize},
-        {"info, modern (iOS 13)", modern,
+        {"info, modern (iOS 13)",
+         modern,
          {QStringLiteral("info"), modern},
          {"select ROWID, handle_id, item_type, associated_message_type from message order by ROWID",
           "select message_id, chat_id from chat_message_join order by rowid"},
          5},
-        {"show, legacy", legacy,
+        {"show, legacy",
+         legacy,
          {QStringLiteral("show"), legacy, QString::fromUtf8(legacyKey)},
          {"select ROWID, address, date, text, flags from message where address is null or replace(address, '-', '') "
-          "= '" + legacyKey + "'"},
+          "= '" +
+          legacyKey + "'"},
          bigConversationSize},
-        {"info, legacy", legacy, {QStringLiteral("info"), legacy},
-         {"select ROWID, address, recipients, group_id from message"}, 5},
+        {"info, legacy",
+         legacy,
+         {QStringLiteral("info"), legacy},
+         {"select ROWID, address, recipients, group_id from message"},
+         5},
     };
     for (const Case& c : cases) {
         const CliRun run = bestCliRun(c.arguments);

@@ -139,10 +139,7 @@ public:
         }
     }
     bool isPresent(const AttachmentRecord&) override { return true; }
-    QString localFile(const AttachmentRecord& a, QString*) override
-    {
-        return fileOf(int(a.bytes % kPhotoFiles));
-    }
+    QString localFile(const AttachmentRecord& a, QString*) override { return fileOf(int(a.bytes % kPhotoFiles)); }
 
 private:
     QString fileOf(int i) const { return m_folder + QStringLiteral("/photo%1.jpg").arg(i); }
@@ -261,7 +258,8 @@ void scrollThrough(QScrollBar* bar, PaintWatch& watch, Figures& f)
         QElapsedTimer step;
         step.start();
         // The range may still change as estimates become exact; aim at the end as it is now.
-        const int target = k == kSteps ? bar->maximum() : bar->value() + (bar->maximum() - bar->value()) / (kSteps - k + 1);
+        const int target =
+            k == kSteps ? bar->maximum() : bar->value() + (bar->maximum() - bar->value()) / (kSteps - k + 1);
         bar->setValue(target);
         watch.waitForPaint();
         f.longestStep = std::max(f.longestStep, ms(step.nsecsElapsed()));
@@ -523,8 +521,8 @@ int main(int argc, char** argv)
             const char* label = QByteArray(c.name) == "photo" ? "photo " : "";
             std::printf("  goal: %sfirst paint <= %.0f ms: %.1f ms: %s\n", label, kFirstPaintGoalMs, page.firstPaint,
                         verdict(paintOk));
-            std::printf("  goal: %sto the end within %.1fx the QListView: %.2fx: %s\n", label, kScrollRatioGoal,
-                        ratio, verdict(scrollOk));
+            std::printf("  goal: %sto the end within %.1fx the QListView: %.2fx: %s\n", label, kScrollRatioGoal, ratio,
+                        verdict(scrollOk));
             missed += paintOk ? 0 : 1;
             missed += scrollOk ? 0 : 1;
             if (c.count >= 20000) {

@@ -27,19 +27,18 @@ struct MsgdeskCli
 };
 
 const char* const kUsageText = QT_TRANSLATE_NOOP(
-    "MsgdeskCli",
-    "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
-    "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
-    "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
-    "       msgdesk-cli info   [--json] SOURCE\n"
-    "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
-    "       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE\n"
-    "       msgdesk-cli backup [--contacts FILE] SOURCE FILE\n"
-    "       msgdesk-cli --version | --help\n"
-    "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
-    "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
-    "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
-    "never changed.\n");
+    "MsgdeskCli", "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
+                  "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
+                  "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
+                  "       msgdesk-cli info   [--json] SOURCE\n"
+                  "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
+                  "       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE\n"
+                  "       msgdesk-cli backup [--contacts FILE] SOURCE FILE\n"
+                  "       msgdesk-cli --version | --help\n"
+                  "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
+                  "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
+                  "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
+                  "never changed.\n");
 
 // The usage text in the user's language.
 QByteArray usageText()
@@ -244,8 +243,7 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 }
 
 // Every message that matches the query, newest first; nothing when none does.
-int searchMessages(CliSource& source, const QString& text, const Options& o, const QByteArray& key,
-                   QIODevice* out)
+int searchMessages(CliSource& source, const QString& text, const Options& o, const QByteArray& key, QIODevice* out)
 {
     MessageStore& store = *source.messages;
     const search::Query query = search::Query::parse(text);
@@ -306,7 +304,8 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
     writeLine(out, MsgdeskCli::tr("Backup date: %1").arg(date));
     writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
     writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(info.encrypted)));
-    writeLine(out, MsgdeskCli::tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
+    writeLine(out,
+              MsgdeskCli::tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
     return kOk;
 }
 
@@ -410,9 +409,8 @@ int writeSmsBackup(CliSource& source, const QString& target, QIODevice* err)
 {
     const QVector<AttachmentRecord> attachments = attachmentbackup::attachmentsOf(*source.messages);
     QString why;
-    const attachmentbackup::Result result =
-        attachmentbackup::writeBackup(source.databasePath, target, source.contacts->contacts, source.walPath,
-                                      *source.files, attachments, {}, &why);
+    const attachmentbackup::Result result = attachmentbackup::writeBackup(
+        source.databasePath, target, source.contacts->contacts, source.walPath, *source.files, attachments, {}, &why);
     switch (result) {
     case attachmentbackup::Result::Written:
         return kOk;
@@ -467,10 +465,11 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return usageError(err, MsgdeskCli::tr("unknown command %1").arg(o.command));
     const int wanted = isList || isInfo || isAttachments ? 1 : 2;
     if (o.positional.size() != wanted)
-        return usageError(err, MsgdeskCli::tr("%1 takes %2").arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
-                                                                : isShow    ? QStringLiteral("SOURCE KEY")
-                                                                : isSearch  ? QStringLiteral("SOURCE QUERY")
-                                                                            : QStringLiteral("SOURCE FILE")));
+        return usageError(err, MsgdeskCli::tr("%1 takes %2")
+                                   .arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
+                                                   : isShow    ? QStringLiteral("SOURCE KEY")
+                                                   : isSearch  ? QStringLiteral("SOURCE QUERY")
+                                                               : QStringLiteral("SOURCE FILE")));
     if (o.json && (isExport || isBackup))
         return usageError(err, MsgdeskCli::tr("--json is for list, show, info, search and attachments"));
     if (o.hasConversation && !isExport && !isSearch && !isAttachments)

@@ -29,8 +29,7 @@ Probe probe(const QString& path, QStringList* tables, const QString& walPath = Q
 {
     if (!QFileInfo(path).isFile())
         return Probe::Missing;
-    sqlite3* db =
-        sqliteaccess::openExisting(path.toUtf8(), sqliteaccess::OpenMode::Untouched, walPath.toUtf8());
+    sqlite3* db = sqliteaccess::openExisting(path.toUtf8(), sqliteaccess::OpenMode::Untouched, walPath.toUtf8());
     bool readable = false;
     const QList<QByteArray> names = sqliteaccess::tableNames(db, &readable);
     for (const QByteArray& name : names)
@@ -100,8 +99,8 @@ void finish(CliSource* source, const QString& path)
 {
     // A damaged file is shown as far as it could be read, with a word why.
     if (!source->messages->damage().isEmpty())
-        source->warnings.append(
-            MsgdeskCli::tr("%1: the file is damaged: %2; what could be read is shown").arg(path, source->messages->damage()));
+        source->warnings.append(MsgdeskCli::tr("%1: the file is damaged: %2; what could be read is shown")
+                                    .arg(path, source->messages->damage()));
     fillContactNames(*source->messages, *source->contacts);
     source->messages->buildConversationList();
 }
@@ -135,7 +134,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         QByteArray secret;
         if (!password || !password(backup.info(), &secret)) {
             source.error = MsgdeskCli::tr("%1: the backup is encrypted: give its password in MSGDESK_BACKUP_PASSWORD "
-                              "or type it at the prompt")
+                                          "or type it at the prompt")
                                .arg(folder);
             return source;
         }
@@ -203,7 +202,8 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         source.error = MsgdeskCli::tr("%1: no such file").arg(path);
         return source;
     case Probe::NotADatabase:
-        source.error = MsgdeskCli::tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
+        source.error =
+            MsgdeskCli::tr("%1: not a message database (the file is not an SQLite database or is damaged)").arg(path);
         return source;
     case Probe::Readable:
         break;
@@ -223,8 +223,8 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
     source.databasePath = path;
     // A ".sms" backup may carry the attachments' content; a phone's bare
     // message database has none beside it.
-    source.files = hasTable(tables, attachmentcontent::kTable) ? attachmentfiles::ofSmsFile(path)
-                                                                : attachmentfiles::none();
+    source.files =
+        hasTable(tables, attachmentcontent::kTable) ? attachmentfiles::ofSmsFile(path) : attachmentfiles::none();
     if (!readMessages(file, options, countsOnly, &source)) {
         source.error = MsgdeskCli::tr("%1: the message table is of no layout msgdesk knows").arg(path);
         return source;

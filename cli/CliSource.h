@@ -25,7 +25,7 @@ struct CliSource
     // Holds the decrypted copies of an encrypted backup while it lives.
     std::unique_ptr<phonebackup::PhoneBackup> backup;
     std::unique_ptr<MessageStore> messages; // null when only counts were asked for
-    MessageCounts counts;                    // set when only counts were asked for
+    MessageCounts counts;                   // set when only counts were asked for
     std::unique_ptr<ContactStore> contacts;
     // Where the attachments' content lies; goes before the backup it reads.
     std::unique_ptr<AttachmentFiles> files;
@@ -33,8 +33,8 @@ struct CliSource
     // copy) and its write-ahead log when that lies elsewhere.
     QString databasePath;
     QString walPath;
-    QString error;         // one line for the user; empty when the source was read
-    QStringList warnings;  // what the user should know although it was read
+    QString error;        // one line for the user; empty when the source was read
+    QStringList warnings; // what the user should know although it was read
 };
 
 bool isBackupFolder(const QString& path);

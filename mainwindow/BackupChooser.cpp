@@ -249,9 +249,9 @@ int BackupChooser::rowHeight() const
 void BackupChooser::chooseFolder()
 {
     // Qt's own dialog on every desktop, so it looks alike everywhere and can be driven in tests.
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, tr("Choose a phone backup folder"), QDir::homePath(),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Choose a phone backup folder"), QDir::homePath(),
+                                          QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     addFolder(folder);
 }
 

@@ -53,8 +53,7 @@ protected:
 
 private:
     void startUnlock();
-    void unlockFinished(phonebackup::UnlockResult result, const phonebackup::UnlockedKeys& keys,
-                        const QString& error);
+    void unlockFinished(phonebackup::UnlockResult result, const phonebackup::UnlockedKeys& keys, const QString& error);
     void askAgain(const QString& message);
     void wipeField();
     void retranslate();

@@ -33,13 +33,13 @@ SmsFileWriter::Written SmsFileWriter::write(QWidget* parent, const QString& fold
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(800);
     progress.setValue(0);
-    const auto result = attachmentbackup::writeBackup(
-        QString::fromUtf8(source.messagesPath), path, records, QString::fromUtf8(source.messagesWal), *files,
-        attachments, [&progress](qint64 done, qint64 total) {
-            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
+    const auto result = attachmentbackup::writeBackup(QString::fromUtf8(source.messagesPath), path, records,
+                                                      QString::fromUtf8(source.messagesWal), *files, attachments,
+                                                      [&progress](qint64 done, qint64 total) {
+                                                          progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+                                                          QCoreApplication::processEvents();
+                                                          return !progress.wasCanceled();
+                                                      });
     progress.reset();
     Written written;
     written.cancelled = result == attachmentbackup::Result::Cancelled;

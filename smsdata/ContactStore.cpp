@@ -32,7 +32,7 @@ QByteArray pick(const QList<QByteArray>& columns, const char* name, int legacyPo
             return sqliteaccess::quotedName(column);
     }
     return legacyPosition >= 0 && legacyPosition < columns.size() ? sqliteaccess::quotedName(columns.at(legacyPosition))
-                                                                   : QByteArray("NULL");
+                                                                  : QByteArray("NULL");
 }
 
 ContactValue::Kind valueKind(qint64 property)

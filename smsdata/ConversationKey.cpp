@@ -39,8 +39,8 @@ int printableCharacterAt(const QByteArray& key, qsizetype at)
         c = (c << 6) | (next & 0x3F);
     }
     // Overlong forms, surrogates and values past the last character.
-    if ((length == 3 && c < 0x800) || (length == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
-        (c >= 0xD800 && c <= 0xDFFF) || isControl(c))
+    if ((length == 3 && c < 0x800) || (length == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF) ||
+        isControl(c))
         return 0;
     return length;
 }

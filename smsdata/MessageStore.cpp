@@ -250,10 +250,10 @@ void MessageStore::dropDuplicateRows()
     const qsizetype before = messages.size();
     messages.erase(std::unique(messages.begin(), messages.end(), same), messages.end());
     const qsizetype dropped = before - messages.size();
-    m_damage = dropped == 1 ? QStringLiteral("its message table gives row %1 twice").arg(rowId)
-                            : QStringLiteral("its message table gives %1 rows more than once (row %2 first)")
-                                  .arg(dropped)
-                                  .arg(rowId);
+    m_damage =
+        dropped == 1
+            ? QStringLiteral("its message table gives row %1 twice").arg(rowId)
+            : QStringLiteral("its message table gives %1 rows more than once (row %2 first)").arg(dropped).arg(rowId);
     rebuildIndex();
 }
 

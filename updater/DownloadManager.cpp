@@ -375,9 +375,8 @@ bool DownloadManager::openTarget(const QUrl& url)
         return false;
     static int partCounter = 0;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        m_partPath = m_downloadFolder + QStringLiteral("/.update-%1-%2.part")
-                                            .arg(QCoreApplication::applicationPid())
-                                            .arg(++partCounter);
+        m_partPath = m_downloadFolder +
+                     QStringLiteral("/.update-%1-%2.part").arg(QCoreApplication::applicationPid()).arg(++partCounter);
         output.setFileName(m_partPath);
         if (output.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             return true;

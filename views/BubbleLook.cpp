@@ -100,8 +100,8 @@ int oneLineBubbleHeight(const QByteArray& utf8, const BubbleLook& look, int cap)
     return 2 * kBubbleMarginY + 2 * kBubblePadY + look.text.lineHeight();
 }
 
-BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, int cap, Measure how,
-                          QTextLayout* keep, QVector<int>* lines)
+BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, int cap, Measure how, QTextLayout* keep,
+                          QVector<int>* lines)
 {
     BubbleShape shape;
     const TextMeasure& font = content.unsent ? look.note : look.text;
@@ -144,8 +144,8 @@ BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, 
         bubbleWidth = std::max(bubbleWidth, shape.badgeWidth + 2 * look.radius);
     }
     shape.width = std::min(cap, bubbleWidth + 2 * kBubbleMarginX);
-    shape.height = 2 * kBubbleMarginY + 2 * kBubblePadY + shape.senderHeight + shape.textHeight +
-                   shape.editedHeight + (shape.badgeHeight > 0 ? shape.badgeHeight - kBadgeOverlap : 0);
+    shape.height = 2 * kBubbleMarginY + 2 * kBubblePadY + shape.senderHeight + shape.textHeight + shape.editedHeight +
+                   (shape.badgeHeight > 0 ? shape.badgeHeight - kBadgeOverlap : 0);
     return shape;
 }
 

@@ -225,8 +225,7 @@ int frame_page1::heightOf(int item, int width, views::Measure how, bool* exact)
     // Most rows are a short name and a short text: counted from the stored
     // bytes, without making the texts.
     const MessageRecord& head = m_heads[item];
-    const QByteArray& name =
-        head.contactName == "NULL" || head.contactName.isEmpty() ? head.address : head.contactName;
+    const QByteArray& name = head.contactName == "NULL" || head.contactName.isEmpty() ? head.address : head.contactName;
     const bool trimmed = !name.isEmpty() && name.front() != ' ' && name.back() != ' ';
     constexpr qint64 kYear10000 = 253402300800;
     if (trimmed && head.text.size() <= kPreviewChars && head.time >= 0 && head.time < kYear10000) {

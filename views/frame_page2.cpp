@@ -459,8 +459,8 @@ void frame_page2::place(int item, const QRect& rect)
     }
     views::placeWidget(live.date, QRect(rect.x(), rect.y(), rect.width(), kDateHeight));
     const int stripHeight = live.strip ? views::AttachmentStrip::heightFor(live.strip->attachments()) : 0;
-    views::placeWidget(live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(),
-                                          rect.height() - kDateHeight - stripHeight));
+    views::placeWidget(
+        live.bubble, QRect(rect.x(), rect.y() + kDateHeight, rect.width(), rect.height() - kDateHeight - stripHeight));
     if (live.strip)
         views::placeWidget(live.strip, QRect(rect.x(), rect.bottom() + 1 - stripHeight, rect.width(), stripHeight));
 }

@@ -24,7 +24,9 @@ namespace {
 // What a word-wrapping QLabel without margins needs at a width.
 int labelHeight(const QFont& font, const QString& text, int width)
 {
-    return QFontMetrics(font).boundingRect(0, 0, std::max(1, width), 2000, Qt::AlignLeft | Qt::TextWordWrap, text).height();
+    return QFontMetrics(font)
+        .boundingRect(0, 0, std::max(1, width), 2000, Qt::AlignLeft | Qt::TextWordWrap, text)
+        .height();
 }
 
 int estimatedHeight(const QFont& font, const TextMeasure& measure, int line, const QString& text, int width)
@@ -73,7 +75,8 @@ int heightOf(const RowMetrics& m, const Columns& c, int nameHeight, int textHeig
 
 } // namespace
 
-int rowHeight(const RowMetrics& m, const RowTexts& texts, int width, bool editing, bool offered, Measure how, bool* exact)
+int rowHeight(const RowMetrics& m, const RowTexts& texts, int width, bool editing, bool offered, Measure how,
+              bool* exact)
 {
     bool ok = true;
     const Columns c = columnsOf(m, width, editing, offered);
@@ -214,7 +217,8 @@ views::RowMetrics messageframe::metrics()
     const QString digits = QStringLiteral(" %1%1 %1%1:%1%1:%1%1 %1%1%1%1").arg(widest);
     for (const char* day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}) {
         for (const char* month : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"}) {
-            const QString time = QStringLiteral("time:") + QLatin1String(day) + QLatin1Char(' ') + QLatin1String(month) + digits;
+            const QString time =
+                QStringLiteral("time:") + QLatin1String(day) + QLatin1Char(' ') + QLatin1String(month) + digits;
             m.timeBound = std::max(m.timeBound, RowLabel::lineSize(m.time, time).width());
         }
     }

@@ -77,8 +77,8 @@ void stop(QProcess* process, qint64, bool kill)
 QString missingToolsMessage(const QString& what)
 {
     return BackupRun::tr("The backup tool %1 could not be started.\n"
-              "Install the Debian packages libimobiledevice-utils and usbmuxd, "
-              "and keep msgdesk's device support beside the program.")
+                         "Install the Debian packages libimobiledevice-utils and usbmuxd, "
+                         "and keep msgdesk's device support beside the program.")
         .arg(what);
 }
 
@@ -241,8 +241,9 @@ void BackupRun::onFinished(int exitCode, QProcess::ExitStatus status)
         // The common causes get what to do about them, in the progress
         // window's output as in the message.
         const backupfailure::Cause cause = backupfailure::recognise(m_recentLines);
-        const QString advice = backupfailure::advice(
-            cause, backupfailure::contextOf(QStringList(m_recentLines) << m_libraryLine, m_backupRoot, QString::fromUtf8(m_identifier)));
+        const QString advice =
+            backupfailure::advice(cause, backupfailure::contextOf(QStringList(m_recentLines) << m_libraryLine,
+                                                                  m_backupRoot, QString::fromUtf8(m_identifier)));
         // The tool's own last words, then what to do about them.
         if (!m_lastLine.isEmpty())
             m_toolMessage += QLatin1Char('\n') + m_lastLine;

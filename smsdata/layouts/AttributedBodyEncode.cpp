@@ -4,8 +4,9 @@ namespace attributedbody {
 
 QByteArray encode(const QByteArray& text)
 {
-    QByteArray blob = QByteArrayLiteral("\x04\x0bstreamtyped\x81\xe8\x03\x84\x01\x40\x84\x84\x84\x12NSAttributedString"
-                                        "\x00\x84\x84\x08NSObject\x00\x85\x92\x84\x84\x84\x08NSString\x01\x94\x84\x01\x2b");
+    QByteArray blob =
+        QByteArrayLiteral("\x04\x0bstreamtyped\x81\xe8\x03\x84\x01\x40\x84\x84\x84\x12NSAttributedString"
+                          "\x00\x84\x84\x08NSObject\x00\x85\x92\x84\x84\x84\x08NSString\x01\x94\x84\x01\x2b");
     const quint64 n = quint64(text.size());
     if (n < 0x80) {
         blob += char(n);

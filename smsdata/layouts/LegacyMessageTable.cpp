@@ -34,7 +34,7 @@ constexpr qsizetype maxPartsText = 1024 * 1024;
 
 struct PendingMms
 {
-    qsizetype index = 0;     // in store.messages
+    qsizetype index = 0; // in store.messages
     bool needsAddress = false;
     bool needsText = false;
     QByteArray recipients;
@@ -134,9 +134,9 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
 {
     const QList<QByteArray> columns = sqliteaccess::columnsInOrder(db, "message");
     const MmsSources mms = mmsSources(db, columns);
-    QByteArray sql = "select " + rowIdName + ", " +
-                     (addressColumn < columns.size() ? sqliteaccess::quotedName(columns.at(addressColumn))
-                                                     : QByteArray("NULL"));
+    QByteArray sql =
+        "select " + rowIdName + ", " +
+        (addressColumn < columns.size() ? sqliteaccess::quotedName(columns.at(addressColumn)) : QByteArray("NULL"));
     sql += ", " + (mms.recipientsColumn.isEmpty() ? QByteArray("NULL") : mms.recipientsColumn);
     sql += ", " + (mms.groupColumn.isEmpty() ? QByteArray("NULL") : mms.groupColumn);
     sql += " from message";
@@ -161,8 +161,8 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
             PendingMms mmsRow;
             mmsRow.index = unresolved.messages.size() - 1;
             mmsRow.needsAddress = true;
-            mmsRow.recipients = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 2)),
-                                           sqlite3_column_bytes(stmt, 2));
+            mmsRow.recipients =
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 2)), sqlite3_column_bytes(stmt, 2));
             mmsRow.groupId = sqlite3_column_int64(stmt, 3);
             pending.append(mmsRow);
             continue;
@@ -305,8 +305,8 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
             pending.needsAddress = noAddress;
             pending.needsText = noText;
             if (noAddress) {
-                pending.recipients = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 5)),
-                                                sqlite3_column_bytes(stmt, 5));
+                pending.recipients =
+                    QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 5)), sqlite3_column_bytes(stmt, 5));
                 pending.groupId = sqlite3_column_int64(stmt, 6);
             }
             pendingMms.append(pending);

@@ -237,10 +237,10 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messa
         auto attachmentColumn = [&columns](const char* name) {
             return columns.contains(name) ? "a." + QByteArray(name) : QByteArrayLiteral("NULL");
         };
-        sql = "select j.message_id, " + attachmentColumn("transfer_name") + ", " + attachmentColumn("filename") +
-              ", " + attachmentColumn("mime_type") + ", " + attachmentColumn("uti") + ", " +
-              attachmentColumn("total_bytes") + ", " + attachmentColumn("is_sticker") +
-              " from message_attachment_join j left join attachment a on a." + attachmentRowId + " = j.attachment_id";
+        sql = "select j.message_id, " + attachmentColumn("transfer_name") + ", " + attachmentColumn("filename") + ", " +
+              attachmentColumn("mime_type") + ", " + attachmentColumn("uti") + ", " + attachmentColumn("total_bytes") +
+              ", " + attachmentColumn("is_sticker") + " from message_attachment_join j left join attachment a on a." +
+              attachmentRowId + " = j.attachment_id";
     }
     if (!messageFilter.isEmpty())
         sql += " where j.message_id in " + messageFilter;

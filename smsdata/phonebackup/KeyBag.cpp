@@ -154,9 +154,8 @@ std::optional<KeyBag> KeyBag::parse(const QByteArray& bytes, QString* error)
     if (bag.iterations == 0)
         return fail(QStringLiteral("its ITER is 0"));
     if (bag.iterations > kMaxIterations)
-        return fail(QStringLiteral("its ITER asks for %1 rounds, more than %2")
-                        .arg(bag.iterations)
-                        .arg(kMaxIterations));
+        return fail(
+            QStringLiteral("its ITER asks for %1 rounds, more than %2").arg(bag.iterations).arg(kMaxIterations));
     if (bag.doubleProtectionIterations > kMaxIterations)
         return fail(QStringLiteral("its DPIC asks for %1 rounds, more than %2")
                         .arg(bag.doubleProtectionIterations)
@@ -175,7 +174,8 @@ std::optional<KeyBag> KeyBag::parse(const QByteArray& bytes, QString* error)
     if (bag.classKeys.isEmpty())
         return fail(QStringLiteral("it holds no class keys"));
     if (bag.classKeys.size() > kMaxClassKeys)
-        return fail(QStringLiteral("it holds %1 class keys, more than %2").arg(bag.classKeys.size()).arg(kMaxClassKeys));
+        return fail(
+            QStringLiteral("it holds %1 class keys, more than %2").arg(bag.classKeys.size()).arg(kMaxClassKeys));
     for (int i = 0; i < bag.classKeys.size(); ++i) {
         const ClassKey& key = bag.classKeys.at(i);
         const QByteArray& tags = groupTags.at(i);

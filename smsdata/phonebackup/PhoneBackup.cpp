@@ -253,7 +253,7 @@ QString PhoneBackup::Private::decrypt(const CatalogueEntry& entry, const QString
 }
 
 QString PhoneBackup::Private::locate(const QString& domain, const QString& relativePath, qint64* plainSize,
-                                    bool probeOnly)
+                                     bool probeOnly)
 {
     lastError.clear();
     if (!error.isEmpty()) {

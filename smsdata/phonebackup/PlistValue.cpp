@@ -217,8 +217,7 @@ QString checkBinary(const QByteArray& data, const Bounds& bounds)
     while (!stack.isEmpty()) {
         Frame& frame = stack.last();
         if (frame.next < frame.count) {
-            const quint64 child =
-                readBigEndian(bytes + frame.refs + frame.next * quint64(refSize), refSize);
+            const quint64 child = readBigEndian(bytes + frame.refs + frame.next * quint64(refSize), refSize);
             ++frame.next;
             if (child >= objectCount)
                 return damaged;
@@ -269,8 +268,8 @@ QString checkBounds(const QByteArray& data, const Bounds& bounds)
         return checkBinary(data, bounds);
     // XML, perhaps after a byte order mark and blank space.
     qsizetype at = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (at < data.size() && (data.at(at) == ' ' || data.at(at) == '\t' || data.at(at) == '\r' ||
-                                data.at(at) == '\n'))
+    while (at < data.size() &&
+           (data.at(at) == ' ' || data.at(at) == '\t' || data.at(at) == '\r' || data.at(at) == '\n'))
         ++at;
     if (at == data.size() || data.at(at) != '<')
         return QStringLiteral("it is not a property list");

@@ -302,8 +302,8 @@ private slots:
         QTest::newRow("help") << QStringList{"-h"} << int(Action::Help) << QString() << QStringList{};
         QTest::newRow("first option decides")
             << QStringList{"--help", "--version"} << int(Action::Help) << QString() << QStringList{};
-        QTest::newRow("device check")
-            << QStringList{"--check-device-support"} << int(Action::CheckDeviceSupport) << QString() << QStringList{};
+        QTest::newRow("device check") << QStringList{"--check-device-support"} << int(Action::CheckDeviceSupport)
+                                      << QString() << QStringList{};
         QTest::newRow("unknown option") << QStringList{"--frobnicate", "b.sms"} << int(Action::Run) << "b.sms"
                                         << QStringList{"--frobnicate"};
         QTest::newRow("second path") << QStringList{"a.sms", "b.sms"} << int(Action::Run) << "a.sms"
@@ -353,7 +353,8 @@ private slots:
             QVERIFY(list);
             // The path opens from the event loop, after the window shows;
             // its read ends before the loop is left.
-            QObject::connect(window->sourceLoader(), &SourceLoader::loadEnded, frame, [&readEnded] { readEnded = true; });
+            QObject::connect(window->sourceLoader(), &SourceLoader::loadEnded, frame,
+                             [&readEnded] { readEnded = true; });
             auto* poll = new QTimer(frame);
             QObject::connect(poll, &QTimer::timeout, frame, [&, window, list, poll] {
                 if (!readEnded || window->sourceLoader()->isLoading())
@@ -384,9 +385,8 @@ private slots:
         QByteArray program("msgdesk");
         QByteArray missing("/nonexistent/never.sms");
         char* argv[] = {program.data(), missing.data(), nullptr};
-        const int result = MsgdeskStartup::run(2, argv, [](xframeskin* frame) {
-            QTimer::singleShot(0, frame, [] { QCoreApplication::exit(0); });
-        });
+        const int result = MsgdeskStartup::run(
+            2, argv, [](xframeskin* frame) { QTimer::singleShot(0, frame, [] { QCoreApplication::exit(0); }); });
         QCOMPARE(result, 0);
         const QList<shellkit::ShownDialog> shown = shellkit::DialogSeam::shown();
         QCOMPARE(shown.size(), 1);

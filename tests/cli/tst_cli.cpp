@@ -85,14 +85,14 @@ QByteArray stars(int n)
 // whose message is the latest of all; in the legacy layout of a backup file.
 QString makeLegacyBackup(const QString& path)
 {
-    return fixtures::makeBackupFile(path,
-                                    {
-                                        {1, QStringLiteral("13800138000"), 1262304000, QStringLiteral("hello"), 2},
-                                        {2, QStringLiteral("138-0013-8000"), 1262304060,
-                                         QStringLiteral("two\nlines"), 3},
-                                        {3, QStringLiteral("10086"), 1262304120, QStringLiteral("your bill"), 2},
-                                    },
-                                    {{QStringLiteral("Ann Lee"), QStringLiteral("13800138000")}});
+    return fixtures::makeBackupFile(
+        path,
+        {
+            {1, QStringLiteral("13800138000"), 1262304000, QStringLiteral("hello"), 2},
+            {2, QStringLiteral("138-0013-8000"), 1262304060, QStringLiteral("two\nlines"), 3},
+            {3, QStringLiteral("10086"), 1262304120, QStringLiteral("your bill"), 2},
+        },
+        {{QStringLiteral("Ann Lee"), QStringLiteral("13800138000")}});
 }
 
 // A current phone's database: a one-to-one chat whose incoming text is only
@@ -116,11 +116,12 @@ modernfixtures::Database modernPhone()
 
 QString makeModernBook(const QString& path)
 {
-    return fixtures::makeAddressBook(path,
-                                     {{QStringLiteral("Amélie"), QStringLiteral("Dupont"),
-                                       {{4, QStringLiteral("amelie@example.org")},
-                                        {3, QStringLiteral("(209)\u00a0598-1933")}}}},
-                                     fixtures::BookSchema::Ios15);
+    return fixtures::makeAddressBook(
+        path,
+        {{QStringLiteral("Amélie"),
+          QStringLiteral("Dupont"),
+          {{4, QStringLiteral("amelie@example.org")}, {3, QStringLiteral("(209)\u00a0598-1933")}}}},
+        fixtures::BookSchema::Ios15);
 }
 
 } // namespace
@@ -204,15 +205,17 @@ void CliTest::unreadableSourcesExitWithOne_data()
 
     QTest::newRow("missing file") << QStringList{QStringLiteral("list"), m_dir.filePath(QStringLiteral("gone.sms"))}
                                   << QByteArray("no such file");
-    QTest::newRow("not a database") << QStringList{QStringLiteral("list"), notDb} << QByteArray("not a message database");
+    QTest::newRow("not a database") << QStringList{QStringLiteral("list"), notDb}
+                                    << QByteArray("not a message database");
     QTest::newRow("no message table") << QStringList{QStringLiteral("show"), noTable, QStringLiteral("1")}
                                       << QByteArray("no message table");
-    QTest::newRow("not a backup folder") << QStringList{QStringLiteral("list"), notBackup} << QByteArray(notBackup.toUtf8());
-    QTest::newRow("unknown conversation") << QStringList{QStringLiteral("show"), m_legacy, QStringLiteral("999")}
-                                          << QByteArray("no conversation 999");
-    QTest::newRow("contacts not a book")
-        << QStringList{QStringLiteral("list"), QStringLiteral("--contacts"), m_legacy, m_modern}
-        << QByteArray("not an address book");
+    QTest::newRow("not a backup folder") << QStringList{QStringLiteral("list"), notBackup}
+                                         << QByteArray(notBackup.toUtf8());
+    QTest::newRow("unknown conversation")
+        << QStringList{QStringLiteral("show"), m_legacy, QStringLiteral("999")} << QByteArray("no conversation 999");
+    QTest::newRow("contacts not a book") << QStringList{QStringLiteral("list"), QStringLiteral("--contacts"), m_legacy,
+                                                        m_modern}
+                                         << QByteArray("not an address book");
     QTest::newRow("export to a missing folder")
         << QStringList{QStringLiteral("export"), m_legacy, m_dir.filePath(QStringLiteral("no/such/dir/out.txt"))}
         << QByteArray("cannot be written");
@@ -263,7 +266,8 @@ void CliTest::showsOneConversationOldestFirst()
     QCOMPARE(plain.lines(), (QList<QByteArray>{"Fri Jan 01 08:00:00 2010\tAnn Lee\thello",
                                                "Fri Jan 01 08:01:00 2010\tme\ttwo lines"}));
 
-    const Result json = runCli({QStringLiteral("show"), QStringLiteral("--json"), m_legacy, QStringLiteral("13800138000")});
+    const Result json =
+        runCli({QStringLiteral("show"), QStringLiteral("--json"), m_legacy, QStringLiteral("13800138000")});
     const QList<QJsonObject> rows = json.objects();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(0).value(QStringLiteral("rowid")).toInteger(), 1);
@@ -273,10 +277,9 @@ void CliTest::showsOneConversationOldestFirst()
     QCOMPARE(rows.at(1).value(QStringLiteral("incoming")).toBool(), false);
     QVERIFY(rows.at(1).value(QStringLiteral("sender")).isNull());
     QCOMPARE(rows.at(1).value(QStringLiteral("text")).toString(), QStringLiteral("two\nlines"));
-    QCOMPARE(rows.at(1).keys(),
-             (QStringList{QStringLiteral("attachments"), QStringLiteral("incoming"), QStringLiteral("key"),
-                          QStringLiteral("rowid"), QStringLiteral("sender"), QStringLiteral("text"),
-                          QStringLiteral("time"), QStringLiteral("utc")}));
+    QCOMPARE(rows.at(1).keys(), (QStringList{QStringLiteral("attachments"), QStringLiteral("incoming"),
+                                             QStringLiteral("key"), QStringLiteral("rowid"), QStringLiteral("sender"),
+                                             QStringLiteral("text"), QStringLiteral("time"), QStringLiteral("utc")}));
     QVERIFY(rows.at(1).value(QStringLiteral("attachments")).isArray());
     QVERIFY(rows.at(1).value(QStringLiteral("attachments")).toArray().isEmpty());
 }
@@ -320,12 +323,12 @@ void CliTest::modernDatabaseWithAddressBook()
     QCOMPARE(rows.at(0).value(QStringLiteral("text")).toString(), QStringLiteral("only in the body"));
     QCOMPARE(rows.at(0).value(QStringLiteral("utc")).toString(), QStringLiteral("2023-03-08T20:26:40Z"));
     // In the group, each message names who sent it.
-    const Result group = runCli({QStringLiteral("show"), QStringLiteral("--contacts"), m_book, m_modern,
-                                 QStringLiteral("chat123456789")});
+    const Result group = runCli(
+        {QStringLiteral("show"), QStringLiteral("--contacts"), m_book, m_modern, QStringLiteral("chat123456789")});
     QCOMPARE(group.lines(), (QList<QByteArray>{"Thu Mar 09 04:28:40 2023\tben@example.org\twho brings the tent?",
                                                "Thu Mar 09 04:29:40 2023\tDupont Amélie\tme"}));
-    const Result groupJson = runCli({QStringLiteral("show"), QStringLiteral("--json"), m_modern,
-                                     QStringLiteral("chat123456789")});
+    const Result groupJson =
+        runCli({QStringLiteral("show"), QStringLiteral("--json"), m_modern, QStringLiteral("chat123456789")});
     QCOMPARE(groupJson.objects().at(0).value(QStringLiteral("sender")).toString(), QStringLiteral("ben@example.org"));
 }
 
@@ -336,8 +339,7 @@ void CliTest::backupFoldersOfEveryLayoutReadAlike()
         {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, fileBytes(m_book)},
         {phonebackup::PhoneBackup::kHomeDomain, QStringLiteral("Library/SMS/sms.db-wal"), QByteArray()},
     };
-    const QByteArray expected =
-        runCli({QStringLiteral("list"), QStringLiteral("--contacts"), m_book, m_modern}).out;
+    const QByteArray expected = runCli({QStringLiteral("list"), QStringLiteral("--contacts"), m_book, m_modern}).out;
     QVERIFY(!expected.isEmpty());
     for (auto layout : {backupbuilder::Layout::DescriptionFiles, backupbuilder::Layout::ManifestMbdb,
                         backupbuilder::Layout::ManifestDb}) {
@@ -359,12 +361,13 @@ void CliTest::encryptedBackupNeedsItsPassword()
     options.encrypted = true;
     options.password = "correct horse";
     QString error;
-    QVERIFY2(backupbuilder::writeBackup(
-                 folder,
-                 {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)},
-                  {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, fileBytes(m_book)}},
-                 options, &error),
-             qPrintable(error));
+    QVERIFY2(
+        backupbuilder::writeBackup(
+            folder,
+            {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)},
+             {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, fileBytes(m_book)}},
+            options, &error),
+        qPrintable(error));
     const QStringList args{QStringLiteral("list"), folder};
 
     Password none;
@@ -478,10 +481,10 @@ void CliTest::theProgramItself()
     options.encrypted = true;
     options.password = "from env";
     QString error;
-    QVERIFY2(backupbuilder::writeBackup(
-                 folder,
-                 {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)}},
-                 options, &error),
+    QVERIFY2(backupbuilder::writeBackup(folder,
+                                        {{phonebackup::PhoneBackup::kHomeDomain,
+                                          phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)}},
+                                        options, &error),
              qPrintable(error));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("MSGDESK_BACKUP_PASSWORD"));

@@ -192,11 +192,10 @@ private slots:
     void keysThatAreNotUtf8AreTakenBack()
     {
         // A Latin-1 "Zoë" and a newline, as a damaged or foreign file may hold.
-        const QString path = fixtures::makeBackupFile(
-            m_dir.filePath(QStringLiteral("latin1.sms")),
-            {{1, QByteArray("Zo\xEB\n"), 1000, QStringLiteral("hej"), 2},
-             {2, QStringLiteral("10010"), 2000, QStringLiteral("two"), 2}},
-            {});
+        const QString path = fixtures::makeBackupFile(m_dir.filePath(QStringLiteral("latin1.sms")),
+                                                      {{1, QByteArray("Zo\xEB\n"), 1000, QStringLiteral("hej"), 2},
+                                                       {2, QStringLiteral("10010"), 2000, QStringLiteral("two"), 2}},
+                                                      {});
         const Result listed = runCli({QStringLiteral("list"), path});
         QCOMPARE(listed.status, cli::kOk);
         QVERIFY2(listed.out.contains("\tZo\\xEB\\x0A\t"), listed.out.constData());
@@ -209,8 +208,7 @@ private slots:
         QCOMPARE(shown.status, cli::kOk);
         QVERIFY2(shown.out.contains("hej"), shown.out.constData());
         const QString out = m_dir.filePath(QStringLiteral("latin1.txt"));
-        const Result exported =
-            runCli({QStringLiteral("export"), QStringLiteral("--conversation"), key, path, out});
+        const Result exported = runCli({QStringLiteral("export"), QStringLiteral("--conversation"), key, path, out});
         QCOMPARE(exported.status, cli::kOk);
         QVERIFY(fileBytes(out).contains("hej"));
         QVERIFY(!fileBytes(out).contains("two"));
@@ -231,10 +229,10 @@ private:
         options.encryptManifestDb = false;
         options.password = "pw";
         QString error;
-        if (!backupbuilder::writeBackup(
-                folder,
-                {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_messages)}},
-                options, &error))
+        if (!backupbuilder::writeBackup(folder,
+                                        {{phonebackup::PhoneBackup::kHomeDomain,
+                                          phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_messages)}},
+                                        options, &error))
             qWarning("%s", qPrintable(error));
         return folder;
     }

@@ -101,9 +101,9 @@ void LinkTest::init()
 
 void LinkTest::cleanup()
 {
-    for (const char* name : {"MSGDESK_SIM_UNPAIRED", "MSGDESK_SIM_VALIDATE_FAIL", "MSGDESK_SIM_NOTIFY_FAIL_ONCE",
-                             "MSGDESK_SIM_NOTIFY_FAIL", "MSGDESK_SIM_CONNECT_FAIL", "MSGDESK_SIM_NO_VOLUME_FORMAT",
-                             "MSGDESK_SIM_PHONE"}) {
+    for (const char* name :
+         {"MSGDESK_SIM_UNPAIRED", "MSGDESK_SIM_VALIDATE_FAIL", "MSGDESK_SIM_NOTIFY_FAIL_ONCE",
+          "MSGDESK_SIM_NOTIFY_FAIL", "MSGDESK_SIM_CONNECT_FAIL", "MSGDESK_SIM_NO_VOLUME_FORMAT", "MSGDESK_SIM_PHONE"}) {
         qunsetenv(name);
     }
     QDir(QStringLiteral("MobileInfo")).removeRecursively();
@@ -132,18 +132,20 @@ void LinkTest::infoFileHoldsTheKeysInOrder_data()
 {
     QTest::addColumn<QByteArray>("phone");
     QTest::addColumn<QByteArray>("values");
-    QTest::newRow("current phone") << QByteArray() << QByteArray("Model:iPhone16,1\n"
-                                                                 "FSTotalBytes:127989493760\n"
-                                                                 "FSFreeBytes:41234567168\n"
-                                                                 "ProductVersion:17.4.1\n"
-                                                                 "SerialNumber:F2LXK7SIM017\n"
-                                                                 "VolumeFormat:APFS\n");
-    QTest::newRow("legacy phone") << QByteArray("legacy") << QByteArray("Model:iPhone4,1\n"
-                                                                        "FSTotalBytes:15989469184\n"
-                                                                        "FSFreeBytes:7392583680\n"
-                                                                        "ProductVersion:5.1.1\n"
-                                                                        "SerialNumber:DNPK3SIM0001\n"
-                                                                        "VolumeFormat:HFS+\n");
+    QTest::newRow("current phone") << QByteArray()
+                                   << QByteArray("Model:iPhone16,1\n"
+                                                 "FSTotalBytes:127989493760\n"
+                                                 "FSFreeBytes:41234567168\n"
+                                                 "ProductVersion:17.4.1\n"
+                                                 "SerialNumber:F2LXK7SIM017\n"
+                                                 "VolumeFormat:APFS\n");
+    QTest::newRow("legacy phone") << QByteArray("legacy")
+                                  << QByteArray("Model:iPhone4,1\n"
+                                                "FSTotalBytes:15989469184\n"
+                                                "FSFreeBytes:7392583680\n"
+                                                "ProductVersion:5.1.1\n"
+                                                "SerialNumber:DNPK3SIM0001\n"
+                                                "VolumeFormat:HFS+\n");
 }
 
 void LinkTest::infoFileHoldsTheKeysInOrder()

@@ -83,8 +83,8 @@ void BackupRunTest::cancelStopsTheToolAndWhatItStarted_data()
                                "mv \"$PIDS/child.new\" \"$PIDS/child\"\necho working\n";
     QTest::newRow("both obey") << "sleep 1000 &\n" + records + "wait\n";
     QTest::newRow("child ignores terminate") << "(trap '' TERM; exec sleep 1000) &\n" + records + "wait\n";
-    QTest::newRow("tool ends, child stays") << "trap 'exit 0' TERM\n(trap '' TERM; exec sleep 1000) &\n" + records +
-                                                   "wait\nwait\n";
+    QTest::newRow("tool ends, child stays")
+        << "trap 'exit 0' TERM\n(trap '' TERM; exec sleep 1000) &\n" + records + "wait\nwait\n";
     QTest::newRow("neither obeys") << "trap '' TERM\nsleep 1000 &\n" + records + "wait\n";
 }
 
@@ -111,7 +111,8 @@ void BackupRunTest::cancelStopsTheToolAndWhatItStarted()
     QVERIFY(done.wait(30000));
     QCOMPARE(done.count(), 1);
     QCOMPARE(done.at(0).at(0).toBool(), false);
-    QVERIFY2(done.at(0).at(1).toString().contains(QStringLiteral("cancelled")), qPrintable(done.at(0).at(1).toString()));
+    QVERIFY2(done.at(0).at(1).toString().contains(QStringLiteral("cancelled")),
+             qPrintable(done.at(0).at(1).toString()));
     // When the window hears that the backup stopped, nothing of it runs on.
     QVERIFY(!running(tool));
     QVERIFY(!running(child));

@@ -112,12 +112,11 @@ inline void answerPasswords(QStringList passwords, QStringList* messages)
         if (rest.isEmpty())
             return;
         // The dialog asks again once it has said that the password is wrong.
-        whenModal(
-            [field](QWidget* m) { return isPasswordDialog(m) && field->isEnabled() && field->text().isEmpty(); },
-            [=](QWidget*) {
-                messages->append(message->text());
-                answerPasswords(rest, messages);
-            });
+        whenModal([field](QWidget* m) { return isPasswordDialog(m) && field->isEnabled() && field->text().isEmpty(); },
+                  [=](QWidget*) {
+                      messages->append(message->text());
+                      answerPasswords(rest, messages);
+                  });
     });
 }
 

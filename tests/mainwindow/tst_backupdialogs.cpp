@@ -60,8 +60,7 @@ QString writeFixture(const QString& root, const Fixture& f)
     const QString folder = root + QLatin1Char('/') + f.name;
     QString error;
     const bool written = backupbuilder::writeBackup(
-        folder, {{PhoneBackup::kHomeDomain, PhoneBackup::kMessagesPath, QByteArray("not read here")}}, options,
-        &error);
+        folder, {{PhoneBackup::kHomeDomain, PhoneBackup::kMessagesPath, QByteArray("not read here")}}, options, &error);
     if (!written)
         qWarning("fixture %s: %s", qPrintable(f.name), qPrintable(error));
     return written ? QFileInfo(folder).canonicalFilePath() : QString();

@@ -621,8 +621,9 @@ void DeviceLinkTest::missingAddressBookIsToldOnce()
     QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, runs + 1, 60000);
     qunsetenv("MSGDESK_SIM_NO_ADDRESS_BOOK");
     QCOMPARE(m_runResults.last(), true);
-    QCOMPARE(harness::shownTexts(),
-             QStringList{QStringLiteral("Information: The iPhone's backup holds no address book: names cannot be shown.")});
+    QCOMPARE(
+        harness::shownTexts(),
+        QStringList{QStringLiteral("Information: The iPhone's backup holds no address book: names cannot be shown.")});
     shellkit::DialogSeam::reset();
     QCOMPARE(phoneDatabase("AddressBook.sqlitedb"), QByteArray());
 
@@ -736,7 +737,8 @@ void DeviceLinkTest::encryptedPhoneIsUnlockedThroughThePasswordDialog()
     qunsetenv("MSGDESK_SIM_BACKUP_PASSWORD");
     QCOMPARE(said.size(), 1);
     QCOMPARE(phoneLoadCount, 1);
-    QCOMPARE(summary().section(QLatin1Char('\n'), 0, 1), summaryOf(messages, kDemoContacts).section(QLatin1Char('\n'), 0, 1));
+    QCOMPARE(summary().section(QLatin1Char('\n'), 0, 1),
+             summaryOf(messages, kDemoContacts).section(QLatin1Char('\n'), 0, 1));
     m_win->list()->setCurrentRow(0);
     QTRY_VERIFY(!m_win->conversationRows().isEmpty());
     const QRegularExpression number(QStringLiteral("^\\+?[0-9-]+$"));

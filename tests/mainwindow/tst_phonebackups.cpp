@@ -51,18 +51,21 @@ void answerChooser(const QString& device, const QString& folder = QString())
                     chooser->addFolder(folder);
             });
         }
-        QMetaObject::invokeMethod(modal, [modal, device] {
-            if (!modal->isVisible())
-                return; // the folder was chosen as it is
-            auto* list = modal->findChild<QTreeWidget*>(QStringLiteral("backupList"));
-            const auto items = list->findItems(device, Qt::MatchContains, BackupChooser::DeviceColumn);
-            if (items.isEmpty()) {
-                driver::click(modal, QStringLiteral("cancelButton"));
-                return;
-            }
-            list->setCurrentItem(items.first());
-            driver::click(modal, QStringLiteral("openButton"));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            modal,
+            [modal, device] {
+                if (!modal->isVisible())
+                    return; // the folder was chosen as it is
+                auto* list = modal->findChild<QTreeWidget*>(QStringLiteral("backupList"));
+                const auto items = list->findItems(device, Qt::MatchContains, BackupChooser::DeviceColumn);
+                if (items.isEmpty()) {
+                    driver::click(modal, QStringLiteral("cancelButton"));
+                    return;
+                }
+                list->setCurrentItem(items.first());
+                driver::click(modal, QStringLiteral("openButton"));
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -106,11 +109,12 @@ void PhoneBackupsTest::initTestCase()
     m_messages = modernfixtures::makeModernDb(m_dir.filePath(QStringLiteral("sms.db")),
                                               modernfixtures::sample(modernfixtures::Schema::Ios17),
                                               modernfixtures::Schema::Ios17);
-    m_book = fixtures::makeAddressBook(m_dir.filePath(QStringLiteral("book.sqlitedb")),
-                                       {{QStringLiteral("Amélie"), QStringLiteral("Dupont"),
-                                         {{4, QStringLiteral("anna@example.org")},
-                                          {3, QStringLiteral("(209)\u00a0598-1933")}}}},
-                                       fixtures::BookSchema::Ios15);
+    m_book = fixtures::makeAddressBook(
+        m_dir.filePath(QStringLiteral("book.sqlitedb")),
+        {{QStringLiteral("Amélie"),
+          QStringLiteral("Dupont"),
+          {{4, QStringLiteral("anna@example.org")}, {3, QStringLiteral("(209)\u00a0598-1933")}}}},
+        fixtures::BookSchema::Ios15);
     MessageStore store(m_messages.toUtf8(), StoreAccess::ReadOnly);
     store.buildConversationList();
     m_conversations = int(store.conversationHeads.size());

@@ -327,8 +327,7 @@ private slots:
         QVERIFY(!KeyBag::parse(bag(0xFFFFFFFFu, 10, 4), &error));
         QVERIFY(error.contains(QStringLiteral("4294967295 rounds")));
         QVERIFY(!KeyBag::parse(bag(10, 10, KeyBag::kMaxClassKeys + 1), &error));
-        QCOMPARE(error,
-                 QStringLiteral("The backup's key bag is damaged: it holds 257 class keys, more than 256."));
+        QCOMPARE(error, QStringLiteral("The backup's key bag is damaged: it holds 257 class keys, more than 256."));
     }
 
     void absurdKeyBagMakesTheFolderDamaged_data()
@@ -367,8 +366,7 @@ private slots:
         QVERIFY(lock.exists());
         QCOMPARE(lock.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
                  QFile::Permissions());
-        QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
-                 QFile::Permissions());
+        QCOMPARE(QFileInfo(folder.path()).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 
         // What a signal handler's helper does: renamed, then gone.
         QVERIFY(writeFile(folder.filePath(QStringLiteral("sms.db")), "plain text"));

@@ -751,7 +751,8 @@ void LayoutsTest::randomFoldersKeepTheRules()
             bytes[int(random.bounded(bytes.size()))] = char(random.bounded(256));
         for (int i = 0, n = int(random.bounded(40)); i < n; ++i)
             bytes.append(char(random.bounded(256)));
-        QCOMPARE(fuzzentries::backupLookup(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
+        QCOMPARE(fuzzentries::backupLookup(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
+                 0);
     }
 }
 

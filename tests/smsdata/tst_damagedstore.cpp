@@ -70,8 +70,8 @@ private slots:
     void rowIdGivenTwiceMakesTheFileDamaged()
     {
         QFETCH(int, access);
-        const QString path = fixtures::makeBackupFile(m_dir.filePath(QStringLiteral("twice%1.sms").arg(access)),
-                                                      fiveMessages(), {});
+        const QString path =
+            fixtures::makeBackupFile(m_dir.filePath(QStringLiteral("twice%1.sms").arg(access)), fiveMessages(), {});
         QVERIFY(fixtures::giveRowIdTwice(path, QStringLiteral("message"), 3, 2));
         // The damage is real: SQLite's own scan gives row 2 twice.
         QCOMPARE(fixtures::column(path, QStringLiteral("select rowid from message not indexed")),

@@ -17,7 +17,6 @@
 
 using namespace search;
 
-
 namespace {
 
 void feedEntry(const QByteArray& bytes)

@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 namespace {
 
 QByteArray recipientsPlist(const QList<QByteArray>& numbers)
@@ -395,7 +394,8 @@ void RealFilesTest::bookReadForOneConversationNamesAlike()
     // but the last digits of a number.
     QList<fixtures::Person> people = fixtures::samplePeople();
     for (int i = 0; i < 50; ++i)
-        people.append({QStringLiteral("Other%1").arg(i), QStringLiteral("Person"),
+        people.append({QStringLiteral("Other%1").arg(i),
+                       QStringLiteral("Person"),
                        {{3, QStringLiteral("+1 555 01%1 8000").arg(i, 2, 10, QLatin1Char('0'))}}});
     const QString book =
         fixtures::makeAddressBook(path(QStringLiteral("many.sqlitedb")), people, fixtures::BookSchema::Ios15);

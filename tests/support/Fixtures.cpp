@@ -247,8 +247,9 @@ bool walFormCopy(const QString& source, const QString& target)
     QList<QByteArray> later;
     QList<QByteArray> virtualTables;
     sqlite3_stmt* stmt = nullptr;
-    if (ok && sqlite3_prepare_v2(db, "select type, name, sql from src.sqlite_master where sql is not null order by rowid",
-                                 -1, &stmt, nullptr) == SQLITE_OK) {
+    if (ok &&
+        sqlite3_prepare_v2(db, "select type, name, sql from src.sqlite_master where sql is not null order by rowid", -1,
+                           &stmt, nullptr) == SQLITE_OK) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const QByteArray type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
             const QByteArray name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
@@ -257,9 +258,8 @@ bool walFormCopy(const QString& source, const QString& target)
                 continue;
             // A full-text table makes its own shadow tables, and its rows
             // are only a search index: it is made, not filled.
-            const bool shadow = std::any_of(virtualTables.cbegin(), virtualTables.cend(), [&](const QByteArray& v) {
-                return name.startsWith(v + '_');
-            });
+            const bool shadow = std::any_of(virtualTables.cbegin(), virtualTables.cend(),
+                                            [&](const QByteArray& v) { return name.startsWith(v + '_'); });
             if (shadow)
                 continue;
             if (type == "table" && sql.toUpper().startsWith("CREATE VIRTUAL")) {
@@ -281,10 +281,12 @@ bool walFormCopy(const QString& source, const QString& target)
     for (const QByteArray& sql : std::as_const(later))
         ok = ok && run(sql);
     sqlite3_stmt* sequence = nullptr;
-    if (ok && sqlite3_prepare_v2(db, "select 1 from src.sqlite_master where name = 'sqlite_sequence'", -1, &sequence,
-                                 nullptr) == SQLITE_OK &&
+    if (ok &&
+        sqlite3_prepare_v2(db, "select 1 from src.sqlite_master where name = 'sqlite_sequence'", -1, &sequence,
+                           nullptr) == SQLITE_OK &&
         sqlite3_step(sequence) == SQLITE_ROW)
-        ok = run("DELETE FROM main.sqlite_sequence; INSERT INTO main.sqlite_sequence SELECT * FROM src.sqlite_sequence");
+        ok =
+            run("DELETE FROM main.sqlite_sequence; INSERT INTO main.sqlite_sequence SELECT * FROM src.sqlite_sequence");
     sqlite3_finalize(sequence);
     ok = ok && run("COMMIT") && run("DETACH src");
     // Copied while the writer is open: the log is never checkpointed.
@@ -348,8 +350,8 @@ QStringList column(const QString& path, const QString& sql)
 
 bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qint64 asRowId)
 {
-    const QStringList roots =
-        column(path, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = '%1'").arg(table));
+    const QStringList roots = column(
+        path, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = '%1'").arg(table));
     if (roots.size() != 1 || rowId <= 0 || rowId > 127 || asRowId <= 0 || asRowId > 127)
         return false;
     QFile file(path);

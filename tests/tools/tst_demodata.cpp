@@ -323,8 +323,8 @@ void DemoDataTest::currentPhoneMessages()
     QCOMPARE(rows(sms, "PRAGMA foreign_key_check"), QStringList());
     // The modern layout, with the columns of iOS 16 and later.
     for (const char* column : {"handle_id", "is_from_me", "attributedBody", "date_edited", "date_retracted"}) {
-        const QByteArray query = "SELECT count(*) FROM pragma_table_info('message') WHERE name = '" +
-                                 QByteArray(column) + "'";
+        const QByteArray query =
+            "SELECT count(*) FROM pragma_table_info('message') WHERE name = '" + QByteArray(column) + "'";
         QVERIFY2(one(sms, query.constData()) == QLatin1String("1"), column);
     }
     QCOMPARE(one(sms, "SELECT count(*) FROM pragma_table_info('message') WHERE name IN ('address', 'flags')"),
@@ -396,8 +396,8 @@ void DemoDataTest::currentPhoneChatsAndGroups()
     // Groups with and without a name, three members each.
     QCOMPARE(rows(sms, "SELECT display_name, (SELECT count(*) FROM chat_handle_join WHERE chat_id = chat.ROWID) "
                        "FROM chat WHERE style = 43 ORDER BY ROWID"),
-             (QStringList{QStringLiteral("Weekend hiking 🥾|3"), QStringLiteral("|3"), QStringLiteral("家人 ❤️|3"),
-                          QStringLiteral("|3")}));
+             (QStringList{QStringLiteral("Weekend hiking 🥾|3"), QStringLiteral("|3"),
+                          QStringLiteral("家人 ❤️|3"), QStringLiteral("|3")}));
     QCOMPARE(one(sms, "SELECT count(*) FROM chat WHERE style = 43 AND chat_identifier NOT GLOB 'chat[0-9]*'"),
              QStringLiteral("0"));
     // In a group a received message names its sender, a member; a sent one names nobody.
@@ -405,8 +405,9 @@ void DemoDataTest::currentPhoneChatsAndGroups()
                       "JOIN chat c ON c.ROWID = j.chat_id WHERE c.style = 43 AND m.is_from_me = 0 AND "
                       "m.handle_id NOT IN (SELECT handle_id FROM chat_handle_join WHERE chat_id = c.ROWID)"),
              QStringLiteral("0"));
-    QCOMPARE(one(sms, "SELECT count(*) FROM message m JOIN chat_message_join j ON j.message_id = m.ROWID "
-                      "JOIN chat c ON c.ROWID = j.chat_id WHERE c.style = 43 AND m.is_from_me = 1 AND m.handle_id != 0"),
+    QCOMPARE(one(sms,
+                 "SELECT count(*) FROM message m JOIN chat_message_join j ON j.message_id = m.ROWID "
+                 "JOIN chat c ON c.ROWID = j.chat_id WHERE c.style = 43 AND m.is_from_me = 1 AND m.handle_id != 0"),
              QStringLiteral("0"));
     QVERIFY(one(sms, "SELECT count(*) FROM message m JOIN chat_message_join j ON j.message_id = m.ROWID JOIN chat c "
                      "ON c.ROWID = j.chat_id WHERE c.style = 43 AND m.item_type = 0")
@@ -417,8 +418,8 @@ void DemoDataTest::currentPhoneReactionsEventsAndAttachments()
 {
     const QString sms = modernPhone() + QStringLiteral("/sms.db");
     // Reactions name a message of their own chat, and quote it.
-    const int reactions = one(sms, "SELECT count(*) FROM message WHERE associated_message_type BETWEEN 2000 AND 2005")
-                              .toInt();
+    const int reactions =
+        one(sms, "SELECT count(*) FROM message WHERE associated_message_type BETWEEN 2000 AND 2005").toInt();
     QVERIFY2(reactions >= 30, qPrintable(QString::number(reactions)));
     QCOMPARE(one(sms, "SELECT count(*) FROM message r JOIN chat_message_join rj ON rj.message_id = r.ROWID "
                       "WHERE r.associated_message_type BETWEEN 2000 AND 3999 AND NOT EXISTS (SELECT 1 FROM message t "
@@ -495,8 +496,7 @@ void DemoDataTest::currentPhoneAddressBook()
     const QStringList values = rows(book, "SELECT value FROM ABMultiValue WHERE property = 3");
     QVERIFY(values.contains(QStringLiteral("(209)\u00A0598-1933")));
     QVERIFY(values.contains(QStringLiteral("+44 7700 900123")));
-    QVERIFY(std::count_if(values.begin(), values.end(), [](const QString& v) { return v.contains(QChar(0xA0)); }) >=
-            2);
+    QVERIFY(std::count_if(values.begin(), values.end(), [](const QString& v) { return v.contains(QChar(0xA0)); }) >= 2);
     QVERIFY(values.contains(QStringLiteral("0151 23456789")));
     // A person whose first value is an e-mail address, with a number after it.
     QCOMPARE(rows(book, "SELECT property FROM ABMultiValue WHERE record_id = (SELECT ROWID FROM ABPerson WHERE "
@@ -524,7 +524,8 @@ void DemoDataTest::currentPhoneAddressBook()
     const QStringList mails = rows(book, "SELECT lower(value) FROM ABMultiValue WHERE property = 4");
     for (const QString& h : rows(sms, "SELECT id FROM handle WHERE id LIKE '%@%'"))
         QVERIFY2(mails.contains(h), qPrintable(h));
-    QVERIFY(!rows(book, "SELECT value FROM ABMultiValue WHERE property = 4").contains(QStringLiteral("lea.rousseau@example.fr")));
+    QVERIFY(!rows(book, "SELECT value FROM ABMultiValue WHERE property = 4")
+                 .contains(QStringLiteral("lea.rousseau@example.fr")));
 }
 
 void DemoDataTest::currentPhoneSameRowsOnEveryRun()
@@ -536,7 +537,8 @@ void DemoDataTest::currentPhoneSameRowsOnEveryRun()
     const char* people = "SELECT p.ROWID, First, Last, Organization, p.guid, v.value, v.guid FROM ABPerson p JOIN "
                          "ABMultiValue v ON v.record_id = p.ROWID ORDER BY v.UID";
     const QString first = modernPhone();
-    QCOMPARE(rows(other.filePath(QStringLiteral("sms.db")), messages), rows(first + QStringLiteral("/sms.db"), messages));
+    QCOMPARE(rows(other.filePath(QStringLiteral("sms.db")), messages),
+             rows(first + QStringLiteral("/sms.db"), messages));
     QCOMPARE(rows(other.filePath(QStringLiteral("AddressBook.sqlitedb")), people),
              rows(first + QStringLiteral("/AddressBook.sqlitedb"), people));
     QCOMPARE(rows(other.filePath(QStringLiteral("sms.db")), "SELECT * FROM attachment ORDER BY ROWID"),

@@ -832,10 +832,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 20000);
         const QStringList parts = partFiles();
         QCOMPARE(parts.size(), 1);
-        QVERIFY2(QRegularExpression(QStringLiteral("^\\.update-%1-\\d+\\.part$").arg(QCoreApplication::applicationPid()))
-                     .match(parts.first())
-                     .hasMatch(),
-                 qPrintable(parts.first()));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\.update-%1-\\d+\\.part$").arg(QCoreApplication::applicationPid()))
+                .match(parts.first())
+                .hasMatch(),
+            qPrintable(parts.first()));
         QVERIFY(!QFileInfo::exists(target(QStringLiteral("slow"))));
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
         QCOMPARE(readFile(target(QStringLiteral("slow"))), m_slow);
@@ -863,12 +864,11 @@ private slots:
         manager->append(m_server->url(QStringLiteral("/b")));
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 30000);
         QCOMPARE(done.at(0).at(0).toInt(), 1);
-        QCOMPARE(m_lines, QList<Line>({out("Downloading " + enc("/stall") + "...\n"),
-                                       err("Failed: no data for 0.3 seconds\n"),
-                                       out("Downloading " + silentUrl.toEncoded() + "...\n"),
-                                       err("Failed: no data for 0.3 seconds\n"),
-                                       out("Downloading " + enc("/b") + "...\n"), out("Succeeded.\n"),
-                                       out("1/3 files downloaded successfully\n")}));
+        QCOMPARE(m_lines,
+                 QList<Line>({out("Downloading " + enc("/stall") + "...\n"), err("Failed: no data for 0.3 seconds\n"),
+                              out("Downloading " + silentUrl.toEncoded() + "...\n"),
+                              err("Failed: no data for 0.3 seconds\n"), out("Downloading " + enc("/b") + "...\n"),
+                              out("Succeeded.\n"), out("1/3 files downloaded successfully\n")}));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"b"});
     }
 

@@ -927,8 +927,7 @@ void ChatPageTest::hugeMessageIsDrawnEverywhere()
     huge.reserve(1 << 20);
     for (int i = 0; i < (1 << 20); ++i)
         huge += QChar(char16_t('a' + (i * 7) % 26));
-    Source src({msg(1, kPeer, 1262304000, QStringLiteral("before"), false),
-                msg(2, kPeer, 1262304060, huge, true),
+    Source src({msg(1, kPeer, 1262304000, QStringLiteral("before"), false), msg(2, kPeer, 1262304060, huge, true),
                 msg(3, kPeer, 1262304120, QStringLiteral("after"), false)});
     Page p(src);
     QVERIFY(QTest::qWaitForWindowExposed(&p.page));

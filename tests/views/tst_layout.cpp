@@ -26,9 +26,8 @@ namespace {
 
 QString randomWords(QRandomGenerator& rng, int words)
 {
-    static const char* const pool[] = {"a",       "to",         "the",  "station", "tickets", "tomorrow,",
-                                       "weather", "everybody", "ok.",  "lunch",   "M",       "WWWW",
-                                       "iii",     "see-you",    "home", "Saturday"};
+    static const char* const pool[] = {"a",   "to",    "the", "station", "tickets", "tomorrow,", "weather", "everybody",
+                                       "ok.", "lunch", "M",   "WWWW",    "iii",     "see-you",   "home",    "Saturday"};
     QStringList out;
     for (int i = 0; i < words; ++i)
         out.append(QString::fromLatin1(pool[rng.bounded(int(sizeof pool / sizeof pool[0]))]));
@@ -198,7 +197,8 @@ void LayoutTest::hugeTextLinesCoverEverythingAndFit()
     const QFontMetricsF fm(m.font());
     for (int i = 0; i < starts.size(); i += 997) {
         const int end = i + 1 < starts.size() ? starts[i + 1] : int(shownText.size());
-        QVERIFY2(fm.horizontalAdvance(shownText.mid(starts[i], end - starts[i])) <= width, qPrintable(QString::number(i)));
+        QVERIFY2(fm.horizontalAdvance(shownText.mid(starts[i], end - starts[i])) <= width,
+                 qPrintable(QString::number(i)));
     }
     // And the lines are filled: breaks come every kLongestRun characters, so
     // a line holds whole runs, never a few characters.
@@ -270,8 +270,8 @@ void LayoutTest::bubbleModelIsWhatTheBubbleTakes()
                                                    : static_cast<BubbleFrame*>(new Frame(&host));
                     bubble->setEditMode(editing);
                     bubble->setContent(c.text, c);
-                    const int model = std::max(editing ? 20 : 0,
-                                               measureBubble(c, look, bubbleCap(width, editing), Measure::Exact).height);
+                    const int model = std::max(
+                        editing ? 20 : 0, measureBubble(c, look, bubbleCap(width, editing), Measure::Exact).height);
                     const int h = bubble->prepare(width);
                     QCOMPARE(h, model);
                     bool exact = false;
@@ -294,9 +294,9 @@ void LayoutTest::bubbleModelIsWhatTheBubbleTakes()
                     auto* label = bubble->findChild<BubbleLabel*>();
                     QVERIFY(label);
                     const QRect r = label->geometry();
-                    QVERIFY2(r.top() >= 0 && r.bottom() < h && r.left() >= 0 && r.right() < width,
-                             qPrintable(QStringLiteral("%1 in %2x%3").arg(QString::number(r.height()))
-                                            .arg(width).arg(h)));
+                    QVERIFY2(
+                        r.top() >= 0 && r.bottom() < h && r.left() >= 0 && r.right() < width,
+                        qPrintable(QStringLiteral("%1 in %2x%3").arg(QString::number(r.height())).arg(width).arg(h)));
                     if (outgoing)
                         QVERIFY(r.right() >= width - 2);
                     else
@@ -459,7 +459,8 @@ void LayoutTest::eventsAndBadgesReadAsSentences()
     QCOMPARE(describeEvent(e, QStringLiteral("Anna"), QStringLiteral("Ben")), QStringLiteral("Anna removed Ben"));
     e.kind = ConversationEvent::Renamed;
     e.title = "Trip";
-    QCOMPARE(describeEvent(e, QStringLiteral("Ben"), QString()), QStringLiteral("Ben named the conversation \u201cTrip\u201d"));
+    QCOMPARE(describeEvent(e, QStringLiteral("Ben"), QString()),
+             QStringLiteral("Ben named the conversation \u201cTrip\u201d"));
     e.title.clear();
     QCOMPARE(describeEvent(e, QStringLiteral("Ben"), QString()), QStringLiteral("Ben removed the conversation's name"));
     e.kind = ConversationEvent::MemberLeft;
@@ -469,7 +470,10 @@ void LayoutTest::eventsAndBadgesReadAsSentences()
     QCOMPARE(describeEvent(e, QStringLiteral("Carl"), QString()), QStringLiteral("Carl changed the conversation"));
 
     QCOMPARE(reactionBadge({}), QString());
-    QCOMPARE(reactionBadge({{1, 2003, "a", {}}, {2, 2005, "b", {}}, {3, 2003, "c", {}}, {4, 2999, "d", {}},
+    QCOMPARE(reactionBadge({{1, 2003, "a", {}},
+                            {2, 2005, "b", {}},
+                            {3, 2003, "c", {}},
+                            {4, 2999, "d", {}},
                             {5, 2006, "e", "\xf0\x9f\x8e\x89"}}),
              QString::fromUtf8("\xf0\x9f\x98\x82 2  \xe2\x9d\x93  \xf0\x9f\x8e\x89"));
     QCOMPARE(reactionEmoji(2004, QString()), QStringLiteral("\u203c\ufe0f"));

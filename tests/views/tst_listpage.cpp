@@ -444,8 +444,9 @@ void ListPageTest::rowsComeAsTheListScrolls()
     for (int i = 0; i < n; ++i)
         QCOMPARE(order[i], numberOf(n - i));
     // Rows above the view are kept as well as those below it, and no more.
-    QVERIFY2(page.findChildren<messageframe*>().size() <= 2 * made,
-             qPrintable(QStringLiteral("%1 rows, %2 at first").arg(page.findChildren<messageframe*>().size()).arg(made)));
+    QVERIFY2(
+        page.findChildren<messageframe*>().size() <= 2 * made,
+        qPrintable(QStringLiteral("%1 rows, %2 at first").arg(page.findChildren<messageframe*>().size()).arg(made)));
 
     // Deleting the oldest conversation, shown last, acts on the file.
     messageframe* last = rowsOnScreen(page).last();
@@ -534,7 +535,8 @@ void ListPageTest::liveRowsStayBoundedThrough20000()
     QCOMPARE(rowsOnScreen(page).last()->number(), numberOf(1));
     QTRY_COMPARE_WITH_TIMEOUT(page.column().estimatedCount(), 0, 60000);
     QCOMPARE(qint64(bar->maximum()),
-             page.column().totalHeight() - page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->height());
+             page.column().totalHeight() -
+                 page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->height());
     QCOMPARE(rowsOnScreen(page).last()->number(), numberOf(1));
 }
 
@@ -588,9 +590,8 @@ void ListPageTest::editStateFarOutOfView()
     QTest::mouseClick(edit, Qt::LeftButton);
     QTest::mouseClick(edit, Qt::LeftButton);
     int turned = 0;
-    const QStringList order = walkList(page, [&](messageframe* row) {
-        turned += row->isDeleteOffered() || deleteOf(row)->isVisible() ? 1 : 0;
-    });
+    const QStringList order = walkList(
+        page, [&](messageframe* row) { turned += row->isDeleteOffered() || deleteOf(row)->isVisible() ? 1 : 0; });
     QCOMPARE(turned, 0);
     QCOMPARE(order.size(), n - 2);
 }
@@ -611,8 +612,7 @@ void ListPageTest::namesOf500CharactersStayWhole()
     const int right = page.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->viewport()->width();
     const QStringList order = walkList(page, [&](messageframe* row) {
         QLabel* label = row->findChild<QLabel*>(QStringLiteral("label"));
-        const QRect needed =
-            label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+        const QRect needed = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
         if (needed.height() > label->height() || label->mapTo(row, QPoint(label->width(), 0)).x() > right ||
             !nameOf(row).remove(QChar(0x200B)).startsWith(QString::fromLatin1(name)))
             ++cutShort;

@@ -50,27 +50,59 @@ struct BookPerson
 const BookPerson kBook[] = {
     {"Emma", "Thompson", nullptr, {{3, "_$!<Mobile>!$_", "+44 7700 900123"}, {}}},
     {"James", "Carter", nullptr, {{3, "iPhone", "(415) 555-0134"}, {}}},
-    {"Olivia", "Bennett", nullptr, {{3, "_$!<Mobile>!$_", "(209)\xC2\xA0" "598-1933"}, {}}},
+    {"Olivia",
+     "Bennett",
+     nullptr,
+     {{3, "_$!<Mobile>!$_",
+       "(209)\xC2\xA0"
+       "598-1933"},
+      {}}},
     {"Noah", "Patel", nullptr, {{3, "_$!<Mobile>!$_", "+1 212-555-0199"}, {}}},
-    {"Sophie", "Martin", nullptr, {{3, "_$!<Mobile>!$_", "+33\xC2\xA0" "6\xC2\xA0" "12\xC2\xA0" "34\xC2\xA0" "56\xC2\xA0" "78"}, {}}},
+    {"Sophie",
+     "Martin",
+     nullptr,
+     {{3, "_$!<Mobile>!$_",
+       "+33\xC2\xA0"
+       "6\xC2\xA0"
+       "12\xC2\xA0"
+       "34\xC2\xA0"
+       "56\xC2\xA0"
+       "78"},
+      {}}},
     {"Lucas", "Dubois", nullptr, {{3, "_$!<Mobile>!$_", "06 98 76 54 32"}, {}}},
     {"Chlo\xC3\xA9", "Lef\xC3\xA8vre", nullptr, {{3, "iPhone", "+33 7 55 44 33 22"}, {}}},
     {"J\xC3\xBCrgen", "M\xC3\xBCller", nullptr, {{3, "_$!<Mobile>!$_", "0151 23456789"}, {}}},
-    {"Anna", "Schr\xC3\xB6" "der", nullptr,
+    {"Anna",
+     "Schr\xC3\xB6"
+     "der",
+     nullptr,
      {{3, "_$!<Mobile>!$_", "+49 170 9876543"}, {4, "_$!<Home>!$_", "anna.schroeder@example.de"}}},
-    {"Mar\xC3\xAD" "a", "Garc\xC3\xAD" "a", nullptr, {{3, "_$!<Mobile>!$_", "612 34 56 78"}, {}}},
+    {"Mar\xC3\xAD"
+     "a",
+     "Garc\xC3\xAD"
+     "a",
+     nullptr,
+     {{3, "_$!<Mobile>!$_", "612 34 56 78"}, {}}},
     {"Javier", "Fern\xC3\xA1ndez", nullptr, {{3, "_$!<Mobile>!$_", "+34 699 887 766"}, {}}},
     {"\xE4\xBC\x9F", "\xE7\x8E\x8B", nullptr, {{3, "_$!<Mobile>!$_", "138 1234 5678"}, {}}},
     {"\xE8\x8A\xB3", "\xE6\x9D\x8E", nullptr, {{3, "_$!<Mobile>!$_", "+86 139-8765-4321"}, {}}},
     {"Mom", nullptr, nullptr, {{3, "iPhone", "+86 136 0000 8888"}, {}}},
     {"Dad", nullptr, nullptr, {{3, "_$!<Mobile>!$_", "+86 137 0000 9999"}, {}}},
-    {"Grace", "O'Neill", nullptr,
+    {"Grace",
+     "O'Neill",
+     nullptr,
      {{4, "_$!<Home>!$_", "grace.oneill@example.org"}, {3, "_$!<Mobile>!$_", "087 123 4567"}}},
-    {"L\xC3\xA9" "a", "Rousseau", nullptr, {{4, "_$!<Home>!$_", "Lea.Rousseau@example.fr"}, {}}},
+    {"L\xC3\xA9"
+     "a",
+     "Rousseau",
+     nullptr,
+     {{4, "_$!<Home>!$_", "Lea.Rousseau@example.fr"}, {}}},
     {"Hiroshi", "Tanaka", nullptr, {{3, "_$!<Mobile>!$_", "090-1234-5678"}, {}}},
     {"Zo\xC3\xAB", "Van der Berg", nullptr, {{3, "_$!<Mobile>!$_", "+31 6 12345678"}, {}}},
     {nullptr, nullptr, "Pizza Roma", {{3, "_$!<Main>!$_", "020 7946 0321"}, {}}},
-    {nullptr, nullptr, "Lakeside Dental",
+    {nullptr,
+     nullptr,
+     "Lakeside Dental",
      {{3, "_$!<Work>!$_", "(650) 555-0148"}, {4, "_$!<Work>!$_", "frontdesk@lakeside-dental.example"}}},
     {"Ben", "Okafor", nullptr, {{3, "_$!<Mobile>!$_", "+234 803 123 4567"}, {}}},
     {"Priya", "Sharma", nullptr, {{3, "_$!<Mobile>!$_", "+91 98765 43210"}, {}}},
@@ -127,23 +159,35 @@ struct ServiceSeed
 
 // Senders that only send: businesses, short codes and a sender name.
 const ServiceSeed kServices[] = {
-    {"+442079460321", "gb", {"Thanks for your order! It will be ready for pick-up in 20 minutes \xF0\x9F\x8D\x95",
-                             "Your order #2231 is on its way.", "Tuesday is pizza night: two for one until 10 pm!"}},
-    {"+16505550148", "us", {"Reminder: your dental appointment is tomorrow at 9:00. Reply C to confirm.",
-                            "Lakeside Dental: it's time for your check-up. Call us to book a visit.",
-                            "Thank you for confirming your appointment."}},
-    {"40404", nullptr, {"Your Twitter confirmation code is 482913.", "Reply STOP to stop receiving messages.",
-               "Your login code is 118204. Don't share it."}},
-    {"10086", nullptr,
+    {"+442079460321",
+     "gb",
+     {"Thanks for your order! It will be ready for pick-up in 20 minutes \xF0\x9F\x8D\x95",
+      "Your order #2231 is on its way.", "Tuesday is pizza night: two for one until 10 pm!"}},
+    {"+16505550148",
+     "us",
+     {"Reminder: your dental appointment is tomorrow at 9:00. Reply C to confirm.",
+      "Lakeside Dental: it's time for your check-up. Call us to book a visit.",
+      "Thank you for confirming your appointment."}},
+    {"40404",
+     nullptr,
+     {"Your Twitter confirmation code is 482913.", "Reply STOP to stop receiving messages.",
+      "Your login code is 118204. Don't share it."}},
+    {"10086",
+     nullptr,
      {"\xE3\x80\x90\xE8\xAF\x9D\xE8\xB4\xB9\xE6\x8F\x90\xE9\x86\x92\xE3\x80\x91\xE6\x82\xA8\xE6\x9C\xAC\xE6\x9C\x88"
-      "\xE8\xAF\x9D\xE8\xB4\xB9\xE4\xBD\x99\xE9\xA2\x9D\xE4\xB8\xBA" "32.50\xE5\x85\x83\xE3\x80\x82",
+      "\xE8\xAF\x9D\xE8\xB4\xB9\xE4\xBD\x99\xE9\xA2\x9D\xE4\xB8\xBA"
+      "32.50\xE5\x85\x83\xE3\x80\x82",
       "\xE6\x82\xA8\xE7\x9A\x84\xE6\xB5\x81\xE9\x87\x8F\xE5\xA5\x97\xE9\xA4\x90\xE5\xB7\xB2\xE4\xBD\xBF\xE7\x94\xA8"
       "80%\xE3\x80\x82",
-      "\xE3\x80\x90\xE8\xB4\xA6\xE5\x8D\x95\xE3\x80\x91\xE6\x82\xA8" "12\xE6\x9C\x88\xE8\xB4\xA6\xE5\x8D\x95\xE9\x87"
-      "\x91\xE9\xA2\x9D\xE4\xB8\xBA" "88.00\xE5\x85\x83\xE3\x80\x82"}},
-    {"DHL", nullptr, {"Your parcel 4711 0815 will be delivered today between 10:00 and 14:00.",
-             "Your parcel is waiting at the service point on Main Street.",
-             "Delivered: your parcel was handed over to a neighbour."}},
+      "\xE3\x80\x90\xE8\xB4\xA6\xE5\x8D\x95\xE3\x80\x91\xE6\x82\xA8"
+      "12\xE6\x9C\x88\xE8\xB4\xA6\xE5\x8D\x95\xE9\x87"
+      "\x91\xE9\xA2\x9D\xE4\xB8\xBA"
+      "88.00\xE5\x85\x83\xE3\x80\x82"}},
+    {"DHL",
+     nullptr,
+     {"Your parcel 4711 0815 will be delivered today between 10:00 and 14:00.",
+      "Your parcel is waiting at the service point on Main Street.",
+      "Delivered: your parcel was handed over to a neighbour."}},
 };
 
 struct GroupSeed
@@ -198,7 +242,7 @@ struct Attachment
 struct Msg
 {
     QString guid;
-    QString text; // null: none
+    QString text;           // null: none
     bool textColumn = true; // false: the text sits only in attributedBody
     int handle = -1;        // handle index; -1 is handle_id 0
     int chat = -1;          // chat index; -1: in no chat
@@ -231,8 +275,8 @@ QString uuid(Random& rnd)
     const std::uint32_t b = rnd.next();
     const std::uint32_t c = rnd.next();
     const std::uint32_t d = rnd.next();
-    return QString::asprintf("%08X-%04X-%04X-%04X-%04X%08X", a, b & 0xffffu, 0x4000u | (b >> 20), 0x8000u | (c & 0x3fffu),
-                             c >> 16, d);
+    return QString::asprintf("%08X-%04X-%04X-%04X-%04X%08X", a, b & 0xffffu, 0x4000u | (b >> 20),
+                             0x8000u | (c & 0x3fffu), c >> 16, d);
 }
 
 qint64 appleNanos(qint64 unixSeconds, int nanos)
@@ -335,9 +379,15 @@ private:
             QByteArray magic;
         };
         static const Kind kinds[] = {
-            {"IMG_", "HEIC", "public.heic", "image/heic", QByteArray("\0\0\0\x18" "ftypheic", 12)},
+            {"IMG_", "HEIC", "public.heic", "image/heic",
+             QByteArray("\0\0\0\x18"
+                        "ftypheic",
+                        12)},
             {"IMG_", "JPG", "public.jpeg", "image/jpeg", QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF", 10)},
-            {"IMG_", "MOV", "com.apple.quicktime-movie", "video/quicktime", QByteArray("\0\0\0\x14" "ftypqt  ", 12)},
+            {"IMG_", "MOV", "com.apple.quicktime-movie", "video/quicktime",
+             QByteArray("\0\0\0\x14"
+                        "ftypqt  ",
+                        12)},
             {"Boarding pass ", "pdf", "com.adobe.pdf", "application/pdf", QByteArray("%PDF-1.7\n")},
         };
         const int pick = rnd.below(10);
@@ -356,9 +406,8 @@ private:
         // Photos are real pictures, drawn from a seed of their own so that
         // the data's main sequence stays as it was.
         if (pick < 8) {
-            const QByteArray picture =
-                demoPicture(qChecksum(a.guid.toLatin1()) ^ (quint32(m.attachments.size()) << 16),
-                            pick < 6 ? PictureFormat::Heic : PictureFormat::Jpeg);
+            const QByteArray picture = demoPicture(qChecksum(a.guid.toLatin1()) ^ (quint32(m.attachments.size()) << 16),
+                                                   pick < 6 ? PictureFormat::Heic : PictureFormat::Jpeg);
             if (!picture.isEmpty())
                 a.content = picture;
         }
@@ -382,8 +431,8 @@ private:
         const QString word = QLatin1String(kReactionWords[type - 2000]);
         const QString text = quoted.isEmpty() ? word + QStringLiteral(" an image")
                                               : word + QStringLiteral(" \u201C") + quoted + QStringLiteral("\u201D");
-        const int sender = fromMe ? (m.chats.at(chat).style == 45 ? others.first() : -1)
-                                  : others.at(rnd.below(int(others.size())));
+        const int sender =
+            fromMe ? (m.chats.at(chat).style == 45 ? others.first() : -1) : others.at(rnd.below(int(others.size())));
         Msg& reaction = add(chat, sender, fromMe, target.date + 30 + rnd.below(3000), text);
         reaction.associatedType = type;
         reaction.associatedGuid = QStringLiteral("p:0/") + target.guid;
@@ -399,7 +448,8 @@ private:
 
     void addOneToOne(const ChatSeed& seed)
     {
-        const int h = handle(QString::fromUtf8(seed.id), QString::fromUtf8(seed.service), QString::fromUtf8(seed.country));
+        const int h =
+            handle(QString::fromUtf8(seed.id), QString::fromUtf8(seed.service), QString::fromUtf8(seed.country));
         const int chat = oneToOneChat(h);
         const Pool texts = poolFor(seed.lang);
         const int bursts = rnd.between(qMin(5, seed.bursts), seed.bursts);
@@ -505,11 +555,13 @@ private:
         const int emma = chatOf("+447700900123", "iMessage");
         const int emmaHandle = m.chats.at(emma).members.first();
         add(emma, emmaHandle, false, late,
-            QStringLiteral("Quick update on the trip: the ferry leaves at 8:15 from pier 3, so let's meet at the "
-                           "caf\u00E9 by the ticket office at 7:45. Bring a jacket, it gets windy on deck! \u26F4\uFE0F"))
+            QStringLiteral(
+                "Quick update on the trip: the ferry leaves at 8:15 from pier 3, so let's meet at the "
+                "caf\u00E9 by the ticket office at 7:45. Bring a jacket, it gets windy on deck! \u26F4\uFE0F"))
             .textColumn = false;
         // Edited: the phone keeps the latest text.
-        Msg& edited = add(emma, emmaHandle, true, late + 300, QStringLiteral("Perfect, see you at 7:45 at the caf\u00E9"));
+        Msg& edited =
+            add(emma, emmaHandle, true, late + 300, QStringLiteral("Perfect, see you at 7:45 at the caf\u00E9"));
         edited.edited = edited.date + 45;
         edited.textColumn = false;
         // Unsent: the text is gone, the row stays.
@@ -517,7 +569,8 @@ private:
         Msg& unsent = add(james, m.chats.at(james).members.first(), true, late + 3600, QString());
         unsent.retracted = unsent.date + 20;
         unsent.edited = unsent.retracted;
-        add(james, m.chats.at(james).members.first(), true, late + 3660, QStringLiteral("Wrong chat, sorry \U0001F648"));
+        add(james, m.chats.at(james).members.first(), true, late + 3660,
+            QStringLiteral("Wrong chat, sorry \U0001F648"));
         // Two pictures in one message.
         const int olivia = chatOf("+12095981933", "iMessage");
         add(olivia, m.chats.at(olivia).members.first(), false, late + 7200,
@@ -606,8 +659,9 @@ bool fillModernMessages(Db& db, qint64 cutoff, QString* error)
         bindText(chat, 5, c.identifier);
         bindText(chat, 6, c.service);
         bindTextOrNull(chat, 7, c.roomName);
-        bindText(chat, 8, imessage ? QStringLiteral("E:") + QLatin1String(kOwnAccount)
-                                   : QStringLiteral("P:") + QLatin1String(kOwnNumber));
+        bindText(chat, 8,
+                 imessage ? QStringLiteral("E:") + QLatin1String(kOwnAccount)
+                          : QStringLiteral("P:") + QLatin1String(kOwnNumber));
         bindText(chat, 9, imessage ? QLatin1String(kOwnAccount) : QLatin1String(kOwnNumber));
         // Empty, not NULL, for a chat without a name, as the phone writes it.
         bindText(chat, 10, c.displayName);
@@ -639,8 +693,9 @@ bool fillModernMessages(Db& db, qint64 cutoff, QString* error)
         else
             sqlite3_bind_blob(message, 5, body.constData(), int(body.size()), SQLITE_TRANSIENT);
         bindText(message, 6, msg.service);
-        bindText(message, 7, imessage ? QStringLiteral("e:") + QLatin1String(kOwnAccount)
-                                      : QStringLiteral("p:") + QLatin1String(kOwnNumber));
+        bindText(message, 7,
+                 imessage ? QStringLiteral("e:") + QLatin1String(kOwnAccount)
+                          : QStringLiteral("p:") + QLatin1String(kOwnNumber));
         bindText(message, 8, accountGuid);
         sqlite3_bind_int64(message, 9, date);
         sqlite3_bind_int64(message, 10, !msg.fromMe && read ? date + 60000000000LL : 0);
@@ -749,8 +804,8 @@ bool writeModernMessageDb(const QString& path, qint64 cutoff, QString* error)
         return false;
     // The phone's attachment triggers: while filling, stand-ins that do nothing.
     phonedb::registerAttachmentPathStandIns(db.handle(), phonedb::StandIn::Null);
-    return phonedb::loadSchema(db.handle(), schema, error) && db.exec(kLaterMessageColumns, error) && db.exec("BEGIN", error) &&
-           fillModernMessages(db, cutoff, error) && db.exec("COMMIT", error);
+    return phonedb::loadSchema(db.handle(), schema, error) && db.exec(kLaterMessageColumns, error) &&
+           db.exec("BEGIN", error) && fillModernMessages(db, cutoff, error) && db.exec("COMMIT", error);
 }
 
 bool writeModernAddressBook(const QString& path, QString* error)

@@ -201,9 +201,11 @@ QStringList failureLines(const QByteArray& kind)
 {
     const QString library = QStringLiteral("Device library: libimobiledevice 1.3.0");
     if (kind == "locked")
-        return {library, QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
+        return {library,
+                QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
                 QStringLiteral("Started \"com.apple.mobilebackup2\" service on port 49714."),
-                QStringLiteral("Negotiated Protocol Version 2.1"), QStringLiteral("Starting backup..."),
+                QStringLiteral("Negotiated Protocol Version 2.1"),
+                QStringLiteral("Starting backup..."),
                 QStringLiteral("ErrorCode 208: Device locked (MBErrorDomain/208)"),
                 QStringLiteral("Backup Failed (Error Code 208)")};
     if (kind == "protocol")
@@ -213,7 +215,8 @@ QStringList failureLines(const QByteArray& kind)
     if (kind == "hostid")
         return {library, QStringLiteral("ERROR: Could not connect to lockdownd: Invalid HostID (-21)")};
     if (kind == "diskfull")
-        return {library, QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
+        return {library,
+                QStringLiteral("Backup directory is \"%1\"").arg(backupRoot()),
                 QStringLiteral("Receiving files"),
                 QStringLiteral("Error writing to file: No space left on device (28)"),
                 QStringLiteral("ErrorCode 105: Insufficient free disk space on drive to back up"),
