@@ -15,6 +15,8 @@ namespace {
 
 struct Entry
 {
+    // The translation; of a text with a count, each plural form.
+    QStringList forms;
     QString translation;
     QString type; // "", "unfinished", "vanished", "obsolete"
 };
@@ -48,7 +50,18 @@ bool readCatalogue(const QString& path, Catalogue* catalogue, QString* language,
             source = xml.readElementText();
         } else if (xml.name() == QLatin1String("translation")) {
             entry.type = xml.attributes().value(QLatin1String("type")).toString();
-            entry.translation = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            // Plain text, or one <numerusform> per plural form.
+            while (!xml.atEnd() && !(xml.isEndElement() && xml.name() == QLatin1String("translation"))) {
+                xml.readNext();
+                if (xml.isCharacters())
+                    entry.translation += xml.text();
+                else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
+                    entry.forms << xml.readElementText();
+            }
+            if (entry.forms.isEmpty())
+                entry.forms << entry.translation;
+            else
+                entry.translation = entry.forms.join(QString());
             catalogue->insert(context + QChar(0x1f) + source, entry);
         }
     }
@@ -164,8 +177,10 @@ private slots:
                 problems << QStringLiteral("not translated (%1): ").arg(entry.type) + shown(it.key());
                 continue;
             }
-            if (placeholders(source) != placeholders(entry.translation))
-                problems << QStringLiteral("placeholders differ: ") + shown(it.key());
+            for (const QString& form : entry.forms) {
+                if (placeholders(source) != placeholders(form))
+                    problems << QStringLiteral("placeholders differ: ") + shown(it.key());
+            }
             if (hasAccelerator(source) && !hasAccelerator(entry.translation))
                 problems << QStringLiteral("accelerator lost: ") + shown(it.key());
         }
