@@ -31,7 +31,7 @@ function(msgdesk_add_test name)
                 -DTEST_HOME=${CMAKE_BINARY_DIR}/test-homes/${name}
                 -P ${PROJECT_SOURCE_DIR}/cmake/RunTest.cmake)
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/schemas"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai;LC_ALL=C.UTF-8;LANG=C.UTF-8;MSGDESK_TEST_DATA=${PROJECT_SOURCE_DIR}/schemas;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
         TIMEOUT 300)
 endfunction()
 

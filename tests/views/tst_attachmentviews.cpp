@@ -86,7 +86,7 @@ QImage sample(int w, int h)
 QByteArray twoFrameGif()
 {
     const QByteArray frame("!\xf9\x04\x00\x0a\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00",
-                           29);
+                           23);
     return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff", 19) + frame + frame + ";";
 }
 
