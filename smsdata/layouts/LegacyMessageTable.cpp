@@ -1,5 +1,7 @@
 #include "LegacyMessageTable.h"
 
+#include "PlistValue.h"
+
 #include "ByteInterner.h"
 #include "SqliteAccess.h"
 #include "TextChunks.h"
@@ -200,6 +202,10 @@ QByteArray firstRecipient(const QByteArray& recipients)
 {
     if (recipients.isEmpty() || recipients.size() > maxRecipientsBytes)
         return {};
+    // The parser recurses per level: a cell nested deeper than any real
+    // list is not handed to it.
+    if (!phonebackup::plistvalue::checkBounds(recipients).isEmpty())
+        return {};
     plist_t root = nullptr;
     plist_from_memory(recipients.constData(), uint32_t(recipients.size()), &root);
     QByteArray first;
@@ -209,12 +215,11 @@ QByteArray firstRecipient(const QByteArray& recipients)
             plist_t item = plist_array_get_item(root, i);
             if (!item || plist_get_node_type(item) != PLIST_STRING)
                 continue;
-            char* value = nullptr;
-            plist_get_string_val(item, &value);
-            if (value) {
-                first = QByteArray(value).trimmed();
-                std::free(value);
-            }
+            // A string may hold NUL bytes; its length says where it ends.
+            uint64_t length = 0;
+            const char* value = plist_get_string_ptr(item, &length);
+            if (value && length <= uint64_t(recipients.size()))
+                first = QByteArray(value, qsizetype(length)).trimmed();
         }
     }
     if (root)

@@ -164,6 +164,16 @@ void RealFilesTest::recipientsOfAnyShapeAreSafe()
              QByteArray("95555"));
     // A cell far larger than any list of numbers is not parsed.
     QCOMPARE(legacytable::firstRecipient(recipientsPlist({QByteArray(70000, '1')})), QByteArray());
+    // A string with NUL bytes inside (the parser's own string copy asserts
+    // on it) gives at most its bytes; a list nested beyond any real one is
+    // not parsed.
+    const QByteArray withNul =
+        legacytable::firstRecipient(QByteArray("<plist><array><string>138-\0\0x</string></array></plist>", 54));
+    QVERIFY(withNul.startsWith("138-") && withNul.size() <= 7);
+    QCOMPARE(legacytable::firstRecipient(QByteArray("<plist>") + QByteArray("<array>").repeated(2000) +
+                                         QByteArray("<string>1</string>") + QByteArray("</array>").repeated(2000) +
+                                         QByteArray("</plist>")),
+             QByteArray());
 
     // Every truncation, and random bytes: no crash, and never a made-up number.
     for (int size = 0; size < good.size(); ++size) {
