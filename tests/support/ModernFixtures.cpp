@@ -2,6 +2,7 @@
 
 #include "AttributedBody.h"
 #include "Fixtures.h"
+#include "PhoneDb.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,32 +51,14 @@ QByteArray statements(Schema schema)
     return reduced;
 }
 
+// Byte arrays are blobs here (the attributedBody column); everything else
+// binds as the phone database writer binds it.
 void bind(sqlite3_stmt* stmt, int index, const QVariant& value)
 {
-    if (value.isNull()) {
-        sqlite3_bind_null(stmt, index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        sqlite3_bind_int64(stmt, index, value.toLongLong());
-        break;
-    case QMetaType::QByteArray: {
-        // Byte arrays are blobs here: the attributedBody column.
-        const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    }
+    if (!value.isNull() && value.typeId() == QMetaType::QByteArray)
+        phonedb::bindBlob(stmt, index, value.toByteArray());
+    else
+        phonedb::bind(stmt, index, value);
 }
 
 sqlite3_stmt* prepare(sqlite3* db, const QByteArray& sql)
