@@ -228,29 +228,36 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
         // statement journal entry for every page each row touches. Only
         // when a row fails is the lot undone and deleted row by row below,
         // so that every other message still goes.
+        // A message goes with its reactions: they first, then the message.
+        const auto deleteWhole = [&](qint64 rowId) {
+            const qsizetype at = positionOf(rowId);
+            if (at >= 0)
+                lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
+            int rc = SQLITE_OK;
+            for (qint64 dependent : m_dependentRows.value(rowId)) {
+                rc = deleteRow(dependent);
+                if (rc != SQLITE_OK)
+                    return rc;
+            }
+            return deleteRow(rowId);
+        };
+        const auto noteWhole = [&](qint64 rowId) {
+            watch.noteRequested(rowId);
+            for (qint64 dependent : m_dependentRows.value(rowId))
+                watch.noteRequested(dependent);
+        };
+
         bool allAtOnce = false;
         if (rowIds.size() > 1 && run(savepoint) == SQLITE_OK) {
             int rc = SQLITE_OK;
             for (qint64 rowId : rowIds) {
-                const qsizetype at = positionOf(rowId);
-                if (at >= 0)
-                    lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
-                for (qint64 dependent : m_dependentRows.value(rowId)) {
-                    rc = deleteRow(dependent);
-                    if (rc != SQLITE_OK)
-                        break;
-                }
-                if (rc == SQLITE_OK)
-                    rc = deleteRow(rowId);
+                rc = deleteWhole(rowId);
                 if (rc != SQLITE_OK)
                     break;
             }
             if (rc == SQLITE_OK && run(release) == SQLITE_OK) {
-                for (qint64 rowId : rowIds) {
-                    watch.noteRequested(rowId);
-                    for (qint64 dependent : m_dependentRows.value(rowId))
-                        watch.noteRequested(dependent);
-                }
+                for (qint64 rowId : rowIds)
+                    noteWhole(rowId);
                 watch.keep();
                 allAtOnce = true;
             } else {
@@ -268,24 +275,12 @@ int MessageStore::deleteRows(const QVector<qint64>& rowIds, bool* failed)
         for (qint64 rowId : rowIds) {
             if (allAtOnce || rolledBack)
                 break;
-            const qsizetype at = positionOf(rowId);
-            if (at >= 0)
-                lastDeletedFlags = messages.at(at).isIncoming ? 2 : 3;
             // Each message goes whole, with its reactions, or not at all.
             int rc = run(savepoint);
-            if (rc == SQLITE_OK) {
-                for (qint64 dependent : m_dependentRows.value(rowId)) {
-                    rc = deleteRow(dependent);
-                    if (rc != SQLITE_OK)
-                        break;
-                }
-            }
             if (rc == SQLITE_OK)
-                rc = deleteRow(rowId);
+                rc = deleteWhole(rowId);
             if (rc == SQLITE_OK && run(release) == SQLITE_OK) {
-                watch.noteRequested(rowId);
-                for (qint64 dependent : m_dependentRows.value(rowId))
-                    watch.noteRequested(dependent);
+                noteWhole(rowId);
                 watch.keep();
                 continue;
             }
