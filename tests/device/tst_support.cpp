@@ -198,6 +198,8 @@ void SupportTest::cancelStopsTheBackupProgram()
     const QString pidFile = programs.filePath(QStringLiteral("pid"));
     qputenv("MSGDESK_IDEVICEBACKUP2",
             QFile::encodeName(fakeBackupProgram(programs, prologue + "echo $$ > '" + QFile::encodeName(pidFile) +
+                                                              ".part' && mv '" + QFile::encodeName(pidFile) +
+                                                              ".part' '" + QFile::encodeName(pidFile) +
                                                               "'\nwhile true; do echo 'Receiving files'; sleep 0.2; "
                                                               "done\n")));
     BackupRun run;
@@ -207,6 +209,7 @@ void SupportTest::cancelStopsTheBackupProgram()
     QSignalSpy done(&run, &BackupRun::finished);
     QVERIFY(run.start(kUdid));
     QVERIFY(lines.wait(20000));
+    // The program renames the file into place once the number is in it.
     QTRY_VERIFY(QFile::exists(pidFile));
     QFile file(pidFile);
     QVERIFY(file.open(QIODevice::ReadOnly));
