@@ -149,26 +149,4 @@ BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, 
     return shape;
 }
 
-QString reactionEmoji(int kind, const QString& custom)
-{
-    if (!custom.isEmpty())
-        return custom;
-    switch (kind) {
-    case 2000:
-        return QStringLiteral("\u2764\ufe0f");
-    case 2001:
-        return QString::fromUtf8("\xf0\x9f\x91\x8d");
-    case 2002:
-        return QString::fromUtf8("\xf0\x9f\x91\x8e");
-    case 2003:
-        return QString::fromUtf8("\xf0\x9f\x98\x82");
-    case 2004:
-        return QStringLiteral("\u203c\ufe0f");
-    case 2005:
-        return QStringLiteral("\u2753");
-    default:
-        return QString();
-    }
-}
-
 } // namespace views

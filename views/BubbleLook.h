@@ -114,8 +114,4 @@ int oneLineBubbleHeight(const QByteArray& utf8, const BubbleLook& look, int cap)
 // Widest label a bubble gets in a row of the given width.
 int bubbleCap(int rowWidth, bool editing);
 
-// The emoji shown for a reaction kind (2000 love ... 2005 question), or
-// custom when the phone names one; empty for kinds that show nothing.
-QString reactionEmoji(int kind, const QString& custom);
-
 } // namespace views

@@ -1,5 +1,7 @@
 #include "ConversationItems.h"
 
+#include "ReactionText.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -42,26 +44,6 @@ QString describeEvent(const ConversationEvent& event, const QString& actor, cons
         break;
     }
     return EventText::tr("%1 changed the conversation").arg(who);
-}
-
-QString reactionBadge(const QVector<Reaction>& reactions)
-{
-    QStringList order;
-    QHash<QString, int> counts;
-    for (const Reaction& r : reactions) {
-        const QString emoji = reactionEmoji(r.kind, QString::fromUtf8(r.emoji));
-        if (emoji.isEmpty())
-            continue;
-        if (!counts.contains(emoji))
-            order.append(emoji);
-        ++counts[emoji];
-    }
-    QStringList parts;
-    for (const QString& emoji : std::as_const(order)) {
-        const int n = counts.value(emoji);
-        parts.append(n > 1 ? emoji + QLatin1Char(' ') + QString::number(n) : emoji);
-    }
-    return parts.join(QStringLiteral("  "));
 }
 
 void ConversationItems::clear()
@@ -117,7 +99,7 @@ void ConversationItems::load(const QVector<MessageRecord>& records, const Messag
         for (const MessageRecord& r : records) {
             const QVector<Reaction> reactions = store->reactionsTo(r.rowId);
             if (!reactions.isEmpty()) {
-                const QString badge = reactionBadge(reactions);
+                const QString badge = reactiontext::badge(reactions);
                 if (!badge.isEmpty())
                     m_badges.insert(r.rowId, badge);
             }

@@ -32,10 +32,6 @@ struct ChatItem
 // an empty name stands for the phone's owner.
 QString describeEvent(const ConversationEvent& event, const QString& actor, const QString& target);
 
-// The reactions to one message as one badge: each emoji once, with its
-// count when more than one person chose it ("❤️ 2  👍").
-QString reactionBadge(const QVector<Reaction>& reactions);
-
 class ConversationItems
 {
 public:

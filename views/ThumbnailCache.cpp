@@ -1,7 +1,7 @@
 #include "ThumbnailCache.h"
 
 #include "AttachmentFiles.h"
-#include "ThumbnailDecoder.h"
+#include "PictureDecoder.h"
 
 namespace views {
 
@@ -76,7 +76,7 @@ QImage ThumbnailCache::thumbnail(const AttachmentRecord& a, State* state)
     }
     const AttachmentRecord::Kind kind = a.kind();
     if (m_failed.contains(key) || kind == AttachmentRecord::Kind::Voice || kind == AttachmentRecord::Kind::File ||
-        (kind == AttachmentRecord::Kind::Video && !canReadVideoFrames())) {
+        (kind == AttachmentRecord::Kind::Video && !pictures::canReadVideoFrames())) {
         *state = State::Failed;
         return {};
     }
@@ -108,8 +108,8 @@ void ThumbnailCache::startJobs()
         // a result posted after it is gone is dropped with its receiver.
         m_pool.start([this, generation, job] {
             QString ignored;
-            const QImage image = job.kind == AttachmentRecord::Kind::Video ? videoFrame(job.path, bound(), &ignored)
-                                                                           : decodePicture(job.path, bound(), &ignored);
+            const QImage image = job.kind == AttachmentRecord::Kind::Video ? pictures::videoFrame(job.path, bound(), &ignored)
+                                                                           : pictures::decodePicture(job.path, bound(), &ignored);
             QMetaObject::invokeMethod(
                 this, [this, generation, key = job.key, image] { finished(generation, key, image); },
                 Qt::QueuedConnection);

@@ -3,7 +3,7 @@
 
 #include "FuzzEntries.h"
 
-#include "ThumbnailDecoder.h"
+#include "PictureDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ int heif(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QString why;
-    const QImage image = views::decodeHeif(bytes, QSize(480, 360), &why);
+    const QImage image = pictures::decodeHeif(bytes, QSize(480, 360), &why);
     if (image.isNull() && why.isEmpty())
         std::abort();
     if (image.width() > 480 || image.height() > 360)

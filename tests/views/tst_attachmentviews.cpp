@@ -13,7 +13,7 @@
 #include "ModernFixtures.h"
 #include "PhoneBackup.h"
 #include "ThumbnailCache.h"
-#include "ThumbnailDecoder.h"
+#include "PictureDecoder.h"
 #include "frame_page2.h"
 #include "xdialogs.h"
 
@@ -34,6 +34,7 @@
 #include <functional>
 
 using namespace views;
+using namespace pictures;
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "Frame.h"
 #include "Frame1.h"
 #include "HeightIndex.h"
+#include "ReactionText.h"
 #include "TextMeasure.h"
 #include "ViewsTestSource.h"
 #include "messageframe.h"
@@ -469,15 +470,15 @@ void LayoutTest::eventsAndBadgesReadAsSentences()
     e.kind = ConversationEvent::Other;
     QCOMPARE(describeEvent(e, QStringLiteral("Carl"), QString()), QStringLiteral("Carl changed the conversation"));
 
-    QCOMPARE(reactionBadge({}), QString());
-    QCOMPARE(reactionBadge({{1, 2003, "a", {}},
+    QCOMPARE(reactiontext::badge({}), QString());
+    QCOMPARE(reactiontext::badge({{1, 2003, "a", {}},
                             {2, 2005, "b", {}},
                             {3, 2003, "c", {}},
                             {4, 2999, "d", {}},
                             {5, 2006, "e", "\xf0\x9f\x8e\x89"}}),
              QString::fromUtf8("\xf0\x9f\x98\x82 2  \xe2\x9d\x93  \xf0\x9f\x8e\x89"));
-    QCOMPARE(reactionEmoji(2004, QString()), QStringLiteral("\u203c\ufe0f"));
-    QCOMPARE(reactionEmoji(3000, QString()), QString());
+    QCOMPARE(reactiontext::emoji(2004, QString()), QStringLiteral("\u203c\ufe0f"));
+    QCOMPARE(reactiontext::emoji(3000, QString()), QString());
 }
 
 QTEST_MAIN(LayoutTest)

@@ -1,11 +1,12 @@
 #pragma once
 
-// Small pictures of attachments for the chat page, made from files the
-// phone sent, which are not trusted: every path here is bounded. Pictures
-// larger than kMaxPixels, or whose decoding would need more memory than
-// kAllocationLimitMb, are refused (the page shows a tile instead), and a
-// damaged or truncated file gives a null image and a reason, never a crash.
-// Safe to call from any thread; the chat page calls it on worker threads.
+// Pictures of attachments (thumbnails for the chat page, pictures in
+// exports), made from files the phone sent, which are not trusted: every
+// path here is bounded. Pictures larger than kMaxPixels, or whose decoding
+// would need more memory than kAllocationLimitMb, are refused (a tile is
+// shown instead), and a damaged or truncated file gives a null image and a
+// reason, never a crash. Safe to call from any thread; the chat page calls
+// it on worker threads.
 //
 // JPEG, PNG, GIF (its first frame), WebP and TIFF come through Qt's image
 // readers; HEIC and HEIF through libheif; the first frame of a video
@@ -16,7 +17,7 @@
 #include <QSize>
 #include <QString>
 
-namespace views {
+namespace pictures {
 
 constexpr qint64 kMaxPixels = 100'000'000; // 10,000 x 10,000
 constexpr int kAllocationLimitMb = 256;
@@ -37,4 +38,4 @@ QImage decodePicture(const QString& path, const QSize& bound, QString* why);
 QImage videoFrame(const QString& path, const QSize& bound, QString* why);
 bool canReadVideoFrames();
 
-} // namespace views
+} // namespace pictures

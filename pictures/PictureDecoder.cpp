@@ -1,4 +1,4 @@
-#include "ThumbnailDecoder.h"
+#include "PictureDecoder.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -11,7 +11,7 @@
 
 #include <memory>
 
-namespace views {
+namespace pictures {
 
 namespace {
 
@@ -180,4 +180,4 @@ QImage videoFrame(const QString& path, const QSize& bound, QString* why)
 #endif
 }
 
-} // namespace views
+} // namespace pictures
