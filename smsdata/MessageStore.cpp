@@ -296,19 +296,25 @@ int MessageStore::messageCountOf(const QByteArray& address)
 
 void MessageStore::selectConversation(const QByteArray& address)
 {
+    conversation = recordsOf(address);
+}
+
+QVector<MessageRecord> MessageStore::recordsOf(const QByteArray& address)
+{
     ensureIndex();
-    conversation.clear();
+    QVector<MessageRecord> records;
     const auto it = m_byAddress.constFind(address);
     if (it == m_byAddress.cend())
-        return;
-    conversation.reserve(it->size());
+        return records;
+    records.reserve(it->size());
     // Records beyond messageCount (which a caller may have lowered) are not
     // part of the store's messages.
     for (qint64 rowId : *it) {
         const qsizetype at = positionOf(rowId);
         if (at >= 0 && at < messageCount)
-            conversation.append(messages.at(at));
+            records.append(messages.at(at));
     }
+    return records;
 }
 
 void MessageStore::buildConversationList()

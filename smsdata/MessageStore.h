@@ -127,6 +127,9 @@ public:
     // first failure's SQLite result code.
     int deleteMessages(const QVector<qint64>& rowIds);
     void selectConversation(const QByteArray& address);
+    // The records of one conversation, oldest first, without selecting it
+    // (what an export reads while the window shows another).
+    QVector<MessageRecord> recordsOf(const QByteArray& address);
     void buildConversationList();
 
     // A store on the phone's own databases refuses to delete (SQLITE_READONLY),

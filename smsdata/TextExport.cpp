@@ -11,14 +11,14 @@ QString fromBytes(const QByteArray& bytes)
     return QString::fromUtf8(bytes);
 }
 
+} // namespace
+
 // timeText already ends in '\n', so this line holds a bare line feed before " :".
 QString fromLine(const MessageRecord& m)
 {
     return QStringLiteral("From  ") + fromBytes(m.address) + QStringLiteral(" at:") + fromBytes(m.timeText()) +
            QStringLiteral(" :");
 }
-
-} // namespace
 
 QString longRule()
 {

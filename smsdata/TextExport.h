@@ -19,6 +19,10 @@ QString longRule();
 QString rule();
 QString shortRule();
 
+// The first of the two lines each message gives: "From  " + address +
+// " at:" + timeText + " :" (its text is the second).
+QString fromLine(const MessageRecord& m);
+
 // One conversation as the list-page export writes it: the rule, then every
 // message newest first, each followed by the rule.
 QStringList conversationBlock(const QVector<MessageRecord>& conversation);

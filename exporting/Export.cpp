@@ -1,0 +1,106 @@
+#include "Export.h"
+
+#include "ExportTarget.h"
+#include "ExportWalk.h"
+#include "FormatWriter.h"
+#include "SafeFileName.h"
+#include "TextWriter.h"
+
+#include <QCoreApplication>
+
+namespace exporting {
+
+namespace {
+
+struct Export
+{
+    Q_DECLARE_TR_FUNCTIONS(Export)
+};
+
+} // namespace
+
+std::unique_ptr<FormatWriter> writerFor(Format format)
+{
+    switch (format) {
+    case Format::Txt:
+        return std::make_unique<TextWriter>();
+    case Format::Html:
+    case Format::Pdf:
+    case Format::Csv:
+    case Format::Json:
+        break;
+    }
+    return nullptr;
+}
+
+Result run(MessageStore& store, AttachmentFiles* files, const Options& options, const QString& target,
+           const Progress& progress)
+{
+    Result result;
+    const bool folder = writesFolder(options.format);
+    const ExportTarget::Check check = ExportTarget::check(target, folder);
+    if (check != ExportTarget::Check::Free) {
+        result.status = Result::Status::Refused;
+        result.message = ExportTarget::refusal(check, target);
+        return result;
+    }
+    std::unique_ptr<FormatWriter> writer = writerFor(options.format);
+    if (!writer) {
+        result.message = Export::tr("%1 cannot be written by this build").arg(formatName(options.format));
+        return result;
+    }
+
+    ExportWalk walk(store, options.selection);
+    const qint64 total = walk.messageCount();
+    qint64 done = 0;
+    bool cancelled = false;
+    FormatWriter::Context context;
+    context.walk = &walk;
+    context.files = options.includeAttachments && carriesAttachments(options.format) ? files : nullptr;
+    context.options = options;
+    context.step = [&]() {
+        ++done;
+        if (progress && !progress(done, total))
+            cancelled = true;
+        return !cancelled;
+    };
+    writer->setContext(context);
+
+    ExportTarget out(target, folder);
+    QString why;
+    if (!out.open(&why)) {
+        result.status = Result::Status::Refused;
+        result.message = why;
+        return result;
+    }
+    bool ok = writer->begin(out.file(), out.folder(), &why);
+    ExportConversation conversation;
+    while (ok && walk.next(&conversation)) {
+        ok = writer->write(conversation, &why);
+        ++result.conversations;
+    }
+    ok = ok && writer->finish(&why);
+    // The writer goes before the target so that its files are closed.
+    writer.reset();
+    if (cancelled) {
+        result.status = Result::Status::Cancelled;
+        return result;
+    }
+    if (!ok || !out.commit(&why)) {
+        result.message = why.isEmpty() ? Export::tr("%1: cannot be written").arg(target) : why;
+        return result;
+    }
+    result.status = Result::Status::Written;
+    result.messages = done;
+    result.openPath = folder ? target + QStringLiteral("/index.html") : target;
+    return result;
+}
+
+QString defaultName(const QString& conversationName, Format format, const QDate& day)
+{
+    const QString stem = conversationName.isEmpty() ? Export::tr("Messages") : conversationName;
+    return safename::safeFileName(stem + QLatin1Char(' ') + day.toString(Qt::ISODate) + extension(format),
+                                  QStringLiteral("export") + extension(format));
+}
+
+} // namespace exporting

@@ -1,0 +1,27 @@
+#pragma once
+
+// The plain-text export: the bytes "Copy" writes (TextExport.h), streamed
+// message by message. All conversations give the conversation list's form
+// (latest conversation first, each message newest first and followed by a
+// rule); one conversation or chosen messages give the chat page's form.
+
+#include "FormatWriter.h"
+
+class QIODevice;
+
+namespace exporting {
+
+class TextWriter : public FormatWriter
+{
+public:
+    bool begin(QIODevice* file, const QString& folder, QString* why) override;
+    bool write(const ExportConversation& conversation, QString* why) override;
+    bool finish(QString* why) override;
+
+private:
+    bool line(const QString& text);
+
+    QIODevice* m_out = nullptr;
+};
+
+} // namespace exporting
