@@ -8,6 +8,8 @@
 #include "AttachmentFiles.h"
 #include "AttachmentStrip.h"
 #include "BackupBuilder.h"
+#include "BubbleFrame.h"
+#include "BubbleLabel.h"
 #include "DemoPictures.h"
 #include "MessageStore.h"
 #include "ModernFixtures.h"
@@ -361,6 +363,33 @@ void AttachmentViewsTest::chatPageShowsThumbnailsAndTiles()
         QCOMPARE(strip->height(), AttachmentStrip::heightFor(strip->attachments()));
         QVERIFY(!strip->grab().isNull());
     }
+
+    // The bubbles say nothing of the names the tiles show: a picture alone
+    // has no bubble, and its strip lies right under the date.
+    int shownBubbles = 0;
+    for (BubbleFrame* bubble : s.page->findChildren<BubbleFrame*>()) {
+        if (bubble->isHidden())
+            continue;
+        ++shownBubbles;
+        const auto* label = bubble->findChild<BubbleLabel*>();
+        QVERIFY(label);
+        QVERIFY2(!label->content().text.contains(QLatin1Char('[')), qPrintable(label->content().text));
+        QVERIFY(
+            bubble->messageText().startsWith(bubble->rowId() == 1 ? QStringLiteral("Look [") : QStringLiteral("[")));
+        if (bubble->rowId() == 1) {
+            QCOMPARE(label->content().text, QStringLiteral("Look"));
+            QVERIFY(bubble->height() > 0);
+        } else {
+            QCOMPARE(bubble->height(), 0);
+            QCOMPARE(bubble->dateLabel()->geometry().bottom() + 1, bubble->geometry().top());
+        }
+        bool stripBelow = false;
+        for (AttachmentStrip* strip : strips)
+            stripBelow =
+                stripBelow || (!strip->isHidden() && strip->geometry().top() == bubble->geometry().bottom() + 1);
+        QVERIFY(stripBelow);
+    }
+    QVERIFY(shownBubbles > 0);
 
     // The memory bound holds: a tiny bound keeps at most one thumbnail.
     cache.setMemoryBound(600 * 1024);
