@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 
 using namespace views;
@@ -93,6 +94,24 @@ QByteArray twoFrameGif()
     return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff", 19) + frame + frame + ";";
 }
 
+// A voice message of 7 seconds as the phone records it: Core Audio, AAC at
+// 24 kHz (a description, a packet table and the packets).
+QByteArray voiceMessage()
+{
+    auto be64 = [](quint64 v) { return bigEndian(quint32(v >> 32)) + bigEndian(quint32(v)); };
+    auto cafChunk = [&](const char* type, const QByteArray& body) {
+        return QByteArray(type, 4) + be64(quint64(body.size())) + body;
+    };
+    const double rate = 24000;
+    quint64 rateBits = 0;
+    std::memcpy(&rateBits, &rate, sizeof rateBits);
+    const QByteArray desc = be64(rateBits) + QByteArray("aac ") + bigEndian(0) + bigEndian(0) + bigEndian(1024) +
+                            bigEndian(1) + bigEndian(0);
+    const QByteArray pakt = be64(167) + be64(168000) + bigEndian(2112) + bigEndian(0) + QByteArray(167, '\x06');
+    return QByteArray("caff\x00\x01\x00\x00", 8) + cafChunk("desc", desc) + cafChunk("pakt", pakt) +
+           cafChunk("data", bigEndian(1) + QByteArray(167 * 6, 'a'));
+}
+
 struct Kind
 {
     const char* name;
@@ -111,7 +130,7 @@ QList<Kind> kinds()
         {"huge.png", "image/png", hugePng(30000, 30000)},
         {"big.png", "image/png", hugePng(9000, 9000)},
         {"IMG_2000.HEIC", "image/heic", QByteArray()},
-        {"Audio Message.caf", "audio/x-caf", QByteArray("caff") + QByteArray(900, 'a')},
+        {"Audio Message.caf", "audio/x-caf", voiceMessage()},
         {"ticket.pdf", "application/pdf", QByteArray("%PDF-1.7\n") + QByteArray(2000, 'p')},
     };
 }
@@ -390,6 +409,23 @@ void AttachmentViewsTest::chatPageShowsThumbnailsAndTiles()
         QVERIFY(stripBelow);
     }
     QVERIFY(shownBubbles > 0);
+
+    // The voice message's tile says how long it plays once its header is read.
+    AttachmentStrip* voice = nullptr;
+    for (AttachmentStrip* strip : strips) {
+        if (!strip->isHidden() && strip->attachments().at(0).kind() == AttachmentRecord::Kind::Voice)
+            voice = strip;
+    }
+    QVERIFY(voice);
+    QTRY_COMPARE_WITH_TIMEOUT(voice->tileTitle(0), QStringLiteral("Voice message \u00b7 0:07"), 20000);
+    State voiceState = State::Pending;
+    QCOMPARE(cache.duration(voice->attachments().at(0), &voiceState), 7000);
+    QCOMPARE(voiceState, State::Ready);
+    // Other kinds have none, and a file the source lacks says so.
+    QCOMPARE(cache.duration(s.store->attachmentsOf(1).at(0), &voiceState), -1);
+    QCOMPARE(voiceState, State::Failed);
+    QCOMPARE(cache.duration(s.store->attachmentsOf(8).at(0), &voiceState), -1);
+    QCOMPARE(voiceState, State::Missing);
 
     // The memory bound holds: a tiny bound keeps at most one thumbnail.
     cache.setMemoryBound(600 * 1024);
