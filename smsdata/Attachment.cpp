@@ -24,7 +24,47 @@ QByteArray extensionOf(const QByteArray& name)
     return dot < 0 ? QByteArray() : name.mid(dot + 1).toLower();
 }
 
+bool isSeparator(char c)
+{
+    return c == ' ' || c == '\n';
+}
+
 } // namespace
+
+QByteArray textBesideAttachments(const QByteArray& text, const QVector<AttachmentRecord>& attachments)
+{
+    static const QByteArray objectReplacement("\xef\xbf\xbc"); // U+FFFC
+    if (attachments.isEmpty())
+        return text;
+    QByteArray shown;
+    shown.reserve(text.size());
+    qsizetype from = 0;
+    bool removed = false;
+    for (const AttachmentRecord& a : attachments) {
+        qsizetype at = text.indexOf(objectReplacement, from);
+        qsizetype length = objectReplacement.size();
+        if (!a.name.isEmpty()) {
+            const QByteArray bracketed = '[' + a.name + ']';
+            const qsizetype named = text.indexOf(bracketed, from);
+            if (named >= 0 && (at < 0 || named < at)) {
+                at = named;
+                length = bracketed.size();
+            }
+        }
+        if (at < 0)
+            continue;
+        shown += QByteArrayView(text).sliced(from, at - from);
+        from = at + length;
+        removed = true;
+        // Of the separators on both sides one stays.
+        if (from < text.size() && isSeparator(text.at(from)) && (shown.isEmpty() || isSeparator(shown.back())))
+            ++from;
+    }
+    if (!removed)
+        return text;
+    shown += QByteArrayView(text).sliced(from);
+    return shown.trimmed();
+}
 
 QByteArray backupPathOf(const QByteArray& phoneFileName)
 {

@@ -50,4 +50,11 @@ AttachmentRecord::Kind kindOf(const QByteArray& mimeType, const QByteArray& uti,
 // "12 KB", "3.4 MB": the size as a tile shows it; empty for unknown sizes.
 QString sizeText(qint64 bytes);
 
+// What is left of a message's text where its attachments are shown by
+// themselves: each attachment's placeholder (its "[name]", or a U+FFFC where
+// it has no name) taken out in order, with the space or line break that set
+// it apart, and the ends trimmed. A message of attachments alone gives empty.
+// The stored text keeps its placeholders; this is only for showing it.
+QByteArray textBesideAttachments(const QByteArray& text, const QVector<AttachmentRecord>& attachments);
+
 } // namespace attachments

@@ -31,6 +31,10 @@ struct MessageRecord
     // Handle of whoever sent an incoming message ("+12095981933",
     // "anna@example.org"); empty for sent messages and legacy files.
     QByteArray sender;
+    // The names of the message's attachments, each ending in '\n' (line
+    // breaks within a name became blanks); empty for none. Searched beside
+    // the text, which may not hold them all.
+    QByteArray attachmentNames;
     bool isIncoming = false;
     quint8 flags = 0;
 

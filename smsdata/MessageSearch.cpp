@@ -59,7 +59,7 @@ std::shared_ptr<const Index> Index::build(const QVector<MessageRecord>& messages
         const int last = int(qint64(n) * (k + 1) / parts);
         qsizetype bytes = 0;
         for (int i = part.first; i < last; ++i)
-            bytes += messages.at(i).text.size() + 2;
+            bytes += messages.at(i).text.size() + messages.at(i).attachmentNames.size() + 2;
         part.folded.reserve(bytes);
         part.offsets.reserve(last - part.first + 1);
         std::vector<QChar> scratch;

@@ -12,8 +12,9 @@
 // is one term, blanks included.
 //
 // What is searched of a message is searchableFields(): its text (for a
-// modern file that is also the text decoded from its attributedBody). The
-// fields are kept apart, so a term never matches across two of them.
+// modern file that is also the text decoded from its attributedBody) and
+// the name of each of its attachments ("IMG_3918.HEIC", "invoice.pdf").
+// The fields are kept apart, so a term never matches across two of them.
 //
 // The Index is a folded copy of every message's fields in one buffer; it is
 // built once per loaded store and then answers each query by one pass over

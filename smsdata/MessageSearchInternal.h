@@ -26,8 +26,16 @@ void appendFoldedUtf8(QByteArrayView utf8, QByteArray& out, std::vector<QChar>& 
 // messages, so without a list made for each.
 template <typename Visit> void forEachField(const MessageRecord& message, const Visit& visit)
 {
-    // Attachment names join here as fields of their own once messages carry them.
     visit(message.text);
+    // Each attachment's name is a field of its own.
+    const QByteArray& names = message.attachmentNames;
+    for (qsizetype from = 0; from < names.size();) {
+        qsizetype end = names.indexOf(kFieldEnd, from);
+        if (end < 0)
+            end = names.size();
+        visit(QByteArray::fromRawData(names.constData() + from, end - from));
+        from = end + 1;
+    }
 }
 
 // The bytes as the standard library searches them.

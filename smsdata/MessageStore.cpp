@@ -377,6 +377,15 @@ QVector<AttachmentRecord> MessageStore::attachmentsOf(qint64 rowId) const
 void MessageStore::addAttachment(qint64 rowId, const AttachmentRecord& attachment)
 {
     m_attachments[rowId].append(attachment);
+    // A reader adds the files of the message it has just read; anything
+    // else finds it by its row id.
+    const qsizetype at =
+        !messages.isEmpty() && messages.last().rowId == rowId ? messages.size() - 1 : positionOf(rowId);
+    if (at < 0 || attachment.name.isEmpty())
+        return;
+    QByteArray name = attachment.name;
+    name.replace('\n', ' ').replace('\r', ' ');
+    messages[at].attachmentNames += name + '\n';
 }
 
 QVector<qint64> MessageStore::messagesWithAttachments() const

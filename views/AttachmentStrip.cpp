@@ -1,5 +1,6 @@
 #include "AttachmentStrip.h"
 
+#include "MediaDuration.h"
 #include "ThumbnailCache.h"
 
 #include <QContextMenuEvent>
@@ -210,7 +211,7 @@ void AttachmentStrip::paintTile(QPainter& p, int index, const QRect& rect)
         drawDocument(p, icon);
     p.setPen(QColor(0x22, 0x25, 0x2b));
     textArea.setLeft(icon.right() + 10);
-    const QString title = kind == AttachmentRecord::Kind::Voice ? tr("Voice message") : a.shownName();
+    const QString title = tileTitle(index);
     p.drawText(textArea, Qt::AlignLeft | Qt::AlignTop,
                fontMetrics().elidedText(title, Qt::ElideMiddle, textArea.width()));
     p.setPen(QColor(0x77, 0x7b, 0x84));
@@ -218,6 +219,17 @@ void AttachmentStrip::paintTile(QPainter& p, int index, const QRect& rect)
     p.drawText(textArea, Qt::AlignLeft | Qt::AlignBottom,
                fontMetrics().elidedText(detail, Qt::ElideMiddle, textArea.width()));
     p.restore();
+}
+
+QString AttachmentStrip::tileTitle(int index) const
+{
+    const AttachmentRecord& a = m_attachments.at(index);
+    if (a.kind() != AttachmentRecord::Kind::Voice)
+        return a.shownName();
+    ThumbnailCache::State state = ThumbnailCache::State::Failed;
+    const qint64 ms = m_cache ? m_cache->duration(a, &state) : -1;
+    const QString time = pictures::durationText(ms);
+    return time.isEmpty() ? tr("Voice message") : tr("Voice message") + QStringLiteral(" · ") + time;
 }
 
 void AttachmentStrip::mousePressEvent(QMouseEvent* e)

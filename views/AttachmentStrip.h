@@ -4,7 +4,8 @@
 // picture or a video's first frame as a thumbnail (aspect kept, rounded like
 // the bubble), a voice message as a tile with a speaker, any other file as a
 // tile with an icon, its name and size, and a file the source does not hold
-// as its name and size with "not in this backup". Tiles have fixed heights
+// as its name and size with "not in this backup". A voice tile shows how
+// long the message plays where its file tells. Tiles have fixed heights
 // by kind, so the page knows a message's height before anything is decoded.
 //
 // Double-click or Enter on a tile asks to open it; the context menu offers
@@ -40,6 +41,9 @@ public:
     int tileAt(const QPoint& point) const;
     QRect tileRect(int index) const;
     int currentTile() const { return m_current; }
+    // The first line of a tile without a picture: the file's name, or
+    // "Voice message" with the play time once it is known ("… · 0:07").
+    QString tileTitle(int index) const;
 
 signals:
     void openRequested(const AttachmentRecord& attachment);

@@ -75,7 +75,7 @@ int BubbleLabel::heightForWidth(int width) const
 
 void BubbleLabel::paintEvent(QPaintEvent* event)
 {
-    if (m_cap < 0)
+    if (m_cap < 0 || m_shape.height <= 0)
         return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);

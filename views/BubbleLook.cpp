@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -106,8 +107,19 @@ BubbleShape measureBubble(const BubbleContent& content, const BubbleLook& look, 
     BubbleShape shape;
     const TextMeasure& font = content.unsent ? look.note : look.text;
     const int textCap = textCapOf(cap);
+    const bool noText = content.besideAttachments && content.text.isEmpty();
+    if (noText && content.sender.isEmpty() && content.badge.isEmpty() && !content.edited) {
+        shape.exact = true;
+        if (keep)
+            keep->setText(QString());
+        return shape;
+    }
     TextShape text;
-    if (content.text.size() > kHugeText) {
+    if (noText) {
+        if (keep)
+            keep->setText(QString());
+        shape.exact = true;
+    } else if (content.text.size() > kHugeText) {
         // The greedy lines are what such a bubble shows, so they are exact.
         text = font.wrap(content.text, textCap, lines);
         shape.exact = true;

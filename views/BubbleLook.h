@@ -22,6 +22,10 @@ struct BubbleContent
     int senderTone = 0;
     bool edited = false;
     bool unsent = false; // text is the note that the message was taken back
+    // The message's attachments show as tiles of their own under the
+    // bubble; text is what is left beside them. A bubble with nothing else
+    // to show is not drawn at all.
+    bool besideAttachments = false;
 };
 
 struct BubbleLook

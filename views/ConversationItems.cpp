@@ -1,5 +1,6 @@
 #include "ConversationItems.h"
 
+#include "Attachment.h"
 #include "ReactionText.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ void ConversationItems::clear()
     m_itemOfRecord.clear();
     m_senderNames.clear();
     m_badges.clear();
+    m_besideAttachments.clear();
     m_header.clear();
     m_group = false;
     m_selected = 0;
@@ -105,6 +107,15 @@ void ConversationItems::load(const QVector<MessageRecord>& records, const Messag
             }
         }
         events = store->eventsOf(address);
+        // Attachments show as tiles under the bubble; their names do not
+        // show again in its text.
+        for (const MessageRecord& r : records) {
+            if (r.flags & MessageRecord::Unsent)
+                continue;
+            const QVector<AttachmentRecord> attachments = store->attachmentsOf(r.rowId);
+            if (!attachments.isEmpty())
+                m_besideAttachments.insert(r.rowId, attachments::textBesideAttachments(r.text, attachments));
+        }
     }
 
     // Where each event goes among the messages: by row id where the file
@@ -164,14 +175,17 @@ bool ConversationItems::isPlain(int item) const
 {
     const MessageRecord& r = record(item);
     return r.flags == 0 && !(m_group && r.isIncoming && !r.sender.isEmpty()) &&
-           (m_badges.isEmpty() || !m_badges.contains(r.rowId));
+           (m_badges.isEmpty() || !m_badges.contains(r.rowId)) &&
+           (m_besideAttachments.isEmpty() || !m_besideAttachments.contains(r.rowId));
 }
 
 BubbleContent ConversationItems::contentOf(int item) const
 {
     const MessageRecord& r = record(item);
     BubbleContent c;
-    c.text = breakableText(QString::fromUtf8(r.text));
+    const auto beside = m_besideAttachments.constFind(r.rowId);
+    c.besideAttachments = beside != m_besideAttachments.constEnd();
+    c.text = breakableText(QString::fromUtf8(c.besideAttachments ? *beside : r.text));
     if (m_group && r.isIncoming && !r.sender.isEmpty()) {
         c.sender = m_senderNames.value(r.sender);
         c.senderTone = int(qHash(r.sender) % 1024);

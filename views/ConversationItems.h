@@ -75,6 +75,8 @@ private:
     QVector<int> m_itemOfRecord;
     QHash<QByteArray, QString> m_senderNames;
     QHash<qint64, QString> m_badges;
+    // The text shown beside the attachments of each message that has them.
+    QHash<qint64, QByteArray> m_besideAttachments;
     QString m_header;
     bool m_group = false;
     int m_selected = 0;

@@ -1,6 +1,7 @@
 #include "ThumbnailCache.h"
 
 #include "AttachmentFiles.h"
+#include "MediaDuration.h"
 #include "PictureDecoder.h"
 
 namespace views {
@@ -39,6 +40,7 @@ void ThumbnailCache::setFiles(AttachmentFiles* files)
     m_pending.clear();
     m_failed.clear();
     m_present.clear();
+    m_durations.clear();
 }
 
 void ThumbnailCache::setMemoryBound(qint64 bytes)
@@ -98,6 +100,40 @@ QImage ThumbnailCache::thumbnail(const AttachmentRecord& a, State* state)
     return {};
 }
 
+qint64 ThumbnailCache::duration(const AttachmentRecord& a, State* state)
+{
+    const QByteArray key = keyOf(a);
+    const auto known = m_durations.constFind(key);
+    if (known != m_durations.cend()) {
+        *state = State::Ready;
+        return *known;
+    }
+    if (!isPresent(a)) {
+        *state = State::Missing;
+        return -1;
+    }
+    if (a.kind() != AttachmentRecord::Kind::Voice) {
+        *state = State::Failed;
+        return -1;
+    }
+    *state = State::Pending;
+    if (m_pending.contains(key))
+        return -1;
+    QString why;
+    const QString path = m_files->localFile(a, &why);
+    if (path.isEmpty()) {
+        m_durations.insert(key, -1);
+        *state = State::Ready;
+        return -1;
+    }
+    m_pending.insert(key);
+    m_waiting.append({key, path, AttachmentRecord::Kind::Voice});
+    while (m_waiting.size() > kMaxWaiting)
+        m_pending.remove(m_waiting.takeFirst().key);
+    startJobs();
+    return -1;
+}
+
 void ThumbnailCache::startJobs()
 {
     const int generation = m_generation;
@@ -108,23 +144,32 @@ void ThumbnailCache::startJobs()
         // a result posted after it is gone is dropped with its receiver.
         m_pool.start([this, generation, job] {
             QString ignored;
-            const QImage image = job.kind == AttachmentRecord::Kind::Video ? pictures::videoFrame(job.path, bound(), &ignored)
-                                                                           : pictures::decodePicture(job.path, bound(), &ignored);
+            QImage image;
+            qint64 ms = -1;
+            if (job.kind == AttachmentRecord::Kind::Voice)
+                ms = pictures::mediaDurationMs(job.path);
+            else if (job.kind == AttachmentRecord::Kind::Video)
+                image = pictures::videoFrame(job.path, bound(), &ignored);
+            else
+                image = pictures::decodePicture(job.path, bound(), &ignored);
             QMetaObject::invokeMethod(
-                this, [this, generation, key = job.key, image] { finished(generation, key, image); },
+                this, [this, generation, job, image, ms] { finished(generation, job, image, ms); },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void ThumbnailCache::finished(int generation, const QByteArray& key, const QImage& image)
+void ThumbnailCache::finished(int generation, const Job& job, const QImage& image, qint64 durationMs)
 {
     if (generation != m_generation)
         return;
     --m_running;
     startJobs();
+    const QByteArray& key = job.key;
     m_pending.remove(key);
-    if (image.isNull())
+    if (job.kind == AttachmentRecord::Kind::Voice)
+        m_durations.insert(key, durationMs);
+    else if (image.isNull())
         m_failed.insert(key);
     else
         m_cache.insert(key, new QImage(image), qsizetype(qMax<qint64>(1, image.sizeInBytes())));

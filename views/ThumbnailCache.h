@@ -1,7 +1,8 @@
 #pragma once
 
 // Thumbnails of the attachments on the chat page, made on worker threads
-// and kept in a memory cache with a bound. Only what the page asks for is
+// and kept in a memory cache with a bound; and the play times of voice
+// messages, read from their headers on the same threads. Only what the page asks for is
 // made, and the page asks only for the bubbles it shows (the visible part
 // and a margin). Files are located on the GUI thread through the source's
 // AttachmentFiles (which is not thread-safe); decoding runs on the pool.
@@ -40,6 +41,10 @@ public:
     // returns a null image with *state Pending, or says it cannot be had.
     QImage thumbnail(const AttachmentRecord& attachment, State* state);
     bool isPresent(const AttachmentRecord& attachment);
+    // The play time of a voice message in milliseconds once it is read;
+    // otherwise starts reading it (once) and returns -1 with *state
+    // Pending. Ready with -1: the file does not tell.
+    qint64 duration(const AttachmentRecord& attachment, State* state);
 
     // Bytes the cache may hold (default 64 MB).
     void setMemoryBound(qint64 bytes);
@@ -49,6 +54,7 @@ public:
     void waitForDone();
 
 signals:
+    // A thumbnail or a duration was made (or failed).
     void thumbnailReady(const QByteArray& key);
 
 private:
@@ -59,7 +65,7 @@ private:
         AttachmentRecord::Kind kind;
     };
     void startJobs();
-    void finished(int generation, const QByteArray& key, const QImage& image);
+    void finished(int generation, const Job& job, const QImage& image, qint64 durationMs);
 
     // Waiting decodes, newest last. The newest are what is on screen now:
     // they go first, and the oldest are dropped beyond kMaxWaiting (asked
@@ -74,6 +80,7 @@ private:
     QSet<QByteArray> m_pending;
     QSet<QByteArray> m_failed;
     QHash<QByteArray, bool> m_present;
+    QHash<QByteArray, qint64> m_durations;
     int m_generation = 0;
 };
 

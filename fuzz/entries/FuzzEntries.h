@@ -36,5 +36,8 @@ int search(const uint8_t* data, size_t size);
 // The HEIC/HEIF picture decoder of the chat page (library viewfuzzentries,
 // which brings the widgets along).
 int heif(const uint8_t* data, size_t size);
+// The play time of voice messages (Core Audio, MPEG-4, AMR headers), also
+// in library viewfuzzentries.
+int mediaDuration(const uint8_t* data, size_t size);
 
 } // namespace fuzzentries

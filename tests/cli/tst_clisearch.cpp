@@ -1,5 +1,6 @@
 // msgdesk-cli search: the plain and JSON lines, newest first, one
-// conversation only, no hit, the exit statuses, and an unchanged source.
+// conversation only, no hit, texts only in attributedBody, attachment
+// names, the exit statuses, and an unchanged source.
 
 #include "CliCommands.h"
 #include "Fixtures.h"
@@ -62,6 +63,7 @@ private slots:
     void oneConversationOnly();
     void noHitPrintsNothing();
     void textOnlyInAttributedBody();
+    void attachmentNames();
     void wrongUsageAndUnreadableSources_data();
     void wrongUsageAndUnreadableSources();
 
@@ -90,7 +92,14 @@ void CliSearchTest::initTestCase()
     db.handles = {{1, QStringLiteral("+12095981933"), QStringLiteral("iMessage"), QStringLiteral("us")}};
     db.chats = {{1, QStringLiteral("+12095981933"), 45, QVariant(), {1}}};
     const qint64 ns = 1000000000LL;
-    db.messages = {Message{10, QVariant(), body("see you at the station"), 1, 0, 700000000 * ns, {1}, {}, {}, {}}};
+    Attachment invoice;
+    invoice.rowId = 1;
+    invoice.transferName = QStringLiteral("invoice.pdf");
+    invoice.filename = QStringLiteral("~/Library/SMS/Attachments/ab/01/G/invoice.pdf");
+    db.attachments = {invoice};
+    // The bill's text has no placeholder: its file's name is in no text.
+    db.messages = {Message{10, QVariant(), body("see you at the station"), 1, 0, 700000000 * ns, {1}, {}, {}, {}},
+                   Message{11, QStringLiteral("the bill"), QVariant(), 1, 1, 700000060 * ns, {1}, {1}, {}, {}}};
     m_modern = makeModernDb(m_dir.filePath(QStringLiteral("sms.db")), db, Schema::Ios17);
 }
 
@@ -153,6 +162,16 @@ void CliSearchTest::textOnlyInAttributedBody()
     QCOMPARE(r.status, cli::kOk);
     QCOMPARE(r.lines().size(), 1);
     QVERIFY2(r.lines().at(0).endsWith("\tsee you at the station"), r.out.constData());
+}
+
+void CliSearchTest::attachmentNames()
+{
+    const Result r = runCli({QStringLiteral("search"), m_modern, QStringLiteral("invoice.pdf")});
+    QCOMPARE(r.status, cli::kOk);
+    QCOMPARE(r.lines().size(), 1);
+    // The line shows the text as stored.
+    QVERIFY2(r.lines().at(0).endsWith("\tthe bill"), r.out.constData());
+    QVERIFY(runCli({QStringLiteral("search"), m_modern, QStringLiteral("invoice station")}).lines().isEmpty());
 }
 
 void CliSearchTest::wrongUsageAndUnreadableSources_data()

@@ -155,6 +155,8 @@ private slots:
     void safeNamesStayShort();
     void uniqueFilesNeverOverwrite();
     void backupPaths();
+    void textBesideAttachments_data();
+    void textBesideAttachments();
     void modernRecords();
     void legacyParts();
     void backupFolders_data();
@@ -299,6 +301,47 @@ void AttachmentsTest::backupPaths()
     QCOMPARE(attachments::kindOf("text/vcard", "public.vcard", "a.vcf"), Kind::File);
 }
 
+void AttachmentsTest::textBesideAttachments_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QList<QByteArray>>("names");
+    QTest::addColumn<QByteArray>("shown");
+    using Names = QList<QByteArray>;
+    QTest::newRow("picture alone") << QByteArray("[IMG_3918.HEIC]") << Names{"IMG_3918.HEIC"} << QByteArray();
+    QTest::newRow("text before and between") << QByteArray("Look [IMG_0001.HEIC] and [photo.jpg]")
+                                             << Names{"IMG_0001.HEIC", "photo.jpg"} << QByteArray("Look and");
+    QTest::newRow("names before text (legacy parts)")
+        << QByteArray("[IMG_3766.jpg] See the picture [../../evil.png]") << Names{"IMG_3766.jpg", "../../evil.png"}
+        << QByteArray("See the picture");
+    QTest::newRow("same name twice") << QByteArray("[photo.jpg] [photo.jpg]") << Names{"photo.jpg", "photo.jpg"}
+                                     << QByteArray();
+    QTest::newRow("own line") << QByteArray("Before\n[a.jpg]\nAfter") << Names{"a.jpg"} << QByteArray("Before\nAfter");
+    QTest::newRow("unnamed keeps its placeholder in the record")
+        << QByteArray("Hi \xef\xbf\xbc there") << Names{QByteArray()} << QByteArray("Hi there");
+    QTest::newRow("a bracketed word of the sender's own stays")
+        << QByteArray("[note] see [a.jpg]") << Names{"a.jpg"} << QByteArray("[note] see");
+    QTest::newRow("placeholder before a later name")
+        << QByteArray("\xef\xbf\xbc [a.jpg] [b.jpg]") << Names{QByteArray(), "b.jpg"} << QByteArray("[a.jpg]");
+    QTest::newRow("more records than placeholders") << QByteArray("[a.jpg]") << Names{"a.jpg", "b.jpg"} << QByteArray();
+    QTest::newRow("no placeholder at all: the text as stored")
+        << QByteArray("  spaced  ") << Names{"a.jpg"} << QByteArray("  spaced  ");
+    QTest::newRow("no attachments") << QByteArray(" [a.jpg] ") << Names{} << QByteArray(" [a.jpg] ");
+}
+
+void AttachmentsTest::textBesideAttachments()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QList<QByteArray>, names);
+    QFETCH(QByteArray, shown);
+    QVector<AttachmentRecord> records;
+    for (const QByteArray& name : names) {
+        AttachmentRecord a;
+        a.name = name;
+        records.append(a);
+    }
+    QCOMPARE(attachments::textBesideAttachments(text, records), shown);
+}
+
 void AttachmentsTest::modernRecords()
 {
     MessageStore store(sampleDb().toUtf8(), StoreAccess::ReadOnly);
@@ -313,8 +356,11 @@ void AttachmentsTest::modernRecords()
     QCOMPARE(first.at(0).relativePath, QByteArray("Library/SMS/Attachments/ab/01/G1/IMG_0001.HEIC"));
     QCOMPARE(first.at(0).kind(), AttachmentRecord::Kind::Picture);
     QCOMPARE(first.at(1).name, QByteArray("photo.jpg"));
-    // The text still shows the names where the placeholders stood.
+    // The text still shows the names where the placeholders stood; what
+    // is left beside the pictures is only for showing.
     QCOMPARE(store.message(1)->text, QByteArray("Look [IMG_0001.HEIC] and [photo.jpg]"));
+    QCOMPARE(attachments::textBesideAttachments(store.message(1)->text, first), QByteArray("Look and"));
+    QVERIFY(attachments::textBesideAttachments(store.message(2)->text, store.attachmentsOf(2)).isEmpty());
 
     QVERIFY(store.attachmentsOf(2).at(0).isSticker);
     QVERIFY(!store.attachmentsOf(2).at(1).isSticker);
@@ -352,6 +398,10 @@ void AttachmentsTest::legacyParts()
     // A location that climbs names no file; the part still shows its name.
     QCOMPARE(parts.at(1).name, QByteArray("../../evil.png"));
     QVERIFY(parts.at(1).relativePath.isEmpty());
+    // The text part stays beside the pictures; the layout part's name is
+    // no attachment's.
+    QCOMPARE(attachments::textBesideAttachments(store.message(2)->text, parts),
+             QByteArray("[mms.smil] See the picture"));
 }
 
 void AttachmentsTest::backupFolders_data()

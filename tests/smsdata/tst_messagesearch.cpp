@@ -65,6 +65,7 @@ private slots:
     void onlyOneConversation();
     void spansMarkWhatMatched();
     void textsOnlyInAttributedBody();
+    void attachmentNamesOfBothLayouts();
     void invalidUtf8InTheDatabase();
     void workerReportsTheNewestQueryOnly();
     void newMessagesDropOldResults();
@@ -274,6 +275,72 @@ void MessageSearchTest::textsOnlyInAttributedBody()
     QCOMPARE(store.messages.size(), 2);
     QCOMPARE(find(store.messages, QStringLiteral("solo cuerpo")), QVector<qint64>{10});
     QCOMPARE(find(store.messages, QStringLiteral("plain")), QVector<qint64>{11});
+}
+
+void MessageSearchTest::attachmentNamesOfBothLayouts()
+{
+    using namespace modernfixtures;
+    QTemporaryDir dir;
+    Database db;
+    db.handles = {{1, QStringLiteral("+12095981933"), QStringLiteral("iMessage"), QStringLiteral("us")}};
+    db.chats = {{1, QStringLiteral("+12095981933"), 45, QVariant(), {1}}};
+    auto attachment = [](qint64 rowId, const QString& name, const QString& file) {
+        Attachment a;
+        a.rowId = rowId;
+        a.transferName = name.isEmpty() ? QVariant() : QVariant(name);
+        a.filename = QStringLiteral("~/Library/SMS/Attachments/ab/0%1/G/").arg(rowId) + file;
+        return a;
+    };
+    // A picture in its placeholder, a file sent with a text that has no
+    // placeholder for it, a name known only from its file, a name with a
+    // line break, and a message taken back with its file.
+    db.attachments = {attachment(1, QStringLiteral("IMG_3918.HEIC"), QStringLiteral("IMG_3918.HEIC")),
+                      attachment(2, QStringLiteral("invoice.pdf"), QStringLiteral("invoice.pdf")),
+                      attachment(3, QString(), QStringLiteral("Audio Message.caf")),
+                      attachment(4, QStringLiteral("two\nlines.txt"), QStringLiteral("x.txt")),
+                      attachment(5, QStringLiteral("gone.jpg"), QStringLiteral("gone.jpg"))};
+    const qint64 ns = 1000000000LL;
+    auto msg = [&](qint64 rowId, const QString& text, QList<qint64> files, QVariantMap columns = {}) {
+        return Message{rowId, text, QVariant(), 1, 0, (700000000 + rowId * 60) * ns, {1}, files, columns, {}};
+    };
+    db.messages = {msg(10, QStringLiteral("\uFFFC"), {1}),
+                   msg(11, QStringLiteral("Here is the bill"), {2}),
+                   msg(12, QString(), {3}),
+                   msg(13, QStringLiteral("notes"), {4}),
+                   msg(14, QString(), {5}, {{QStringLiteral("date_retracted"), 1}}),
+                   msg(15, QStringLiteral("my invoice went out"), {})};
+    const QString path = makeModernDb(dir.filePath(QStringLiteral("sms.db")), db, Schema::Ios17);
+    MessageStore store(path.toUtf8(), StoreAccess::ReadOnly);
+    QCOMPARE(store.messages.size(), 6);
+    QCOMPARE(store.message(11)->text, QByteArray("Here is the bill"));
+    QCOMPARE(find(store.messages, QStringLiteral("IMG_3918")), QVector<qint64>{10});
+    QCOMPARE(find(store.messages, QStringLiteral("invoice.pdf")), QVector<qint64>{11});
+    QCOMPARE(find(store.messages, QStringLiteral("invoice")), (QVector<qint64>{15, 11}));
+    QCOMPARE(find(store.messages, QStringLiteral("bill invoice")), QVector<qint64>{11});
+    QCOMPARE(find(store.messages, QStringLiteral("audio message")), QVector<qint64>{12});
+    QCOMPARE(find(store.messages, QStringLiteral("\"two lines\"")), QVector<qint64>{13});
+    QVERIFY(find(store.messages, QStringLiteral("gone")).isEmpty());
+    // Each name is a field of its own: a phrase never runs from the text
+    // into a name.
+    QVERIFY(find(store.messages, QStringLiteral("\"bill invoice\"")).isEmpty());
+    QCOMPARE(searchableFields(*store.message(11)), (QVector<QByteArray>{"Here is the bill", "invoice.pdf"}));
+    // The matcher of one conversation agrees with the index.
+    store.selectConversation("+12095981933");
+    QCOMPARE(matchingRows(store.conversation, Query::parse(QStringLiteral("pdf"))), QVector<qint64>{11});
+
+    // Legacy: the parts of a multimedia message whose row has a text of
+    // its own.
+    const QString legacy = dir.filePath(QStringLiteral("legacy.db"));
+    fixtures::makeMessageDb(legacy,
+                            {{1, QStringLiteral("13800138000"), 1262304000, QStringLiteral("Our holiday"), 2},
+                             {2, QStringLiteral("13800138000"), 1262304060, QStringLiteral("no parts"), 2}},
+                            fixtures::SmsSchema::Ios5);
+    QCOMPARE(fixtures::exec(legacy, QStringLiteral("insert into msg_pieces (message_id, part_id, content_type, data, "
+                                                   "content_loc) values (1, 1, 'image/jpeg', NULL, 'IMG_3766.jpg')")),
+             0);
+    MessageStore old(legacy.toUtf8(), StoreAccess::ReadOnly);
+    QCOMPARE(old.message(1)->text, QByteArray("Our holiday"));
+    QCOMPARE(find(old.messages, QStringLiteral("img_3766 holiday")), QVector<qint64>{1});
 }
 
 void MessageSearchTest::invalidUtf8InTheDatabase()

@@ -8,6 +8,8 @@
 #include "AttachmentFiles.h"
 #include "AttachmentStrip.h"
 #include "BackupBuilder.h"
+#include "BubbleFrame.h"
+#include "BubbleLabel.h"
 #include "DemoPictures.h"
 #include "MessageStore.h"
 #include "ModernFixtures.h"
@@ -31,6 +33,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 
 using namespace views;
@@ -91,6 +94,24 @@ QByteArray twoFrameGif()
     return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\xff", 19) + frame + frame + ";";
 }
 
+// A voice message of 7 seconds as the phone records it: Core Audio, AAC at
+// 24 kHz (a description, a packet table and the packets).
+QByteArray voiceMessage()
+{
+    auto be64 = [](quint64 v) { return bigEndian(quint32(v >> 32)) + bigEndian(quint32(v)); };
+    auto cafChunk = [&](const char* type, const QByteArray& body) {
+        return QByteArray(type, 4) + be64(quint64(body.size())) + body;
+    };
+    const double rate = 24000;
+    quint64 rateBits = 0;
+    std::memcpy(&rateBits, &rate, sizeof rateBits);
+    const QByteArray desc = be64(rateBits) + QByteArray("aac ") + bigEndian(0) + bigEndian(0) + bigEndian(1024) +
+                            bigEndian(1) + bigEndian(0);
+    const QByteArray pakt = be64(167) + be64(168000) + bigEndian(2112) + bigEndian(0) + QByteArray(167, '\x06');
+    return QByteArray("caff\x00\x01\x00\x00", 8) + cafChunk("desc", desc) + cafChunk("pakt", pakt) +
+           cafChunk("data", bigEndian(1) + QByteArray(167 * 6, 'a'));
+}
+
 struct Kind
 {
     const char* name;
@@ -109,7 +130,7 @@ QList<Kind> kinds()
         {"huge.png", "image/png", hugePng(30000, 30000)},
         {"big.png", "image/png", hugePng(9000, 9000)},
         {"IMG_2000.HEIC", "image/heic", QByteArray()},
-        {"Audio Message.caf", "audio/x-caf", QByteArray("caff") + QByteArray(900, 'a')},
+        {"Audio Message.caf", "audio/x-caf", voiceMessage()},
         {"ticket.pdf", "application/pdf", QByteArray("%PDF-1.7\n") + QByteArray(2000, 'p')},
     };
 }
@@ -361,6 +382,50 @@ void AttachmentViewsTest::chatPageShowsThumbnailsAndTiles()
         QCOMPARE(strip->height(), AttachmentStrip::heightFor(strip->attachments()));
         QVERIFY(!strip->grab().isNull());
     }
+
+    // The bubbles say nothing of the names the tiles show: a picture alone
+    // has no bubble, and its strip lies right under the date.
+    int shownBubbles = 0;
+    for (BubbleFrame* bubble : s.page->findChildren<BubbleFrame*>()) {
+        if (bubble->isHidden())
+            continue;
+        ++shownBubbles;
+        const auto* label = bubble->findChild<BubbleLabel*>();
+        QVERIFY(label);
+        QVERIFY2(!label->content().text.contains(QLatin1Char('[')), qPrintable(label->content().text));
+        QVERIFY(
+            bubble->messageText().startsWith(bubble->rowId() == 1 ? QStringLiteral("Look [") : QStringLiteral("[")));
+        if (bubble->rowId() == 1) {
+            QCOMPARE(label->content().text, QStringLiteral("Look"));
+            QVERIFY(bubble->height() > 0);
+        } else {
+            QCOMPARE(bubble->height(), 0);
+            QCOMPARE(bubble->dateLabel()->geometry().bottom() + 1, bubble->geometry().top());
+        }
+        bool stripBelow = false;
+        for (AttachmentStrip* strip : strips)
+            stripBelow =
+                stripBelow || (!strip->isHidden() && strip->geometry().top() == bubble->geometry().bottom() + 1);
+        QVERIFY(stripBelow);
+    }
+    QVERIFY(shownBubbles > 0);
+
+    // The voice message's tile says how long it plays once its header is read.
+    AttachmentStrip* voice = nullptr;
+    for (AttachmentStrip* strip : strips) {
+        if (!strip->isHidden() && strip->attachments().at(0).kind() == AttachmentRecord::Kind::Voice)
+            voice = strip;
+    }
+    QVERIFY(voice);
+    QTRY_COMPARE_WITH_TIMEOUT(voice->tileTitle(0), QStringLiteral("Voice message \u00b7 0:07"), 20000);
+    State voiceState = State::Pending;
+    QCOMPARE(cache.duration(voice->attachments().at(0), &voiceState), 7000);
+    QCOMPARE(voiceState, State::Ready);
+    // Other kinds have none, and a file the source lacks says so.
+    QCOMPARE(cache.duration(s.store->attachmentsOf(1).at(0), &voiceState), -1);
+    QCOMPARE(voiceState, State::Failed);
+    QCOMPARE(cache.duration(s.store->attachmentsOf(8).at(0), &voiceState), -1);
+    QCOMPARE(voiceState, State::Missing);
 
     // The memory bound holds: a tiny bound keeps at most one thumbnail.
     cache.setMemoryBound(600 * 1024);

@@ -75,6 +75,7 @@ private slots:
     void rowModelIsWhatTheRowTakes();
     void groupEventsSendersAndReactions();
     void eventsAndBadgesReadAsSentences();
+    void attachmentNamesLeaveTheBubble();
 };
 
 void LayoutTest::heightIndexAgreesWithSums()
@@ -260,6 +261,23 @@ void LayoutTest::bubbleModelIsWhatTheBubbleTakes()
     BubbleContent unsent = shown(QStringLiteral("This message was unsent."));
     unsent.unsent = true;
     contents << group << reacted << edited << unsent;
+    // Beside attachments: a few words, nothing at all (no bubble), and a
+    // group sender's name with a reaction over a picture.
+    BubbleContent caption = shown(QStringLiteral("Look at this"));
+    caption.besideAttachments = true;
+    BubbleContent pictureOnly = shown(QString());
+    pictureOnly.besideAttachments = true;
+    BubbleContent groupPicture = pictureOnly;
+    groupPicture.sender = QStringLiteral("Anna Berg");
+    groupPicture.badge = QStringLiteral("\U0001F44D");
+    contents << caption << pictureOnly << groupPicture;
+    const int emptyBubble = measureBubble(shown(QString()), look, bubbleCap(450, false), Measure::Exact).height;
+    QVERIFY(emptyBubble > 0); // a message without text and attachments keeps its bubble
+    QCOMPARE(measureBubble(pictureOnly, look, bubbleCap(450, false), Measure::Quick).height, 0);
+    QCOMPARE(measureBubble(pictureOnly, look, bubbleCap(450, false), Measure::Exact).height, 0);
+    const BubbleShape named = measureBubble(groupPicture, look, bubbleCap(450, false), Measure::Exact);
+    QCOMPARE(named.textHeight, 0);
+    QVERIFY(named.senderHeight > 0 && named.badgeHeight > 0 && named.height > 0);
 
     for (bool outgoing : {false, true}) {
         for (int width : {260, 450, 700}) {
@@ -280,7 +298,7 @@ void LayoutTest::bubbleModelIsWhatTheBubbleTakes()
                     exact = quick.exact;
                     if (exact)
                         QCOMPARE(std::max(editing ? 20 : 0, quick.height), model);
-                    if (c.sender.isEmpty() && c.badge.isEmpty() && !c.edited && !c.unsent) {
+                    if (c.sender.isEmpty() && c.badge.isEmpty() && !c.edited && !c.unsent && !c.besideAttachments) {
                         const int one = oneLineBubbleHeight(c.text.toUtf8(), look, bubbleCap(width, editing));
                         if (one > 0)
                             QCOMPARE(std::max(editing ? 20 : 0, one), model);
@@ -472,13 +490,71 @@ void LayoutTest::eventsAndBadgesReadAsSentences()
 
     QCOMPARE(reactiontext::badge({}), QString());
     QCOMPARE(reactiontext::badge({{1, 2003, "a", {}},
-                            {2, 2005, "b", {}},
-                            {3, 2003, "c", {}},
-                            {4, 2999, "d", {}},
-                            {5, 2006, "e", "\xf0\x9f\x8e\x89"}}),
+                                  {2, 2005, "b", {}},
+                                  {3, 2003, "c", {}},
+                                  {4, 2999, "d", {}},
+                                  {5, 2006, "e", "\xf0\x9f\x8e\x89"}}),
              QString::fromUtf8("\xf0\x9f\x98\x82 2  \xe2\x9d\x93  \xf0\x9f\x8e\x89"));
     QCOMPARE(reactiontext::emoji(2004, QString()), QStringLiteral("\u203c\ufe0f"));
     QCOMPARE(reactiontext::emoji(3000, QString()), QString());
+}
+
+void LayoutTest::attachmentNamesLeaveTheBubble()
+{
+    viewstest::Source src(
+        {viewstest::msg(1, QStringLiteral("+15550001"), 1000, QStringLiteral("[IMG_3918.HEIC]"), true),
+         viewstest::msg(2, QStringLiteral("+15550001"), 1100,
+                        QStringLiteral("Here it is [IMG_3919.JPG] and the ticket [ticket.pdf]"), false),
+         viewstest::msg(3, QStringLiteral("+15550001"), 1200, QStringLiteral("[not a file]"), true)});
+    MessageStore& store = *src.store;
+    auto add = [&store](qint64 rowId, const char* name, const char* mime) {
+        AttachmentRecord a;
+        a.name = name;
+        a.mimeType = mime;
+        store.addAttachment(rowId, a);
+    };
+    add(1, "IMG_3918.HEIC", "image/heic");
+    add(2, "IMG_3919.JPG", "image/jpeg");
+    add(2, "ticket.pdf", "application/pdf");
+    store.selectConversation("+15550001");
+    ConversationItems items;
+    items.load(store.conversation, &store);
+    QCOMPARE(items.count(), 3);
+
+    // Latest at the top: a text without attachments is left as it is.
+    QVERIFY(items.isPlain(0));
+    QVERIFY(!items.contentOf(0).besideAttachments);
+    QCOMPARE(items.contentOf(0).text, QStringLiteral("[not a file]"));
+    QVERIFY(!items.isPlain(1));
+    QVERIFY(items.contentOf(1).besideAttachments);
+    QCOMPARE(items.contentOf(1).text, QStringLiteral("Here it is and the ticket"));
+    QCOMPARE(items.contentOf(2).text, QString());
+    // The message itself keeps its text: copies, search and exports use it.
+    QCOMPARE(items.messageText(2), QStringLiteral("[IMG_3918.HEIC]"));
+    QCOMPARE(store.conversation.at(0).text, QByteArray("[IMG_3918.HEIC]"));
+
+    // A picture alone takes no bubble; with words it takes their bubble.
+    const BubbleLook& look = BubbleLook::standard();
+    for (int width : {300, 600}) {
+        for (bool outgoing : {false, true}) {
+            QWidget host;
+            host.resize(width, 300);
+            BubbleFrame* bubble =
+                outgoing ? static_cast<BubbleFrame*>(new Frame1(&host)) : static_cast<BubbleFrame*>(new Frame(&host));
+            bubble->setContent(items.messageText(2), items.contentOf(2));
+            QCOMPARE(bubble->prepare(width), 0);
+            bubble->setContent(items.messageText(1), items.contentOf(1));
+            const int h = bubble->prepare(width);
+            QCOMPARE(h, measureBubble(items.contentOf(1), look, bubbleCap(width, false), Measure::Exact).height);
+            QCOMPARE(h, measureBubble(shown(QStringLiteral("Here it is and the ticket")), look, bubbleCap(width, false),
+                                      Measure::Exact)
+                            .height);
+        }
+    }
+    // Without the store, nothing is known of attachments.
+    items.load(store.conversation, nullptr);
+    QVERIFY(items.isPlain(2));
+    QCOMPARE(items.contentOf(2).text, QStringLiteral("[IMG_3918.HEIC]"));
 }
 
 QTEST_MAIN(LayoutTest)

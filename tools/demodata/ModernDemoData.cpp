@@ -12,6 +12,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <cstring>
 
 namespace demodata {
 
@@ -295,6 +296,38 @@ QByteArray mediaContent(Random& rnd, const QByteArray& magic)
     return content;
 }
 
+QByteArray bigEndian64(quint64 v)
+{
+    QByteArray bytes(8, '\0');
+    for (int i = 7; i >= 0; --i, v >>= 8)
+        bytes[i] = char(v & 0xff);
+    return bytes;
+}
+
+QByteArray cafChunk(const char* type, const QByteArray& body)
+{
+    return QByteArray(type, 4) + bigEndian64(quint64(body.size())) + body;
+}
+
+// A voice message as the phone records one: a Core Audio file of AAC at
+// 24 kHz, whose packet table tells how long it plays. The packets are
+// silence-sized filler; only the headers are meant to be read.
+QByteArray voiceMessage(int seconds)
+{
+    const double rate = 24000;
+    quint64 rateBits = 0;
+    std::memcpy(&rateBits, &rate, sizeof rateBits);
+    auto be32 = [](quint32 v) { return bigEndian64(v).right(4); };
+    const qint64 frames = qint64(seconds) * 24000;
+    const qint64 packets = (frames + 2112 + 1023) / 1024;
+    const QByteArray desc =
+        bigEndian64(rateBits) + QByteArray("aac ") + be32(0) + be32(0) + be32(1024) + be32(1) + be32(0);
+    const QByteArray pakt = bigEndian64(quint64(packets)) + bigEndian64(quint64(frames)) + be32(2112) + be32(0) +
+                            QByteArray(int(packets), '\x06');
+    return QByteArray("caff\x00\x01\x00\x00", 8) + cafChunk("desc", desc) + cafChunk("pakt", pakt) +
+           cafChunk("data", be32(1) + QByteArray(int(packets) * 6, '\x21'));
+}
+
 class Generator
 {
 public:
@@ -403,6 +436,16 @@ private:
         a.uti = QLatin1String(kind.uti);
         a.mime = QLatin1String(kind.mime);
         a.content = mediaContent(rnd, kind.magic);
+        // Every other file is a voice message instead, decided without a
+        // draw of its own so that the data's main sequence stays as it was.
+        if (pick == 9 && number.toInt() % 2 == 1) {
+            a.transferName = QStringLiteral("Audio Message.caf");
+            a.filename = QStringLiteral("~/Library/SMS/Attachments/%1/%2/%3/%4")
+                             .arg(folder1, folder2, a.guid.mid(5), a.transferName);
+            a.uti = QStringLiteral("com.apple.coreaudio-format");
+            a.mime = QStringLiteral("audio/x-caf");
+            a.content = voiceMessage(3 + number.toInt() % 40);
+        }
         // Photos are real pictures, drawn from a seed of their own so that
         // the data's main sequence stays as it was.
         if (pick < 8) {
