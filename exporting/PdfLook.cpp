@@ -1,7 +1,12 @@
 #include "PdfLook.h"
 
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QHash>
+#include <QImage>
 #include <QPaintDevice>
+#include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -147,6 +152,50 @@ double layOut(QTextLayout& layout, const QString& text, const QFont& font, QPain
     if (text.isRightToLeft() && widest < width)
         widest = pass(std::min(width, std::ceil(widest) + 1));
     return widest;
+}
+
+namespace {
+
+// Whether the font draws its glyphs from pictures (colour bitmaps or
+// layers) rather than outlines. Asked once per family.
+bool isColourFont(const QRawFont& font)
+{
+    static QHash<QString, bool> known;
+    const QString family = font.familyName();
+    const auto it = known.constFind(family);
+    if (it != known.constEnd())
+        return *it;
+    const bool colour =
+        !font.fontTable("CBDT").isEmpty() || !font.fontTable("sbix").isEmpty() || !font.fontTable("COLR").isEmpty();
+    known.insert(family, colour);
+    return colour;
+}
+
+} // namespace
+
+void drawLines(QPainter* painter, const QTextLayout& layout, const QPointF& origin, int first, int end)
+{
+    if (end < 0)
+        end = layout.lineCount();
+    for (int i = first; i < end; ++i) {
+        const QTextLine line = layout.lineAt(i);
+        line.draw(painter, origin);
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            if (!isColourFont(run.rawFont()))
+                continue;
+            const QRectF box = run.boundingRect();
+            if (box.isEmpty() || box.width() > 20000 || box.height() > 2000)
+                continue;
+            QImage picture(box.size().toSize() + QSize(2, 2), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            QPainter glyphs(&picture);
+            glyphs.setRenderHint(QPainter::SmoothPixmapTransform);
+            glyphs.translate(-box.topLeft());
+            glyphs.drawGlyphRun(QPointF(0, 0), run);
+            glyphs.end();
+            painter->drawImage(box.topLeft() + origin, picture);
+        }
+    }
 }
 
 } // namespace exporting

@@ -9,6 +9,8 @@
 #include <QString>
 
 class QPaintDevice;
+class QPainter;
+class QPointF;
 class QTextLayout;
 
 namespace exporting {
@@ -65,5 +67,10 @@ QString shownName(const QString& name);
 // break opportunity wrap anywhere), right to left where the text is;
 // returns the widest line.
 double layOut(QTextLayout& layout, const QString& text, const QFont& font, QPaintDevice* device, double width);
+
+// Draws lines of layout (all of them by default) at origin. Glyphs of
+// colour fonts (emoji), which the pdf's embedded fonts cannot show, are
+// drawn over their place as pictures; the text underneath stays.
+void drawLines(QPainter* painter, const QTextLayout& layout, const QPointF& origin, int first = 0, int end = -1);
 
 } // namespace exporting

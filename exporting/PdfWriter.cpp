@@ -162,7 +162,7 @@ void PdfWriter::drawHeading(const ExportConversation& conversation)
     QTextLayout layout;
     layOut(layout, shownText(conversation.name), look.heading, m_pdf.get(), look.width);
     m_painter->setPen(look.incomingText);
-    layout.draw(m_painter.get(), QPointF(0, m_y));
+    drawLines(m_painter.get(), layout, QPointF(0, m_y));
     m_y += layout.boundingRect().height();
     m_pageEmpty = false;
 
@@ -274,8 +274,7 @@ void PdfWriter::drawText(QTextLayout& layout, double width, bool incoming)
         m_painter->setBrush(Qt::NoBrush);
         m_painter->setPen(incoming ? look.incomingText : look.outgoingText);
         const QPointF origin(x + look.padX, m_y + look.padY - top);
-        for (int i = first; i < end; ++i)
-            layout.lineAt(i).draw(m_painter.get(), origin);
+        drawLines(m_painter.get(), layout, origin, first, end);
         m_y += height;
         first = end;
         if (first < count)
@@ -381,7 +380,7 @@ void PdfWriter::drawTile(const QString& name, const QString& note, bool incoming
     const double textLeft = sheet.right() + look.padX;
     const double textTop = tile.top() + (height - textHeight) / 2;
     m_painter->setPen(look.incomingText);
-    layout.draw(m_painter.get(), QPointF(textLeft, textTop));
+    drawLines(m_painter.get(), layout, QPointF(textLeft, textTop));
     if (!note.isEmpty()) {
         m_painter->setFont(look.small);
         m_painter->setPen(look.meta);
@@ -397,8 +396,13 @@ void PdfWriter::drawMeta(const QString& time, const QString& badge, bool incomin
     QPaintDevice* device = m_pdf.get();
     const double timeHeight = lineHeight(look.small, device);
     const double timeWidth = textWidth(time, look.small, device);
-    const double badgeHeight = badge.isEmpty() ? 0 : lineHeight(look.emoji, device) + look.pt(3);
-    const double badgeWidth = badge.isEmpty() ? 0 : textWidth(badge, look.emoji, device) + 2 * look.pt(6);
+    QTextLayout reactions;
+    double badgeHeight = 0;
+    double badgeWidth = 0;
+    if (!badge.isEmpty()) {
+        badgeWidth = layOut(reactions, shownName(badge), look.emoji, device, look.maxWidth) + 2 * look.pt(6);
+        badgeHeight = reactions.boundingRect().height() + look.pt(3);
+    }
     const double height = std::max(timeHeight, badgeHeight) + look.lineGap;
     ensureRoom(height);
     const double y = m_y + look.lineGap;
@@ -412,9 +416,8 @@ void PdfWriter::drawMeta(const QString& time, const QString& badge, bool incomin
         m_painter->setBrush(Qt::white);
         m_painter->drawRoundedRect(pill, badgeHeight / 2, badgeHeight / 2);
         m_painter->setBrush(Qt::NoBrush);
-        m_painter->setFont(look.emoji);
         m_painter->setPen(look.incomingText);
-        m_painter->drawText(pill, Qt::AlignCenter, badge);
+        drawLines(m_painter.get(), reactions, QPointF(pill.left() + look.pt(6), pill.top() + look.pt(1.5)));
     }
     m_painter->setFont(look.small);
     m_painter->setPen(look.meta);
