@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QImage>
+#include <QMutex>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QRawFont>
@@ -160,7 +161,10 @@ namespace {
 // layers) rather than outlines. Asked once per family.
 bool isColourFont(const QRawFont& font)
 {
+    // Exports may run on worker threads.
+    static QMutex lock;
     static QHash<QString, bool> known;
+    const QMutexLocker locked(&lock);
     const QString family = font.familyName();
     const auto it = known.constFind(family);
     if (it != known.constEnd())

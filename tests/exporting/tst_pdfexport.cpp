@@ -98,6 +98,7 @@ private slots:
     void picturesOnlyWithAttachments();
     void damagedPicturesGiveTiles();
     void cancelLeavesNothing();
+    void nothingChosenSaysSo();
 
 private:
     Result exportTo(const QString& name, bool attachments, AttachmentFiles* files = nullptr,
@@ -292,6 +293,20 @@ void PdfExportTest::cancelLeavesNothing()
     QVERIFY(QDir(m_dir.path())
                 .entryList({QStringLiteral("*cancelled*")}, QDir::AllEntries | QDir::Hidden | QDir::System)
                 .isEmpty());
+}
+
+void PdfExportTest::nothingChosenSaysSo()
+{
+    Options options;
+    options.format = Format::Pdf;
+    options.selection.from = QDate(2030, 1, 1);
+    const QString path = m_dir.filePath(QStringLiteral("empty.pdf"));
+    const Result result = run(m_store, &m_files, options, path);
+    QCOMPARE(int(result.status), int(Result::Status::Written));
+    QCOMPARE(result.messages, qint64(0));
+    const QStringList pages = pagesOf(path);
+    QCOMPARE(pages.size(), 1);
+    QVERIFY2(pages.at(0).contains(QStringLiteral("No messages")), qPrintable(pages.at(0)));
 }
 
 QTEST_MAIN(PdfExportTest)
