@@ -3,6 +3,7 @@
 #include "ExportTarget.h"
 #include "ExportWalk.h"
 #include "FormatWriter.h"
+#include "PdfWriter.h"
 #include "SafeFileName.h"
 #include "TextWriter.h"
 
@@ -24,8 +25,9 @@ std::unique_ptr<FormatWriter> writerFor(Format format)
     switch (format) {
     case Format::Txt:
         return std::make_unique<TextWriter>();
-    case Format::Html:
     case Format::Pdf:
+        return std::make_unique<PdfWriter>();
+    case Format::Html:
     case Format::Csv:
     case Format::Json:
         break;
