@@ -3,6 +3,7 @@
 #include "ExportTarget.h"
 #include "ExportWalk.h"
 #include "FormatWriter.h"
+#include "HtmlWriter.h"
 #include "SafeFileName.h"
 #include "TextWriter.h"
 
@@ -25,6 +26,7 @@ std::unique_ptr<FormatWriter> writerFor(Format format)
     case Format::Txt:
         return std::make_unique<TextWriter>();
     case Format::Html:
+        return std::make_unique<HtmlWriter>();
     case Format::Pdf:
     case Format::Csv:
     case Format::Json:
