@@ -42,16 +42,19 @@ a.back:hover { text-decoration: underline; }
 .tone3 { color: #be185d; } .tone4 { color: #15803d; } .tone5 { color: #1d4ed8; }
 .edited { font-size: 11px; text-align: right; margin-top: 2px; color: #8a919c; }
 .out .edited { color: rgba(255, 255, 255, 0.75); }
+.unsent .edited { color: #8a919c; }
 .react { position: relative; margin: -6px 12px 0; background: #fff; border: 1px solid #d7dbe0; border-radius: 999px;
-  padding: 1px 7px; font-size: 13px; white-space: nowrap; }
+  padding: 1px 7px; font-size: 14px; line-height: 1.35; white-space: nowrap; }
+.in .react { align-self: flex-end; }
+.out .react { align-self: flex-start; }
 .react .n { font-size: 11px; color: #5f6670; margin-left: 2px; }
 .react .p + .p { margin-left: 6px; }
 .time { font-size: 11px; color: #8a919c; margin: 1px 12px 4px; }
 .att { display: block; margin: 4px 0; }
 .att:first-child { margin-top: 0; }
 .att:last-child { margin-bottom: 0; }
-.att img { display: block; max-width: min(100%, 320px); max-height: 320px; width: auto; height: auto;
-  border-radius: 8px; background: #dde0e4; }
+.att img { display: block; max-width: 100%; height: auto; object-fit: contain; border-radius: 8px;
+  background: #dde0e4; }
 .file { display: block; padding: 7px 10px; border-radius: 8px; background: #fff; color: #1f2329; font-size: 13px;
   text-decoration: none; overflow-wrap: anywhere; }
 .out .file { background: #d9ecff; }
@@ -80,7 +83,6 @@ a.file:hover { text-decoration: underline; }
   .msg, .list li { break-inside: avoid; page-break-inside: avoid; }
   .day { break-after: avoid; page-break-after: avoid; }
   .bubble, .react, .day span, .file { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
-  .att img { max-height: 8cm; }
 }
 )css";
 

@@ -28,6 +28,8 @@ using html::escaped;
 // Pictures are converted no larger than this: enough for any screen, and
 // the decoder's own bounds keep hostile files out.
 constexpr int kPictureBound = 4096;
+// The largest side of a picture in a bubble, in CSS pixels.
+constexpr int kShownPicture = 320;
 // The sender colours of the chat page.
 constexpr int kSenderTones = 6;
 
@@ -265,8 +267,14 @@ QString HtmlWriter::pictureHtml(const AttachmentRecord& a, const QString& copied
                   QLatin1String("\"><img loading=\"lazy\" src=\"") +
                   escaped(html::relativeUrl(attachmentFolder(), QFileInfo(shown).fileName())) +
                   QLatin1String("\" alt=\"") + escaped(a.shownName()) + QLatin1Char('"');
-    if (size.isValid() && size.width() > 0 && size.height() > 0)
+    // The size it is shown at: the bubble then fits the picture, and the
+    // page keeps its place while pictures load.
+    if (size.isValid() && size.width() > 0 && size.height() > 0) {
+        const QSize box(kShownPicture, kShownPicture);
+        if (size.width() > box.width() || size.height() > box.height())
+            size = size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         out += QStringLiteral(" width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height());
+    }
     return out + QLatin1String("></a>");
 }
 
