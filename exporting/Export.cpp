@@ -3,6 +3,7 @@
 #include "ExportTarget.h"
 #include "ExportWalk.h"
 #include "FormatWriter.h"
+#include "HtmlWriter.h"
 #include "PdfWriter.h"
 #include "SafeFileName.h"
 #include "TextWriter.h"
@@ -25,9 +26,10 @@ std::unique_ptr<FormatWriter> writerFor(Format format)
     switch (format) {
     case Format::Txt:
         return std::make_unique<TextWriter>();
+    case Format::Html:
+        return std::make_unique<HtmlWriter>();
     case Format::Pdf:
         return std::make_unique<PdfWriter>();
-    case Format::Html:
     case Format::Csv:
     case Format::Json:
         break;
