@@ -131,4 +131,11 @@ QVector<AttachmentRecord> ExportWalk::attachmentsOf(const MessageRecord& message
     return m_store.attachmentsOf(message.rowId);
 }
 
+QString ExportWalk::shownTextOf(const MessageRecord& message, const QVector<AttachmentRecord>& attachments) const
+{
+    if (attachments.isEmpty())
+        return QString::fromUtf8(message.text);
+    return QString::fromUtf8(attachments::textBesideAttachments(message.text, attachments));
+}
+
 } // namespace exporting

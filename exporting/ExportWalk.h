@@ -49,6 +49,9 @@ public:
     // The reactions as one badge ("❤️ 2  👍"); empty when none.
     QString reactionsOf(const MessageRecord& message) const;
     QVector<AttachmentRecord> attachmentsOf(const MessageRecord& message) const;
+    // The text a page shows beside the attachments: their "[name]" and
+    // U+FFFC placeholders taken out, as the chat page's bubbles do.
+    QString shownTextOf(const MessageRecord& message, const QVector<AttachmentRecord>& attachments) const;
 
     const MessageStore& store() const { return m_store; }
 

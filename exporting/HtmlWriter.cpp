@@ -193,10 +193,11 @@ QString HtmlWriter::messageHtml(const ExportConversation& conversation, const Me
         out += QStringLiteral("<div class=\"who tone%1\">").arg(tone) +
                escaped(context().walk->authorOf(conversation, m)) + QLatin1String("</div>");
     }
-    const QString text = html::messageText(QString::fromUtf8(m.text));
+    const QVector<AttachmentRecord> attachments = context().walk->attachmentsOf(m);
+    const QString text = html::messageText(context().walk->shownTextOf(m, attachments));
     if (!text.isEmpty())
         out += QLatin1String("<div class=\"text\">") + text + QLatin1String("</div>");
-    for (const AttachmentRecord& a : context().walk->attachmentsOf(m))
+    for (const AttachmentRecord& a : attachments)
         out += attachmentHtml(a);
     if ((m.flags & MessageRecord::Edited) != 0)
         out += QLatin1String("<div class=\"edited\">") + escaped(Export::tr("Edited")) + QLatin1String("</div>");

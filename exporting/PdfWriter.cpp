@@ -213,7 +213,7 @@ void PdfWriter::drawMessage(const ExportConversation& conversation, const Messag
     const bool incoming = message.isIncoming;
     const ExportWalk& walk = *context().walk;
     const QVector<AttachmentRecord> attachments = walk.attachmentsOf(message);
-    QString text = shownText(QString::fromUtf8(message.text));
+    QString text = shownText(walk.shownTextOf(message, attachments));
     const bool hasText = !text.trimmed().isEmpty() || attachments.isEmpty();
     if (text.trimmed().isEmpty())
         text = QStringLiteral(" ");

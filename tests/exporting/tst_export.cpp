@@ -185,6 +185,13 @@ void ExportTest::authorsAndReactions()
     QCOMPARE(walk.reactionsOf(group.messages.at(0)), QStringLiteral("\u2764\ufe0f 2"));
     QCOMPARE(walk.reactionsOf(group.messages.at(2)), QString());
     QCOMPARE(walk.attachmentsOf(group.messages.at(2)).size(), 2);
+    // Pages show the attachments themselves, not their placeholders.
+    const QVector<AttachmentRecord> two = walk.attachmentsOf(group.messages.at(2));
+    QCOMPARE(walk.shownTextOf(group.messages.at(2), two), QStringLiteral("Look"));
+    MessageRecord named = group.messages.at(2);
+    named.text = "Here is the photo [IMG_0001.JPG]";
+    QCOMPARE(walk.shownTextOf(named, two), QStringLiteral("Here is the photo"));
+    QCOMPARE(walk.shownTextOf(group.messages.at(0), {}), QString::fromUtf8(group.messages.at(0).text));
 }
 
 void ExportTest::txtIsTheCopyFormat()
