@@ -1,8 +1,10 @@
 #include "Export.h"
 
+#include "CsvWriter.h"
 #include "ExportTarget.h"
 #include "ExportWalk.h"
 #include "FormatWriter.h"
+#include "JsonWriter.h"
 #include "SafeFileName.h"
 #include "TextWriter.h"
 
@@ -24,10 +26,12 @@ std::unique_ptr<FormatWriter> writerFor(Format format)
     switch (format) {
     case Format::Txt:
         return std::make_unique<TextWriter>();
+    case Format::Csv:
+        return std::make_unique<CsvWriter>();
+    case Format::Json:
+        return std::make_unique<JsonWriter>();
     case Format::Html:
     case Format::Pdf:
-    case Format::Csv:
-    case Format::Json:
         break;
     }
     return nullptr;
@@ -57,6 +61,7 @@ Result run(MessageStore& store, AttachmentFiles* files, const Options& options, 
     FormatWriter::Context context;
     context.walk = &walk;
     context.files = options.includeAttachments && carriesAttachments(options.format) ? files : nullptr;
+    context.presence = files;
     context.options = options;
     context.step = [&]() {
         ++done;
