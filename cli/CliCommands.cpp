@@ -225,10 +225,10 @@ int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
     store.selectConversation(key);
     for (const MessageRecord& m : std::as_const(store.conversation)) {
         if (json) {
-            QJsonObject one = exporting::messageJson(m);
-            one.insert(QStringLiteral("attachments"),
-                       exporting::attachmentsJson(store.attachmentsOf(m.rowId), source.files.get()));
-            writeJson(out, one);
+            const QVector<AttachmentRecord> attachments = store.attachmentsOf(m.rowId);
+            QByteArray line;
+            exporting::appendMessageJson(&line, m, {nullptr, &attachments, source.files.get()});
+            out->write(line);
         } else {
             writeLine(out, exporting::shownTime(m) + QLatin1Char('\t') + author(store, m) + QLatin1Char('\t') +
                                oneLine(m.text));
@@ -249,9 +249,10 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
         if (!m)
             continue;
         if (o.json) {
-            QJsonObject object = exporting::messageJson(*m);
-            object.insert(QStringLiteral("name"), conversationName(*m));
-            writeJson(out, object);
+            const QString name = conversationName(*m);
+            QByteArray line;
+            exporting::appendMessageJson(&line, *m, {&name});
+            out->write(line);
         } else {
             writeLine(out, conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
                                QLatin1Char('\t') + exporting::shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));

@@ -82,7 +82,7 @@ bool CsvWriter::write(const ExportConversation& conversation, QString* why)
         m_row.append(m.isIncoming ? ",true," : ",false,");
         appendField(&m_row, validUtf8(senderOf(m)));
         m_row.append(',');
-        m_row.append(utcText(m.time).toLatin1());
+        m_row.append(utcBytes(m.time));
         m_row.append(',');
         appendField(&m_row, validUtf8(m.text));
         m_row.append(',');

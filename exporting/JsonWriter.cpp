@@ -3,7 +3,6 @@
 #include "MessageJson.h"
 
 #include <QIODevice>
-#include <QJsonDocument>
 
 namespace exporting {
 
@@ -16,12 +15,11 @@ bool JsonWriter::begin(QIODevice* file, const QString&, QString*)
 bool JsonWriter::write(const ExportConversation& conversation, QString* why)
 {
     const ExportWalk& walk = *context().walk;
+    QByteArray line;
     for (const MessageRecord& m : conversation.messages) {
-        QJsonObject object = messageJson(m);
-        object.insert(QStringLiteral("name"), conversation.name);
-        object.insert(QStringLiteral("attachments"), attachmentsJson(walk.attachmentsOf(m), context().presence));
-        QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact);
-        line.append('\n');
+        const QVector<AttachmentRecord> attachments = walk.attachmentsOf(m);
+        line.clear();
+        appendMessageJson(&line, m, {&conversation.name, &attachments, context().presence});
         if (m_out->write(line) != line.size()) {
             *why = m_out->errorString();
             return false;

@@ -4,7 +4,35 @@
 #include "ConversationKey.h"
 #include "ExportWalk.h"
 
+#include <QByteArrayView>
+
+#include <cstdio>
+#include <ctime>
+
 namespace exporting {
+
+namespace {
+
+void appendJsonText(QByteArray* out, const QString& text)
+{
+    appendJsonString(out, text.toUtf8());
+}
+
+} // namespace
+
+QByteArray utcBytes(qint64 time)
+{
+    // Years 1970 to 9999; QDateTime for anything else.
+    constexpr qint64 kYear10000 = 253402300800;
+    const time_t t = time_t(time);
+    std::tm parts{};
+    if (time < 0 || time >= kYear10000 || !gmtime_r(&t, &parts))
+        return utcText(time).toUtf8();
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900,
+                                parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return QByteArray(text, n);
+}
 
 QByteArray senderOf(const MessageRecord& message)
 {
@@ -21,27 +49,96 @@ QString shownTime(const MessageRecord& message)
     return t;
 }
 
-QJsonObject messageJson(const MessageRecord& message)
+void appendJsonString(QByteArray* out, const QByteArray& bytes)
 {
-    const QByteArray sender = senderOf(message);
-    return {{QStringLiteral("rowid"), message.rowId},
-            {QStringLiteral("key"), conversationkey::toText(message.address)},
-            {QStringLiteral("incoming"), message.isIncoming},
-            {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
-            {QStringLiteral("time"), shownTime(message)},
-            {QStringLiteral("utc"), utcText(message.time)},
-            {QStringLiteral("text"), QString::fromUtf8(message.text)}};
+    const QByteArray utf8 = QByteArrayView(bytes).isValidUtf8() ? bytes : QString::fromUtf8(bytes).toUtf8();
+    static const char hex[] = "0123456789abcdef";
+    out->append('"');
+    const char* data = utf8.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const uchar c = uchar(data[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out->append(data + start, i - start);
+        start = i + 1;
+        switch (c) {
+        case '"':
+            out->append("\\\"", 2);
+            break;
+        case '\\':
+            out->append("\\\\", 2);
+            break;
+        case '\b':
+            out->append("\\b", 2);
+            break;
+        case '\f':
+            out->append("\\f", 2);
+            break;
+        case '\n':
+            out->append("\\n", 2);
+            break;
+        case '\r':
+            out->append("\\r", 2);
+            break;
+        case '\t':
+            out->append("\\t", 2);
+            break;
+        default: {
+            const char escaped[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0x0f]};
+            out->append(escaped, sizeof escaped);
+        }
+        }
+    }
+    out->append(data + start, utf8.size() - start);
+    out->append('"');
 }
 
-QJsonArray attachmentsJson(const QVector<AttachmentRecord>& attachments, AttachmentFiles* files)
+void appendMessageJson(QByteArray* out, const MessageRecord& message, const MessageJsonExtras& extras)
 {
-    QJsonArray list;
-    for (const AttachmentRecord& a : attachments) {
-        list.append(QJsonObject{{QStringLiteral("name"), a.shownName()},
-                                {QStringLiteral("mime"), QString::fromUtf8(a.mimeType)},
-                                {QStringLiteral("present"), files != nullptr && files->isPresent(a)}});
+    out->append('{');
+    if (extras.attachments) {
+        out->append("\"attachments\":[");
+        bool first = true;
+        for (const AttachmentRecord& a : *extras.attachments) {
+            if (!first)
+                out->append(',');
+            first = false;
+            out->append("{\"mime\":");
+            appendJsonString(out, a.mimeType);
+            out->append(",\"name\":");
+            appendJsonText(out, a.shownName());
+            out->append(extras.presence && extras.presence->isPresent(a) ? ",\"present\":true}"
+                                                                         : ",\"present\":false}");
+        }
+        out->append("],");
     }
-    return list;
+    out->append(message.isIncoming ? "\"incoming\":true,\"key\":" : "\"incoming\":false,\"key\":");
+    appendJsonText(out, conversationkey::toText(message.address));
+    if (extras.name) {
+        out->append(",\"name\":");
+        appendJsonText(out, *extras.name);
+    }
+    out->append(",\"rowid\":");
+    out->append(QByteArray::number(message.rowId));
+    out->append(",\"sender\":");
+    const QByteArray sender = senderOf(message);
+    if (sender.isEmpty())
+        out->append("null");
+    else
+        appendJsonString(out, sender);
+    out->append(",\"text\":");
+    appendJsonString(out, message.text);
+    // The time texts are ASCII and need no escapes.
+    QByteArray time = message.timeText().trimmed();
+    if (time.startsWith("time:"))
+        time.remove(0, 5);
+    out->append(",\"time\":\"");
+    out->append(time);
+    out->append("\",\"utc\":\"");
+    out->append(utcBytes(message.time));
+    out->append('"');
+    out->append("}\n");
 }
 
 } // namespace exporting

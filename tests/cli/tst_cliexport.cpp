@@ -10,6 +10,7 @@
 #include "FormatWriter.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -17,6 +18,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -64,6 +68,17 @@ QList<QByteArray> csvRowIds(const QByteArray& csv)
     return ids;
 }
 
+// Whether process pid holds a file in folder open.
+bool writesInto(qint64 pid, const QString& folder)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(folder + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class CliExportTest : public QObject
@@ -83,6 +98,7 @@ private slots:
     void jsonIsWhatShowPrints();
     void guiOnlyForPdf();
     void pdfProgramWithoutDisplay();
+    void stoppedExportLeavesNothing();
 
 private:
     QString out(const QString& name) const { return m_dir.filePath(name); }
@@ -372,6 +388,40 @@ void CliExportTest::pdfProgramWithoutDisplay()
     QVERIFY(p.waitForFinished(120000));
     QCOMPARE(p.exitCode(), cli::kOk);
     QVERIFY(fileBytes(csv).startsWith("\xef\xbb\xbfkey,name,"));
+}
+
+void CliExportTest::stoppedExportLeavesNothing()
+{
+    // Large enough that the export is under way when the signal comes.
+    QList<fixtures::Msg> many;
+    for (int i = 0; i < 200000; ++i)
+        many.append({i + 1, QStringLiteral("1380013%1").arg(i % 500), 1262304000 + i,
+                     QStringLiteral("message number %1, \"quoted\"").arg(i), 2 + i % 2});
+    const QString source = fixtures::makeMessageDb(m_dir.filePath(QStringLiteral("many.db")), many);
+    QTemporaryDir dir;
+    QProcess p;
+    p.start(QStringLiteral(MSGDESK_CLI_PROGRAM),
+            {QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("json"), source,
+             dir.filePath(QStringLiteral("out.jsonl"))});
+    QVERIFY(p.waitForStarted());
+    // The export has begun once the program holds its part file open (which
+    // may have no name in the folder yet). Watched without pause, so that
+    // the signal comes while it writes.
+    QDeadlineTimer deadline(60000);
+    while (!writesInto(p.processId(), dir.path()) && !deadline.hasExpired() && p.state() == QProcess::Running) {
+    }
+    QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    // Stopped as Ctrl+C stops the program, with nothing left; or, on a fast
+    // machine, done before the signal came, with the whole file.
+    if (p.exitCode() == 128 + SIGINT) {
+        QCOMPARE(entries(dir.path()), QStringList());
+    } else {
+        QCOMPARE(p.exitCode(), cli::kOk);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("out.jsonl")});
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("out.jsonl"))).count('\n'), 200000);
+    }
 }
 
 QTEST_MAIN(CliExportTest)

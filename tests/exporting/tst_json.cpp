@@ -5,6 +5,8 @@
 
 #include "Export.h"
 #include "ExportFixture.h"
+#include "ExportWalk.h"
+#include "MessageJson.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -57,6 +59,8 @@ private slots:
     void init();
     void oneObjectPerMessage();
     void attachmentsArePresentOrNot();
+    void escapesWhatJsonRequires();
+    void utcTextsAgree();
 
 private:
     QList<QJsonObject> exportAll(AttachmentFiles* files, const Options& options);
@@ -170,6 +174,49 @@ void JsonTest::attachmentsArePresentOrNot()
     QCOMPARE(
         objects.at(2).value(QStringLiteral("attachments")).toArray().at(0).toObject().value(QStringLiteral("present")),
         QJsonValue(false));
+}
+
+void JsonTest::escapesWhatJsonRequires()
+{
+    // Control characters, a NUL, DEL, backslashes, quotes, a surrogate
+    // pair; and bytes that are no UTF-8 at all.
+    const QByteArray odd("\x01\x08\x0c\x1f\x7f \\ \" / \0 end \xf0\x9f\x98\x80", 22);
+    const QByteArray invalid("bad \xc3\x28 \xff");
+    m_store.clear();
+    for (const QByteArray& text : {odd, invalid}) {
+        MessageRecord m;
+        m.rowId = m_store.messages.size() + 1;
+        m.address = "a\"b\\c";
+        m.contactName = "NULL";
+        m.text = text;
+        m.time = exportfixture::kDay1;
+        m.isIncoming = true;
+        m_store.messages.append(m);
+    }
+    m_store.messageCount = 2;
+    m_store.buildConversationList();
+    Options options;
+    options.format = Format::Json;
+    // exportAll also checks that each line is what Qt's own writer makes of it.
+    const QList<QJsonObject> objects = exportAll(nullptr, options);
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(objects.size(), 2);
+    QCOMPARE(objects.at(0).value(QStringLiteral("text")).toString(), QString::fromUtf8(odd));
+    QCOMPARE(objects.at(0).value(QStringLiteral("text")).toString().size(), 20);
+    QCOMPARE(objects.at(1).value(QStringLiteral("text")).toString(), QStringLiteral("bad \ufffd( \ufffd"));
+    QCOMPARE(objects.at(1).value(QStringLiteral("sender")).toString(), QStringLiteral("a\"b\\c"));
+}
+
+void JsonTest::utcTextsAgree()
+{
+    // The quick form and QDateTime's agree over every range a file may give.
+    for (const qint64 time :
+         {qint64(0), qint64(-1), qint64(-86400 * 365), qint64(951782400) /* 2000-02-29 */, qint64(2147483647),
+          qint64(2147483648), qint64(4102444799), qint64(253402300799), qint64(253402300800), qint64(1) << 40}) {
+        QCOMPARE(QString::fromUtf8(utcBytes(time)), utcText(time));
+    }
+    for (qint64 time = 0; time < 4102444800; time += 7777777)
+        QCOMPARE(QString::fromUtf8(utcBytes(time)), utcText(time));
 }
 
 QTEST_GUILESS_MAIN(JsonTest)
