@@ -249,7 +249,7 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
         if (!m)
             continue;
         if (o.json) {
-            const QString name = conversationName(*m);
+            const QByteArray name = conversationName(*m).toUtf8();
             QByteArray line;
             exporting::appendMessageJson(&line, *m, {&name});
             out->write(line);

@@ -15,11 +15,12 @@ bool JsonWriter::begin(QIODevice* file, const QString&, QString*)
 bool JsonWriter::write(const ExportConversation& conversation, QString* why)
 {
     const ExportWalk& walk = *context().walk;
+    const QByteArray name = conversation.name.toUtf8();
     QByteArray line;
     for (const MessageRecord& m : conversation.messages) {
         const QVector<AttachmentRecord> attachments = walk.attachmentsOf(m);
         line.clear();
-        appendMessageJson(&line, m, {&conversation.name, &attachments, context().presence});
+        appendMessageJson(&line, m, {&name, &attachments, context().presence});
         if (m_out->write(line) != line.size()) {
             *why = m_out->errorString();
             return false;

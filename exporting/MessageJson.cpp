@@ -6,7 +6,6 @@
 
 #include <QByteArrayView>
 
-#include <cstdio>
 #include <ctime>
 
 namespace exporting {
@@ -16,6 +15,29 @@ namespace {
 void appendJsonText(QByteArray* out, const QString& text)
 {
     appendJsonString(out, text.toUtf8());
+}
+
+// The key in its printed form. Most keys (numbers, addresses, chat
+// identifiers) are printable ASCII that prints as it is.
+void appendKey(QByteArray* out, const QByteArray& key)
+{
+    for (const char c : key) {
+        if (c < 0x20 || c > 0x7e || c == '\\' || c == '"') {
+            appendJsonText(out, conversationkey::toText(key));
+            return;
+        }
+    }
+    out->append('"');
+    out->append(key);
+    out->append('"');
+}
+
+void appendDigits(char* at, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i) {
+        at[i] = char('0' + value % 10);
+        value /= 10;
+    }
 }
 
 } // namespace
@@ -28,10 +50,14 @@ QByteArray utcBytes(qint64 time)
     std::tm parts{};
     if (time < 0 || time >= kYear10000 || !gmtime_r(&t, &parts))
         return utcText(time).toUtf8();
-    char text[24];
-    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900,
-                                parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
-    return QByteArray(text, n);
+    char text[] = "0000-00-00T00:00:00Z";
+    appendDigits(text, parts.tm_year + 1900, 4);
+    appendDigits(text + 5, parts.tm_mon + 1, 2);
+    appendDigits(text + 8, parts.tm_mday, 2);
+    appendDigits(text + 11, parts.tm_hour, 2);
+    appendDigits(text + 14, parts.tm_min, 2);
+    appendDigits(text + 17, parts.tm_sec, 2);
+    return QByteArray(text, sizeof text - 1);
 }
 
 QByteArray senderOf(const MessageRecord& message)
@@ -114,10 +140,10 @@ void appendMessageJson(QByteArray* out, const MessageRecord& message, const Mess
         out->append("],");
     }
     out->append(message.isIncoming ? "\"incoming\":true,\"key\":" : "\"incoming\":false,\"key\":");
-    appendJsonText(out, conversationkey::toText(message.address));
+    appendKey(out, message.address);
     if (extras.name) {
         out->append(",\"name\":");
-        appendJsonText(out, *extras.name);
+        appendJsonString(out, *extras.name);
     }
     out->append(",\"rowid\":");
     out->append(QByteArray::number(message.rowId));

@@ -39,8 +39,8 @@ QByteArray utcBytes(qint64 time);
 // message), time, utc and text.
 struct MessageJsonExtras
 {
-    // "name": the conversation's name.
-    const QString* name = nullptr;
+    // "name": the conversation's name, as UTF-8.
+    const QByteArray* name = nullptr;
     // "attachments": one {mime, name, present} each; present is false for
     // all when presence is null (a source without attachment content).
     const QVector<AttachmentRecord>* attachments = nullptr;

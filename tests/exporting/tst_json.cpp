@@ -3,6 +3,7 @@
 // they are; presence of attachments asked of the source without reading
 // their content.
 
+#include "ConversationKey.h"
 #include "Export.h"
 #include "ExportFixture.h"
 #include "ExportWalk.h"
@@ -205,6 +206,10 @@ void JsonTest::escapesWhatJsonRequires()
     QCOMPARE(objects.at(0).value(QStringLiteral("text")).toString().size(), 20);
     QCOMPARE(objects.at(1).value(QStringLiteral("text")).toString(), QStringLiteral("bad \ufffd( \ufffd"));
     QCOMPARE(objects.at(1).value(QStringLiteral("sender")).toString(), QStringLiteral("a\"b\\c"));
+    // The key in the printed form list gives, which reads back to the key.
+    const QString key = objects.at(1).value(QStringLiteral("key")).toString();
+    QCOMPARE(key, conversationkey::toText("a\"b\\c"));
+    QCOMPARE(conversationkey::fromText(key), QByteArray("a\"b\\c"));
 }
 
 void JsonTest::utcTextsAgree()
