@@ -3,9 +3,10 @@
 #include "AttachmentBackup.h"
 #include "AttachmentSaving.h"
 #include "Catalogue.h"
+#include "CliExport.h"
 #include "ConversationKey.h"
+#include "MessageJson.h"
 #include "MessageSearch.h"
-#include "TextExport.h"
 #include "xconsole.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,8 @@ struct MsgdeskCli
 const char* const kUsageText = QT_TRANSLATE_NOOP(
     "MsgdeskCli", "usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE\n"
                   "       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY\n"
-                  "       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE\n"
+                  "       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]\n"
+                  "                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT\n"
                   "       msgdesk-cli info   [--json] SOURCE\n"
                   "       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY\n"
                   "       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE\n"
@@ -38,7 +40,8 @@ const char* const kUsageText = QT_TRANSLATE_NOOP(
                   "SOURCE is a .sms backup file, a phone's message database or a phone backup\n"
                   "folder; KEY is a conversation key as \"list\" prints it. An encrypted backup's\n"
                   "password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is\n"
-                  "never changed.\n");
+                  "never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in\n"
+                  "local time; OUT must not exist (html: a new or empty folder).\n");
 
 // The usage text in the user's language.
 QByteArray usageText()
@@ -58,6 +61,9 @@ struct Options
     bool hasConversation = false;
     QString saveFolder;
     bool hasSave = false;
+    ExportRequest exportRequest;
+    // Whether any of the export's own options was given.
+    bool hasExportOption = false;
 };
 
 void writeLine(QIODevice* device, const QString& line)
@@ -94,13 +100,33 @@ bool parse(const QStringList& args, Options* o, QString* problem)
             o->help = true;
         } else if (a == QLatin1String("--version")) {
             o->version = true;
-        } else if (a == QLatin1String("--save")) {
+        } else if (a == QLatin1String("--attachments")) {
+            o->exportRequest.attachments = true;
+            o->hasExportOption = true;
+        } else if (a == QLatin1String("--save") || a == QLatin1String("--format") || a == QLatin1String("--from") ||
+                   a == QLatin1String("--to")) {
             if (i + 1 >= args.size()) {
                 *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
                 return false;
             }
-            o->saveFolder = args.at(++i);
-            o->hasSave = true;
+            const QString value = args.at(++i);
+            if (a == QLatin1String("--save")) {
+                o->saveFolder = value;
+                o->hasSave = true;
+                continue;
+            }
+            // An empty value is no value: "--format ''" must not mean txt.
+            if (value.isEmpty()) {
+                *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
+                return false;
+            }
+            o->hasExportOption = true;
+            if (a == QLatin1String("--format"))
+                o->exportRequest.format = value;
+            else if (a == QLatin1String("--from"))
+                o->exportRequest.from = value;
+            else
+                o->exportRequest.to = value;
         } else if (a == QLatin1String("--contacts") || a == QLatin1String("--conversation")) {
             if (i + 1 >= args.size()) {
                 *problem = MsgdeskCli::tr("%1 needs a value").arg(a);
@@ -118,15 +144,6 @@ bool parse(const QStringList& args, Options* o, QString* problem)
         }
     }
     return true;
-}
-
-// The time text of a record without its "time:" label and line end.
-QString shownTime(const MessageRecord& m)
-{
-    QString t = QString::fromUtf8(m.timeText()).trimmed();
-    if (t.startsWith(QLatin1String("time:")))
-        t.remove(0, 5);
-    return t;
 }
 
 QString conversationName(const MessageRecord& head)
@@ -162,12 +179,12 @@ int list(const CliSource& source, bool json, QIODevice* out)
             writeJson(out, {{QStringLiteral("key"), conversationkey::toText(head.address)},
                             {QStringLiteral("name"), name},
                             {QStringLiteral("count"), count},
-                            {QStringLiteral("time"), shownTime(head)},
+                            {QStringLiteral("time"), exporting::shownTime(head)},
                             {QStringLiteral("text"), QString::fromUtf8(head.text)}});
         } else {
             writeLine(out, name + QLatin1Char('\t') + conversationkey::toText(head.address) + QLatin1Char('\t') +
-                               QString::number(count) + QLatin1Char('\t') + shownTime(head) + QLatin1Char('\t') +
-                               oneLine(head.text));
+                               QString::number(count) + QLatin1Char('\t') + exporting::shownTime(head) +
+                               QLatin1Char('\t') + oneLine(head.text));
         }
     }
     return kOk;
@@ -202,41 +219,19 @@ QString author(const MessageStore& store, const MessageRecord& m)
     return conversationName(m);
 }
 
-// One message as "show --json" and "search --json" print it.
-QJsonObject messageJson(const MessageRecord& m)
-{
-    const QByteArray sender = m.isIncoming ? (m.sender.isEmpty() ? m.address : m.sender) : QByteArray();
-    return {{QStringLiteral("rowid"), m.rowId},
-            {QStringLiteral("key"), conversationkey::toText(m.address)},
-            {QStringLiteral("incoming"), m.isIncoming},
-            {QStringLiteral("sender"), sender.isEmpty() ? QJsonValue() : QString::fromUtf8(sender)},
-            {QStringLiteral("time"), shownTime(m)},
-            {QStringLiteral("utc"), QDateTime::fromSecsSinceEpoch(m.time, Qt::UTC).toString(Qt::ISODate)},
-            {QStringLiteral("text"), QString::fromUtf8(m.text)}};
-}
-
-QJsonArray attachmentList(CliSource& source, qint64 rowId)
-{
-    QJsonArray list;
-    for (const AttachmentRecord& a : source.messages->attachmentsOf(rowId)) {
-        list.append(QJsonObject{{QStringLiteral("name"), a.shownName()},
-                                {QStringLiteral("mime"), QString::fromUtf8(a.mimeType)},
-                                {QStringLiteral("present"), source.files->isPresent(a)}});
-    }
-    return list;
-}
-
 int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
 {
     MessageStore& store = *source.messages;
     store.selectConversation(key);
     for (const MessageRecord& m : std::as_const(store.conversation)) {
         if (json) {
-            QJsonObject one = messageJson(m);
-            one.insert(QStringLiteral("attachments"), attachmentList(source, m.rowId));
-            writeJson(out, one);
+            const QVector<AttachmentRecord> attachments = store.attachmentsOf(m.rowId);
+            QByteArray line;
+            exporting::appendMessageJson(&line, m, {nullptr, &attachments, source.files.get()});
+            out->write(line);
         } else {
-            writeLine(out, shownTime(m) + QLatin1Char('\t') + author(store, m) + QLatin1Char('\t') + oneLine(m.text));
+            writeLine(out, exporting::shownTime(m) + QLatin1Char('\t') + author(store, m) + QLatin1Char('\t') +
+                               oneLine(m.text));
         }
     }
     return kOk;
@@ -254,12 +249,13 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
         if (!m)
             continue;
         if (o.json) {
-            QJsonObject object = messageJson(*m);
-            object.insert(QStringLiteral("name"), conversationName(*m));
-            writeJson(out, object);
+            const QByteArray name = conversationName(*m).toUtf8();
+            QByteArray line;
+            exporting::appendMessageJson(&line, *m, {&name});
+            out->write(line);
         } else {
             writeLine(out, conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
-                               QLatin1Char('\t') + shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
+                               QLatin1Char('\t') + exporting::shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
         }
     }
     return kOk;
@@ -329,30 +325,6 @@ int infoOfFile(const CliSource& source, bool json, QIODevice* out)
     writeLine(out, MsgdeskCli::tr("Messages: %1").arg(counts.messages));
     writeLine(out, MsgdeskCli::tr("Conversations: %1").arg(counts.conversations));
     writeLine(out, MsgdeskCli::tr("Contacts: %1").arg(source.contacts->contacts.size()));
-    return kOk;
-}
-
-int exportText(CliSource& source, const Options& o, const QByteArray& conversation, QIODevice* err)
-{
-    MessageStore& store = *source.messages;
-    QStringList lines;
-    if (o.hasConversation) {
-        // The bytes "Copy" writes from the chat page of that conversation.
-        store.selectConversation(conversation);
-        lines = textexport::chatPageLines(store.conversation);
-    } else {
-        // The bytes "Copy" writes from the conversation list.
-        const QVector<MessageRecord> heads = store.conversationHeads;
-        for (const MessageRecord& head : heads) {
-            store.selectConversation(head.address);
-            lines += textexport::conversationBlock(store.conversation);
-        }
-    }
-    const QString file = o.positional.at(1);
-    if (!textexport::writeLines(file, lines)) {
-        writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: cannot be written").arg(file));
-        return kFailed;
-    }
     return kOk;
 }
 
@@ -469,11 +441,17 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
                                    .arg(o.command, wanted == 1 ? QStringLiteral("SOURCE")
                                                    : isShow    ? QStringLiteral("SOURCE KEY")
                                                    : isSearch  ? QStringLiteral("SOURCE QUERY")
+                                                   : isExport  ? QStringLiteral("SOURCE OUT")
                                                                : QStringLiteral("SOURCE FILE")));
     if (o.json && (isExport || isBackup))
         return usageError(err, MsgdeskCli::tr("--json is for list, show, info, search and attachments"));
     if (o.hasConversation && !isExport && !isSearch && !isAttachments)
         return usageError(err, MsgdeskCli::tr("--conversation is for export, search and attachments"));
+    if (o.hasExportOption && !isExport)
+        return usageError(err, MsgdeskCli::tr("--format, --attachments, --from and --to are for export"));
+    exporting::Options exportSettings;
+    if (isExport && !cli::exportOptions(o.exportRequest, &exportSettings, &problem))
+        return usageError(err, problem);
     if (o.hasSave && !isAttachments)
         return usageError(err, MsgdeskCli::tr("--save is for attachments"));
     if (o.hasSave && o.json)
@@ -485,6 +463,8 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         writeLine(err, MsgdeskCli::tr("msgdesk-cli: %1: a file of that name is already there").arg(o.positional.at(1)));
         return kFailed;
     }
+    if (isExport && !exportTargetFree(exportSettings, o.positional.at(1), err))
+        return kFailed;
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
         return infoOfFolder(o.positional.at(0), o.json, out, err);
@@ -522,7 +502,17 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return searchMessages(source, o.positional.at(1), o, key, out);
     if (isAttachments)
         return listAttachments(source, o, key, out, err);
-    return exportText(source, o, key, err);
+    return exportMessages(source, exportSettings, o.hasConversation ? &key : nullptr, o.positional.at(1), err);
+}
+
+bool needsGuiApplication(const QStringList& arguments)
+{
+    Options o;
+    QString problem;
+    if (!parse(arguments, &o, &problem) || o.command != QLatin1String("export"))
+        return false;
+    const std::optional<exporting::Format> format = exporting::formatFromName(o.exportRequest.format);
+    return format && *format == exporting::Format::Pdf;
 }
 
 } // namespace cli

@@ -4,6 +4,9 @@
 
 #include <QtGlobal>
 
+#include <atomic>
+#include <cstdlib>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
@@ -22,6 +25,8 @@ namespace {
 int stopPipe[2] = {-1, -1};
 termios startTerminal{};
 bool haveTerminal = false;
+std::atomic<bool> deferring{false};
+std::atomic<int> deferred{0};
 
 void onStopSignal(int signal)
 {
@@ -37,21 +42,41 @@ void onStopSignal(int signal)
     unsigned char number = 0;
     for (;;) {
         const ssize_t got = ::read(stopPipe[0], &number, 1);
-        if (got == 1)
+        if (got == 1) {
+            // The first signal during work that stops cleanly is left to it.
+            int none = 0;
+            if (deferring.load() && deferred.compare_exchange_strong(none, number))
+                continue;
             break;
+        }
         if (got < 0 && errno == EINTR)
             continue;
         // The pipe is gone: nothing can signal this thread any more.
         for (;;)
             ::pause();
     }
-    phonebackup::PrivateFolder::removeAllBeforeExit();
-    if (haveTerminal)
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &startTerminal);
-    ::_exit(128 + number);
+    stopNow(number);
 }
 
 } // namespace
+
+void deferStop(bool defer)
+{
+    deferring.store(defer);
+}
+
+int stopRequested()
+{
+    return deferred.load();
+}
+
+void stopNow(int signal)
+{
+    phonebackup::PrivateFolder::removeAllBeforeExit();
+    if (haveTerminal)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &startTerminal);
+    ::_exit(128 + signal);
+}
 
 void installStopHandlers()
 {
@@ -76,6 +101,15 @@ void installStopHandlers()
 #else
 
 void installStopHandlers() {}
+void deferStop(bool) {}
+int stopRequested()
+{
+    return 0;
+}
+void stopNow(int signal)
+{
+    std::exit(128 + signal);
+}
 
 #endif
 

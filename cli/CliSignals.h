@@ -17,4 +17,16 @@ namespace cli {
 // do nothing. Does nothing where these signals do not exist.
 void installStopHandlers();
 
+// While a piece of work that can stop cleanly runs (an export, which then
+// removes what it wrote), a first stop signal only asks it to stop:
+// stopRequested() gives the signal's number, and the work ends the program
+// with stopNow() once it has cleaned up. A second signal ends the program
+// at once, as without deferral.
+void deferStop(bool defer);
+// The number of a deferred stop signal; 0 when none came.
+int stopRequested();
+// Ends the program as a stop signal does: the decrypted copies removed, the
+// terminal restored, status 128 + signal.
+[[noreturn]] void stopNow(int signal);
+
 } // namespace cli

@@ -1,9 +1,11 @@
 #include "Export.h"
 
+#include "CsvWriter.h"
 #include "ExportTarget.h"
 #include "ExportWalk.h"
 #include "FormatWriter.h"
 #include "HtmlWriter.h"
+#include "JsonWriter.h"
 #include "PdfWriter.h"
 #include "SafeFileName.h"
 #include "TextWriter.h"
@@ -26,13 +28,14 @@ std::unique_ptr<FormatWriter> writerFor(Format format)
     switch (format) {
     case Format::Txt:
         return std::make_unique<TextWriter>();
+    case Format::Csv:
+        return std::make_unique<CsvWriter>();
+    case Format::Json:
+        return std::make_unique<JsonWriter>();
     case Format::Html:
         return std::make_unique<HtmlWriter>();
     case Format::Pdf:
         return std::make_unique<PdfWriter>();
-    case Format::Csv:
-    case Format::Json:
-        break;
     }
     return nullptr;
 }
@@ -61,6 +64,7 @@ Result run(MessageStore& store, AttachmentFiles* files, const Options& options, 
     FormatWriter::Context context;
     context.walk = &walk;
     context.files = options.includeAttachments && carriesAttachments(options.format) ? files : nullptr;
+    context.presence = files;
     context.options = options;
     context.step = [&]() {
         ++done;

@@ -24,8 +24,14 @@ public:
     struct Context
     {
         ExportWalk* walk = nullptr;
-        // Where the attachments' content lies; null when the source has none.
+        // Where the attachments' content lies, for formats that carry it; null
+        // when they are not included or the source has none.
         AttachmentFiles* files = nullptr;
+        // Whether an attachment is in the source, for formats that name
+        // attachments without carrying them: set whenever the source has
+        // content, whether or not the attachments go with the export.
+        // Asked isPresent() only.
+        AttachmentFiles* presence = nullptr;
         Options options;
         // To be called after each message written; false once the user cancelled.
         std::function<bool()> step;

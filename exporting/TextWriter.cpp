@@ -2,13 +2,31 @@
 
 #include "TextExport.h"
 
+#include <QByteArrayView>
 #include <QIODevice>
 
 namespace exporting {
 
+namespace {
+
+// What TextExport's lines give for bytes from the phone once written as
+// UTF-8: the bytes themselves when they are valid UTF-8, else with U+FFFD
+// for what is not, and without a leading byte-order mark (the conversion
+// drops it). Most text is not converted at all.
+void appendUtf8(QByteArray* out, const QByteArray& bytes)
+{
+    if (!bytes.startsWith("\xef\xbb\xbf") && QByteArrayView(bytes).isValidUtf8())
+        out->append(bytes);
+    else
+        out->append(QString::fromUtf8(bytes).toUtf8());
+}
+
+} // namespace
+
 bool TextWriter::begin(QIODevice* file, const QString&, QString*)
 {
     m_out = file;
+    m_rule = textexport::rule().toUtf8() + "\r\n";
     return m_out != nullptr;
 }
 
@@ -18,15 +36,36 @@ bool TextWriter::line(const QString& text)
     return m_out->write(bytes) == bytes.size() && m_out->write("\r\n", 2) == 2;
 }
 
+// textexport::fromLine() and the text, each a line.
+void TextWriter::appendMessage(const MessageRecord& m)
+{
+    m_block.append("From  ", 6);
+    appendUtf8(&m_block, m.address);
+    m_block.append(" at:", 4);
+    appendUtf8(&m_block, m.timeText());
+    m_block.append(" :\r\n", 4);
+    appendUtf8(&m_block, m.text);
+    m_block.append("\r\n", 2);
+}
+
+bool TextWriter::flush()
+{
+    const bool ok = m_out->write(m_block) == m_block.size();
+    m_block.clear();
+    return ok;
+}
+
 bool TextWriter::write(const ExportConversation& conversation, QString* why)
 {
     const QVector<MessageRecord>& messages = conversation.messages;
     bool ok = true;
+    m_block.clear();
     if (context().options.selection.scope == Selection::Scope::AllConversations) {
-        ok = line(textexport::rule());
+        m_block.append(m_rule);
         for (qsizetype i = messages.size() - 1; ok && i >= 0; --i) {
-            const MessageRecord& m = messages.at(i);
-            ok = line(textexport::fromLine(m)) && line(QString::fromUtf8(m.text)) && line(textexport::rule());
+            appendMessage(messages.at(i));
+            m_block.append(m_rule);
+            ok = flush();
             if (ok && !step())
                 return false;
         }
@@ -34,8 +73,8 @@ bool TextWriter::write(const ExportConversation& conversation, QString* why)
         ok = line(textexport::rule()) && line(QStringLiteral("*") + QString::fromUtf8(messages.first().address)) &&
              line(textexport::shortRule());
         for (qsizetype i = 0; ok && i < messages.size(); ++i) {
-            const MessageRecord& m = messages.at(i);
-            ok = line(textexport::fromLine(m)) && line(QString::fromUtf8(m.text));
+            appendMessage(messages.at(i));
+            ok = flush();
             if (ok && !step())
                 return false;
         }

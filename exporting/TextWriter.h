@@ -7,6 +7,8 @@
 
 #include "FormatWriter.h"
 
+#include <QByteArray>
+
 class QIODevice;
 
 namespace exporting {
@@ -20,8 +22,13 @@ public:
 
 private:
     bool line(const QString& text);
+    void appendMessage(const MessageRecord& message);
+    // Writes what was gathered for one message.
+    bool flush();
 
     QIODevice* m_out = nullptr;
+    QByteArray m_rule; // the rule and its line end
+    QByteArray m_block;
 };
 
 } // namespace exporting

@@ -218,7 +218,7 @@ void CliTest::unreadableSourcesExitWithOne_data()
                                          << QByteArray("not an address book");
     QTest::newRow("export to a missing folder")
         << QStringList{QStringLiteral("export"), m_legacy, m_dir.filePath(QStringLiteral("no/such/dir/out.txt"))}
-        << QByteArray("cannot be written");
+        << QByteArray("does not exist");
 }
 
 void CliTest::unreadableSourcesExitWithOne()

@@ -61,6 +61,7 @@ private slots:
     void authorsAndReactions();
     void txtIsTheCopyFormat();
     void txtOfOneConversationIsTheChatPageForm();
+    void txtKeepsTheBytesOfOddTexts();
     void targetsAreNeverOverwritten();
     void cancelLeavesNothing();
     void nameTakenMeanwhileIsKept();
@@ -216,6 +217,46 @@ void ExportTest::txtOfOneConversationIsTheChatPageForm()
     const Result result = run(m_store, nullptr, txt(Selection::Scope::OneConversation, exportfixture::kGroup), path);
     QCOMPARE(int(result.status), int(Result::Status::Written));
     QCOMPARE(readAll(path), joined(textexport::chatPageLines(m_store.recordsOf(exportfixture::kGroup))));
+}
+
+void ExportTest::txtKeepsTheBytesOfOddTexts()
+{
+    // A byte-order mark in front, a NUL inside, bytes that are no UTF-8, in
+    // texts and keys: the same bytes as the lines "Copy" builds.
+    const QList<QByteArray> texts{QByteArray("\xef\xbb\xbf"
+                                             "first"),
+                                  QByteArray("nul\0inside", 10), QByteArray("bad \xff\xfe \xc3"), QByteArray(),
+                                  QByteArray("\r\n\t")};
+    m_store.clear();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        MessageRecord m;
+        m.rowId = i + 1;
+        m.address = i % 2 ? QByteArray("12\xff"
+                                       "34")
+                          : QByteArray("+86 138");
+        m.contactName = "NULL";
+        m.text = texts.at(i);
+        m.time = exportfixture::kDay1 + i;
+        m.isIncoming = i % 2;
+        m_store.messages.append(m);
+    }
+    m_store.messageCount = int(m_store.messages.size());
+    m_store.buildConversationList();
+
+    QStringList lines;
+    const QVector<MessageRecord> heads = m_store.conversationHeads;
+    for (const MessageRecord& head : heads)
+        lines += textexport::conversationBlock(m_store.recordsOf(head.address));
+    const QString all = m_dir.filePath(QStringLiteral("odd.txt"));
+    QCOMPARE(int(run(m_store, nullptr, txt(), all).status), int(Result::Status::Written));
+    QCOMPARE(readAll(all), joined(lines));
+
+    const QByteArray key("12\xff"
+                         "34");
+    const QString one = m_dir.filePath(QStringLiteral("odd-one.txt"));
+    QCOMPARE(int(run(m_store, nullptr, txt(Selection::Scope::OneConversation, key), one).status),
+             int(Result::Status::Written));
+    QCOMPARE(readAll(one), joined(textexport::chatPageLines(m_store.recordsOf(key))));
 }
 
 void ExportTest::targetsAreNeverOverwritten()
