@@ -7,6 +7,7 @@
 
 #include "FormatWriter.h"
 
+class MessageStore;
 class QIODevice;
 
 namespace exporting {
@@ -23,5 +24,11 @@ private:
 
     QIODevice* m_out = nullptr;
 };
+
+// The txt of selection written straight to out (already open for writing,
+// a QSaveFile for instance), one message at a time, without the export
+// target around it: what "Copy" writes to the file the user confirmed.
+// False with *why when out refused the bytes.
+bool writeText(MessageStore& store, const Selection& selection, QIODevice* out, QString* why);
 
 } // namespace exporting

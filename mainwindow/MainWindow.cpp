@@ -431,8 +431,7 @@ void MainWindow::on_Btn_Back_clicked()
 
 void MainWindow::saveToTxt(QString path)
 {
-    const QStringList lines = TextExporter::wholeExportLines(messageStore.get(), m_display->exportContent());
-    m_exportWritten = textexport::writeLines(path, lines);
+    m_exportWritten = TextExporter::writeWholeExport(messageStore.get(), m_display->exportContent(), path);
 }
 
 void MainWindow::CopyOneMessage(QFrame* f, int t)
