@@ -239,7 +239,7 @@ ExportDialog::ExportDialog(QWidget* parent) : QDialog(parent)
     connect(m_showFolder, &QPushButton::clicked, this,
             [this] { openInViewer(QFileInfo(m_target->text()).absolutePath()); });
 
-    resize(580, 420);
+    resize(620, 430);
     retranslate();
 }
 
