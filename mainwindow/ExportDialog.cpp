@@ -8,6 +8,7 @@
 #include "xdialogContainer.h"
 #include "xdialogs.h"
 #include "xplatform.h"
+#include "xpublicPath.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -300,7 +301,7 @@ QString ExportDialog::proposedTarget() const
     const QString name = m_all->isChecked() ? QString() : m_source.conversationName;
     QString folder = m_source.folder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
+        folder = xpublicPath::documentPath();
     return QDir(folder).filePath(exporting::defaultName(name, format(), QDate::currentDate()));
 }
 
