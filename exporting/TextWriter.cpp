@@ -89,4 +89,19 @@ bool TextWriter::finish(QString*)
     return true;
 }
 
+bool writeText(MessageStore& store, const Selection& selection, QIODevice* out, QString* why)
+{
+    ExportWalk walk(store, selection);
+    FormatWriter::Context context;
+    context.walk = &walk;
+    context.options.selection = selection;
+    TextWriter writer;
+    writer.setContext(context);
+    bool ok = writer.begin(out, QString(), why);
+    ExportConversation conversation;
+    while (ok && walk.next(&conversation))
+        ok = writer.write(conversation, why);
+    return ok && writer.finish(why);
+}
+
 } // namespace exporting

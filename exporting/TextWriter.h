@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+class MessageStore;
 class QIODevice;
 
 namespace exporting {
@@ -30,5 +31,11 @@ private:
     QByteArray m_rule; // the rule and its line end
     QByteArray m_block;
 };
+
+// The txt of selection written straight to out (already open for writing,
+// a QSaveFile for instance), one message at a time, without the export
+// target around it: what "Copy" writes to the file the user confirmed.
+// False with *why when out refused the bytes.
+bool writeText(MessageStore& store, const Selection& selection, QIODevice* out, QString* why);
 
 } // namespace exporting

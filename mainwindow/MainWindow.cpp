@@ -48,6 +48,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::Delete_A_BackUp);
     connect(ui->actionBackUp, &QAction::triggered, this, &MainWindow::on_pushButtonBACKUP_clicked);
     connect(ui->actionCopy, &QAction::triggered, this, &MainWindow::on_Btn_Back_clicked);
+    connect(ui->actionExport, &QAction::triggered, this,
+            [this] { m_display->runExport(currentSourceRow == 0 ? m_phone->backup() : nullptr, backupFolder()); });
     addHelpMenu(this, ui->menuBar);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::setIngWhichDB);
 
@@ -431,8 +433,7 @@ void MainWindow::on_Btn_Back_clicked()
 
 void MainWindow::saveToTxt(QString path)
 {
-    const QStringList lines = TextExporter::wholeExportLines(messageStore.get(), m_display->exportContent());
-    m_exportWritten = textexport::writeLines(path, lines);
+    m_exportWritten = TextExporter::writeWholeExport(messageStore.get(), m_display->exportContent(), path);
 }
 
 void MainWindow::CopyOneMessage(QFrame* f, int t)

@@ -20,6 +20,7 @@
 //                   the stores to the pages
 //   SmsFileWriter   writes ".sms" backups
 //   TextExporter    the lines of the text export and its save dialog
+//   ExportDialog    "File > Export…" (run by SourceDisplay on what it shows)
 
 #include <QMainWindow>
 #include <QStringList>

@@ -2,6 +2,8 @@
 
 #include "AttachmentFiles.h"
 #include "ContactStore.h"
+#include "ExportDialog.h"
+#include "ExportWalk.h"
 #include "MessageStore.h"
 #include "SourceLoader.h"
 #include "frame_page1.h"
@@ -46,7 +48,7 @@ SourceDisplay::SourceDisplay(const Widgets& widgets, std::unique_ptr<MessageStor
     // once that reader lets go.
     auto* wipeRetry = new QTimer(this);
     connect(wipeRetry, &QTimer::timeout, this, [this] {
-        if (m_messages && m_messages->wipePending() && !m_loader->isLoading())
+        if (m_messages && m_messages->wipePending() && !isLoading())
             m_messages->finishWipe(0);
     });
     wipeRetry->start(2000);
@@ -62,7 +64,7 @@ SourceDisplay::~SourceDisplay()
 
 bool SourceDisplay::isLoading() const
 {
-    return m_loader->isLoading();
+    return m_loader->isLoading() || m_exporting;
 }
 
 bool SourceDisplay::read(const SourceRequest& request)
@@ -211,4 +213,37 @@ void SourceDisplay::dropStores()
     m_shown = OpenedSource();
     m_currentRow = -1;
     m_w.stack->setCurrentIndex(StartPage);
+}
+
+void SourceDisplay::runExport(phonebackup::PhoneBackup* phoneBackup, const QString& folder)
+{
+    const int page = m_w.stack->currentIndex();
+    if (!m_messages || isLoading() || (page != ListPage && page != ChatPage)) {
+        infoDialogOK(nullptr, windowTr("Information"), windowTr("No data sorce!!!Please check one!!!"));
+        return;
+    }
+    ExportSource source;
+    source.store = m_messages.get();
+    source.folder = folder;
+    const QVector<MessageRecord>& open = m_messages->conversation;
+    if (page == ChatPage && !open.isEmpty()) {
+        source.conversation = open.constFirst().address;
+        source.conversationName = exporting::conversationName(open.constLast());
+        source.selected = m_w.chatPage->selectedRowIds();
+    }
+    // The export reads the attachments on its own thread, through a reader
+    // of its own: the chat page's stays on the GUI thread.
+    if (phonebackup::PhoneBackup* backup = phoneBackup ? phoneBackup : m_shown.backup.get()) {
+        source.files = [backup] { return attachmentfiles::ofPhoneBackup(backup); };
+    } else if (m_shown.isOpen()) {
+        const QString path = QString::fromUtf8(m_shown.request.messagesPath);
+        source.files = [path] { return attachmentfiles::ofSmsFile(path, attachmentfiles::SmsAccess::MayChange); };
+    }
+    // The store indexes its conversations when first asked after a change:
+    // asked here, the export's thread only ever reads the index.
+    m_messages->recordsOf(QByteArray());
+    m_exporting = true;
+    runExportDialog(m_w.window, source);
+    m_exporting = false;
+    emit readEnded();
 }

@@ -77,6 +77,12 @@ public:
     // phone backup folder or ".sms" file on display.
     void showAttachments(phonebackup::PhoneBackup* phoneBackup);
 
+    // "File > Export…" on what is on display: the list's conversations, the
+    // open one and the messages selected in it; phoneBackup as for
+    // showAttachments. isLoading() holds while the dialog is up, so the
+    // phone's reports wait (readEnded() lets them go on).
+    void runExport(phonebackup::PhoneBackup* phoneBackup, const QString& folder);
+
     // The phone backup folder or ".sms" file on display, while it is.
     const OpenedSource& shown() const { return m_shown; }
     void forgetShown() { m_shown = OpenedSource(); }
@@ -105,4 +111,6 @@ private:
     QSet<QByteArray> m_damageTold;
     // Folders whose warnings were told in this run.
     QStringList m_warnedFolders;
+    // The export dialog is up: the stores are read on its thread.
+    bool m_exporting = false;
 };

@@ -5,6 +5,7 @@
 #include "FrameCopy.h"
 #include "MessageStore.h"
 #include "TextExport.h"
+#include "TextWriter.h"
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
 #include "xdialogs.h"
@@ -12,23 +13,29 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSaveFile>
 
-QStringList TextExporter::wholeExportLines(MessageStore* store, Shown shown)
+bool TextExporter::writeWholeExport(MessageStore* store, Shown shown, const QString& path)
 {
-    QStringList lines;
-    if (!store)
-        return lines;
-    if (shown == Shown::ConversationList) {
-        // selectConversation refills conversation, never the heads.
-        const QVector<MessageRecord> heads = store->conversationHeads;
-        for (const MessageRecord& head : heads) {
-            store->selectConversation(head.address);
-            lines += textexport::conversationBlock(store->conversation);
-        }
-    } else if (shown == Shown::Conversation) {
-        lines = textexport::chatPageLines(store->conversation);
+    if (path.isEmpty())
+        return false;
+    // A save file keeps an earlier export intact when the disk fills up half way.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    exporting::Selection selection;
+    if (shown == Shown::Conversation && store && !store->conversation.isEmpty()) {
+        selection.scope = exporting::Selection::Scope::OneConversation;
+        selection.conversation = store->conversation.constFirst().address;
     }
-    return lines;
+    QString why;
+    const bool wanted = store && (shown == Shown::ConversationList || selection.conversation.size() > 0);
+    if (wanted && !exporting::writeText(*store, selection, &file, &why)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 QStringList TextExporter::bubbleLines(MessageStore* store, QFrame* bubble)

@@ -17,9 +17,12 @@ class TextExporter
 public:
     enum class Shown { Nothing, ConversationList, Conversation };
 
-    // Every conversation of the list, latest first (this selects each in
-    // turn), or the open conversation; no lines when nothing is shown.
-    static QStringList wholeExportLines(MessageStore* store, Shown shown);
+    // Writes every conversation of the list, latest first, or the open
+    // conversation to the file at path, one message at a time (a million
+    // messages never stand in memory at once), replacing the file; an empty
+    // file when nothing is shown. The store's open conversation stays as it
+    // is. False when the file cannot be written completely.
+    static bool writeWholeExport(MessageStore* store, Shown shown, const QString& path);
     // The message a bubble of the chat page shows; no lines when it is
     // none of the open conversation's.
     static QStringList bubbleLines(MessageStore* store, QFrame* bubble);

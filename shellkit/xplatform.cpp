@@ -51,6 +51,13 @@ QString asFolderPath(const QString& folder)
 } // namespace detail
 } // namespace shellkit
 
+bool openInViewer(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    return shellkit::detail::openWithDesktop(QFileInfo(path).absoluteFilePath());
+}
+
 bool startInstaller(const QString& path)
 {
     const QFileInfo info(path);

@@ -14,6 +14,11 @@
 // be started.
 bool openInTextEditor(const QString& path);
 
+// Shows a file or folder with whatever the desktop opens it with (a
+// browser for a web page, the PDF viewer, the file manager for a folder).
+// False when nothing could be started.
+bool openInViewer(const QString& path);
+
 // Starts a downloaded installer: run directly when the system can execute
 // the file (on Unix: it has execute permission), else handed to the desktop
 // to open with whatever is registered for it. False for a missing file or
@@ -28,12 +33,13 @@ namespace shellkit {
 
 using ::deviceToolsFolder;
 using ::openInTextEditor;
+using ::openInViewer;
 using ::startInstaller;
 
 // Test seam: while set, every launch goes to the function instead of the
 // system, with the kind "editor" (openInTextEditor), "installer" (run
-// directly) or "opener" (handed to the desktop) and the path; its result is
-// the call's result. An empty function turns the seam off.
+// directly) or "opener" (handed to the desktop: openInViewer too) and the
+// path; its result is the call's result. An empty function turns the seam off.
 using Launcher = std::function<bool(const QString& kind, const QString& path)>;
 void setLauncherForTests(Launcher launcher);
 

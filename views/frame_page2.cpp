@@ -293,6 +293,20 @@ void frame_page2::on_pushButton_Edit_clicked()
     m_column->remeasureAll();
 }
 
+QVector<qint64> frame_page2::selectedRowIds() const
+{
+    QVector<qint64> rowIds;
+    if (isBrowsing)
+        return rowIds;
+    const QVector<MessageRecord>& records = m_items.records();
+    for (int r = 0; r < records.size(); ++r) {
+        const int item = m_items.itemOfRecord(r);
+        if (item >= 0 && m_items.at(item).selected && !m_items.at(item).gone)
+            rowIds.append(records.at(r).rowId);
+    }
+    return rowIds;
+}
+
 void frame_page2::on_pushButton_3_clicked()
 {
     // Selected incoming messages from the latest to the oldest, then the

@@ -72,6 +72,9 @@ public:
     void setEditButtonVisible(bool visible);
 
     bool isEditing() const { return !isBrowsing; }
+    // The row ids of the messages selected in edit mode and not deleted,
+    // oldest first; empty outside edit mode.
+    QVector<qint64> selectedRowIds() const;
 
     // Scrolls to a message of the shown conversation and marks it: for a
     // moment, or while lasting until another is marked or clearMark().
