@@ -2,6 +2,7 @@
 
 #include "ConversationKey.h"
 #include "ReactionText.h"
+#include "SqliteAccess.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -34,7 +35,31 @@ QString utcText(qint64 time)
 
 QString localTimeText(qint64 time)
 {
-    return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    std::tm tm{};
+    if (!sqliteaccess::toLocalTime(time, &tm) || tm.tm_year + 1900 < 0 || tm.tm_year + 1900 > 9999)
+        return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    // Written digit by digit: an export asks this for every message.
+    const auto two = [](char* at, int value) {
+        at[0] = char('0' + value / 10 % 10);
+        at[1] = char('0' + value % 10);
+    };
+    char text[] = "0000-00-00 00:00";
+    const int y = tm.tm_year + 1900;
+    two(text, y / 100);
+    two(text + 2, y % 100);
+    two(text + 5, tm.tm_mon + 1);
+    two(text + 8, tm.tm_mday);
+    two(text + 11, tm.tm_hour);
+    two(text + 14, tm.tm_min);
+    return QString::fromLatin1(text, 16);
+}
+
+QDate localDate(qint64 time)
+{
+    std::tm tm{};
+    if (!sqliteaccess::toLocalTime(time, &tm))
+        return QDateTime::fromSecsSinceEpoch(time).date();
+    return QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
 }
 
 ExportWalk::ExportWalk(MessageStore& store, const Selection& selection) : m_store(store), m_selection(selection)
@@ -81,7 +106,7 @@ bool ExportWalk::chosen(const MessageRecord& message) const
         return false;
     if (m_selection.from.isNull() && m_selection.to.isNull())
         return true;
-    const QDate day = QDateTime::fromSecsSinceEpoch(message.time).date();
+    const QDate day = localDate(message.time);
     return (m_selection.from.isNull() || day >= m_selection.from) && (m_selection.to.isNull() || day <= m_selection.to);
 }
 

@@ -72,8 +72,12 @@ private:
 QString conversationName(const MessageRecord& head);
 
 // Seconds since 1970 as ISO 8601 in UTC ("2024-03-05T14:02:00Z"), and as
-// the local date and time the chat page shows ("2024-03-05 22:02").
+// the local date and time the chat page shows ("2024-03-05 22:02"), and the
+// local day. Local times come from the C library's conversion, which reads
+// the time zone once: asking Qt for each message's local time looks the
+// zone file up again every time, which costs more than writing the message.
 QString utcText(qint64 time);
 QString localTimeText(qint64 time);
+QDate localDate(qint64 time);
 
 } // namespace exporting

@@ -205,7 +205,7 @@ void PdfWriter::drawMessage(const ExportConversation& conversation, const Messag
 {
     const PdfLook& look = *m_look;
     QPaintDevice* device = m_pdf.get();
-    const QDate day = QDateTime::fromSecsSinceEpoch(message.time).date();
+    const QDate day = localDate(message.time);
     if (day != m_day) {
         m_day = day;
         drawDay(day);

@@ -54,23 +54,6 @@ int openAndProbe(const QByteArray& name, int flags, sqlite3** db)
     return rc == SQLITE_ROW ? SQLITE_OK : rc;
 }
 
-// The one place where the platforms differ: the C library's reentrant local
-// time. The time zone is read once, as the C library would on its first call.
-bool toLocalTime(qint64 seconds, std::tm* out)
-{
-#ifdef _WIN32
-    static const bool zoneRead = (_tzset(), true);
-    Q_UNUSED(zoneRead);
-    const __time64_t t = seconds;
-    return _localtime64_s(out, &t) == 0;
-#else
-    static const bool zoneRead = (tzset(), true);
-    Q_UNUSED(zoneRead);
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    return localtime_r(&t, out) != nullptr;
-#endif
-}
-
 void deleteCopyFolder(void* folder)
 {
     delete static_cast<QTemporaryDir*>(folder);
@@ -376,6 +359,23 @@ bool checkpointAfterDelete(sqlite3* db, int waitMs)
     const int rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &copiedFrames);
     sqlite3_busy_timeout(db, 0);
     return rc == SQLITE_OK && logFrames == copiedFrames;
+}
+
+// The one place where the platforms differ: the C library's reentrant local
+// time. The time zone is read once, as the C library would on its first call.
+bool toLocalTime(qint64 seconds, std::tm* out)
+{
+#ifdef _WIN32
+    static const bool zoneRead = (_tzset(), true);
+    Q_UNUSED(zoneRead);
+    const __time64_t t = seconds;
+    return _localtime64_s(out, &t) == 0;
+#else
+    static const bool zoneRead = (tzset(), true);
+    Q_UNUSED(zoneRead);
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    return localtime_r(&t, out) != nullptr;
+#endif
 }
 
 QByteArray timeText(qint64 secondsSinceEpoch)

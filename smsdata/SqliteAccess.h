@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QSet>
 
+#include <ctime>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -75,6 +77,11 @@ void registerTriggerStandIns(sqlite3* db);
 // this up; it is waited for up to waitMs. False when the log could not be
 // emptied (the deleted rows may still be read from it).
 bool checkpointAfterDelete(sqlite3* db, int waitMs = 0);
+
+// The local time of seconds since 1970, through the C library's reentrant
+// conversion (the time zone is read once, not per call); false when it
+// cannot be converted.
+bool toLocalTime(qint64 seconds, std::tm* out);
 
 // "time:" followed by the asctime layout ("Thu Jan 01 08:00:00 1970\n") of
 // the given seconds since 1970 in local time.

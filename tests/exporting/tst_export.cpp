@@ -67,6 +67,7 @@ private slots:
     void nameTakenMeanwhileIsKept();
     void folderTargets();
     void defaultNames();
+    void localTimesAgreeWithQt();
 
 private:
     MessageStore m_store;
@@ -357,6 +358,20 @@ void ExportTest::defaultNames()
     const QString hostile = defaultName(QStringLiteral("../../a/b\nc"), Format::Csv, day);
     QVERIFY2(!hostile.contains(QLatin1Char('/')) && !hostile.contains(QLatin1Char('\n')), qPrintable(hostile));
     QVERIFY(hostile.endsWith(QLatin1String("2026-12-09.csv")));
+}
+
+void ExportTest::localTimesAgreeWithQt()
+{
+    // The tests' zone had summer time from 1986 to 1991: every day of those
+    // years, at hours around the changes, and times before 1970.
+    QVector<qint64> times{0, -86400 * 400 + 1234, 1709647200, 4102444800};
+    for (qint64 t = 504892800; t < 694224000; t += 86400 / 4 + 61)
+        times.append(t);
+    for (qint64 t : std::as_const(times)) {
+        const QDateTime qt = QDateTime::fromSecsSinceEpoch(t);
+        QCOMPARE(localTimeText(t), qt.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        QCOMPARE(localDate(t), qt.date());
+    }
 }
 
 QTEST_GUILESS_MAIN(ExportTest)
