@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHash>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -52,6 +53,11 @@ QString localTimeText(qint64 time)
     two(text + 11, tm.tm_hour);
     two(text + 14, tm.tm_min);
     return QString::fromLatin1(text, 16);
+}
+
+QString messageCountText(qint64 count)
+{
+    return count == 1 ? Export::tr("1 message") : Export::tr("%1 messages").arg(QLocale().toString(count));
 }
 
 QDate localDate(qint64 time)

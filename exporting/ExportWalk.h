@@ -80,4 +80,7 @@ QString utcText(qint64 time);
 QString localTimeText(qint64 time);
 QDate localDate(qint64 time);
 
+// "1 message", "1,234 messages" in the user's language.
+QString messageCountText(qint64 count);
+
 } // namespace exporting

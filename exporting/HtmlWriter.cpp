@@ -51,11 +51,6 @@ QString sizeText(qint64 bytes)
     return bytes >= 0 ? QLocale().formattedDataSize(bytes) : QString();
 }
 
-QString messagesText(qint64 n)
-{
-    return n == 1 ? Export::tr("1 message") : Export::tr("%1 messages").arg(QLocale().toString(n));
-}
-
 QString dayText(const QString& isoDay)
 {
     const QDate day = QDate::fromString(isoDay, Qt::ISODate);
@@ -144,7 +139,7 @@ bool HtmlWriter::write(const ExportConversation& conversation, QString* why)
     }
     const QString first = localTimeText(messages.constFirst().time).left(10);
     const QString last = localTimeText(entry.latest).left(10);
-    QString sub = escaped(entry.key) + QStringLiteral(" \u00b7 ") + escaped(messagesText(entry.messages)) +
+    QString sub = escaped(entry.key) + QStringLiteral(" \u00b7 ") + escaped(messageCountText(entry.messages)) +
                   QStringLiteral(" \u00b7 ") +
                   escaped(first == last ? first : first + QStringLiteral(" \u2013 ") + last);
     QString head = QString::fromUtf8(html::pageStart(conversation.name)) +
@@ -323,13 +318,13 @@ bool HtmlWriter::finish(QString* why)
         QLatin1String("</h1>\n<p class=\"sub\">") +
         escaped(m_entries.size() == 1 ? Export::tr("1 conversation")
                                       : Export::tr("%1 conversations").arg(QLocale().toString(m_entries.size()))) +
-        QStringLiteral(" \u00b7 ") + escaped(messagesText(total)) +
+        QStringLiteral(" \u00b7 ") + escaped(messageCountText(total)) +
         QLatin1String("</p></header>\n<ul class=\"list\">\n");
     for (const Entry& e : std::as_const(m_entries)) {
         out += QLatin1String("<li><a href=\"") + escaped(e.page) + QLatin1String("\"><span class=\"name\">") +
                escaped(e.name) + QLatin1String("</span><span class=\"latest\">") + escaped(localTimeText(e.latest)) +
                QLatin1String("</span><span class=\"key\">") + escaped(e.key) +
-               QLatin1String("</span><span class=\"count\">") + escaped(messagesText(e.messages)) +
+               QLatin1String("</span><span class=\"count\">") + escaped(messageCountText(e.messages)) +
                QLatin1String("</span></a></li>\n");
         if (out.size() > 64 * 1024) {
             if (!put(index, out, why))

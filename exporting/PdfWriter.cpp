@@ -170,7 +170,7 @@ void PdfWriter::drawHeading(const ExportConversation& conversation)
     QStringList details;
     if (key != conversation.name)
         details.append(shownName(key));
-    details.append(Export::tr("%n message(s)", nullptr, int(conversation.messages.size())));
+    details.append(messageCountText(conversation.messages.size()));
     m_painter->setFont(look.small);
     m_painter->setPen(look.meta);
     const double h = lineHeight(look.small, m_pdf.get());

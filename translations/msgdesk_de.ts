@@ -158,6 +158,244 @@ Installieren Sie die Debian-Pakete libimobiledevice-utils und usbmuxd und lassen
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>%1 kann von dieser Version nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Nachrichten</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1: eine Datei dieses Namens ist schon vorhanden</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1: der Ordner ist nicht leer</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1: sein Ordner existiert nicht</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1: kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>ich</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 Nachricht</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 Nachrichten</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1: kein Ordner</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1: kann nicht geschrieben werden (%2)</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Alle Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>Bearbeitet</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>der Ordner für die Anhänge kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>die Datei kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 Unterhaltung</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>PDF-Dateien können nur geschrieben werden, wo die Schriften geladen werden können</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>die PDF-Datei kann nicht begonnen werden</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>Keine Nachrichten</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>die PDF-Datei kann nicht abgeschlossen werden</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>Reiner Text</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>Webseite (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>PDF-Dokument</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>Tabelle (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>JSON-Zeilen</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>Es konnte kein Programm gestartet werden, um dies zu zeigen:
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>In Ordner exportieren</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>Exportieren nach</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>Bitte wählen Sie, wohin exportiert wird.</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>Der erste Tag des Zeitraums liegt nach seinem letzten Tag.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 von %2 Nachrichten</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>%1 Nachrichten aus %2 Unterhaltungen wurden nach %3 geschrieben.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>Der Export wurde abgebrochen; es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>Der Export konnte nicht geschrieben werden:
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>Nachrichten exportieren</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>Nachrichten:</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Alle Unterhaltungen</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>Die geöffnete Unterhaltung</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>Die geöffnete Unterhaltung: %1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>Die ausgewählten Nachrichten</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>Die ausgewählten Nachrichten (%1)</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>Nur Nachrichten vom</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>bis</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>Anhänge einschließen</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>Speichern unter:</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>Durchsuchen…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Kontakte:</translation>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportieren…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,34 +827,6 @@ Kontakte:</translation>
         <translation>%1: die Nachrichtentabelle hat einen Aufbau, den msgdesk nicht kennt</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>Aufruf: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-        msgdesk-cli info   [--json] SOURCE
-        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-        msgdesk-cli backup [--contacts FILE] SOURCE FILE
-        msgdesk-cli --version | --help
-SOURCE ist eine .sms-Sicherungsdatei, die Nachrichtendatenbank eines Telefons
-oder der Ordner einer Telefonsicherung; KEY ist ein Unterhaltungsschlüssel,
-wie „list“ ihn ausgibt. Das Passwort einer verschlüsselten Sicherung kommt aus
-MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle wird nie verändert.
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>vorhanden</translation>
     </message>
@@ -651,6 +865,63 @@ MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle wird nie verändert.
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1: die Datei ist beschädigt: %2; angezeigt wird, was gelesen werden konnte</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>Aufruf: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                           [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE ist eine .sms-Sicherungsdatei, die Nachrichtendatenbank eines Telefons
+oder der Ordner einer Telefonsicherung; KEY ist ein Unterhaltungsschlüssel,
+wie „list“ ihn ausgibt. Das Passwort einer verschlüsselten Sicherung kommt aus
+MSGDESK_BACKUP_PASSWORD oder wird abgefragt. Die Quelle wird nie verändert.
+export schreibt txt, wenn nichts anderes angegeben ist; DATE ist JJJJ-MM-TT
+in Ortszeit; OUT darf nicht existieren (html: ein neuer oder leerer Ordner).
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format, --attachments, --from und --to sind für export</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>unbekanntes Format %1 (eines von %2)</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments ist für die Formate html und pdf</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2: kein Datum der Form YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 liegt nach --to %2</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: kann nicht geschrieben werden</translation>
     </message>
 </context>
 <context>

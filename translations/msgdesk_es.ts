@@ -158,6 +158,244 @@ Instale los paquetes de Debian libimobiledevice-utils y usbmuxd, y mantenga el s
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>esta versión no puede escribir %1</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: no se puede escribir</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Mensajes</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1: ya existe un archivo con ese nombre</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1: la carpeta no está vacía</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1: su carpeta no existe</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1: no se puede escribir: %2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>yo</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 mensaje</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 mensajes</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1: no es una carpeta</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1: no se puede escribir (%2)</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Todas las conversaciones</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>Editado</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>no se puede crear la carpeta de los adjuntos</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>no se puede escribir el archivo</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 conversación</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 conversaciones</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>los archivos PDF solo se pueden escribir donde se pueden cargar las fuentes</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>no se puede empezar el archivo PDF</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>No hay mensajes</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>no se puede terminar el archivo PDF</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Página %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>Texto sin formato</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>Página web (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>Documento PDF</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>Hoja de cálculo (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>Líneas JSON</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>No se pudo iniciar ningún programa para mostrar
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>Exportar a la carpeta</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>Exportar a</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Información</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>Elija adónde va la exportación.</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>El primer día del intervalo es posterior al último.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 de %2 mensajes</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>Se escribieron %1 mensajes de %2 conversaciones en %3.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>La exportación se canceló; no se escribió nada.</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>No se pudo escribir la exportación:
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>Exportar mensajes</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Formato:</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>Mensajes:</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Todas las conversaciones</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>La conversación abierta</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>La conversación abierta: %1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>Los mensajes seleccionados</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>Los mensajes seleccionados (%1)</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>Solo los mensajes del</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>al</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>Incluir adjuntos</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>Guardar en:</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>Examinar…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Mostrar en la carpeta</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Contactos:</translation>
         <source>Cancel</source>
         <translation>Cancelar</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportar…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,35 +827,6 @@ Contactos:</translation>
         <translation>%1: la tabla de mensajes tiene una estructura que msgdesk no conoce</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>uso: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-     msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-     msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-     msgdesk-cli info   [--json] SOURCE
-     msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-     msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-     msgdesk-cli backup [--contacts FILE] SOURCE FILE
-     msgdesk-cli --version | --help
-SOURCE es un archivo de copia .sms, la base de datos de mensajes de un
-teléfono o una carpeta de copia de seguridad del teléfono; KEY es una clave
-de conversación tal como la muestra «list». La contraseña de una copia de
-seguridad cifrada se toma de MSGDESK_BACKUP_PASSWORD o se pide. El origen
-nunca se modifica.
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>presente</translation>
     </message>
@@ -652,6 +865,64 @@ nunca se modifica.
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1: el archivo está dañado: %2; se muestra lo que se pudo leer</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>uso: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+     msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+     msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                        [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+     msgdesk-cli info   [--json] SOURCE
+     msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+     msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+     msgdesk-cli backup [--contacts FILE] SOURCE FILE
+     msgdesk-cli --version | --help
+SOURCE es un archivo de copia .sms, la base de datos de mensajes de un
+teléfono o una carpeta de copia de seguridad del teléfono; KEY es una clave
+de conversación tal como la muestra «list». La contraseña de una copia de
+seguridad cifrada se toma de MSGDESK_BACKUP_PASSWORD o se pide. El origen
+nunca se modifica.
+export escribe txt salvo que se indique otra cosa; DATE es AAAA-MM-DD en hora
+local; OUT no debe existir (html: una carpeta nueva o vacía).
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format, --attachments, --from y --to son para export</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>formato desconocido %1 (uno de %2)</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments es para los formatos html y pdf</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2: no es una fecha de la forma YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 es posterior a --to %2</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: no se puede escribir</translation>
     </message>
 </context>
 <context>

@@ -158,6 +158,244 @@ Installez les paquets Debian libimobiledevice-utils et usbmuxd, et gardez la pri
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>%1 ne peut pas être écrit par cette version</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1 : écriture impossible</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1 : un fichier de ce nom existe déjà</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1 : le dossier n’est pas vide</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1 : son dossier n’existe pas</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1 : écriture impossible : %2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>moi</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 message</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 messages</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1 : ce n’est pas un dossier</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1 : écriture impossible (%2)</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Toutes les conversations</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>Modifié</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>le dossier des pièces jointes ne peut pas être créé</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>le fichier ne peut pas être écrit</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 conversation</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 conversations</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>les fichiers PDF ne peuvent être écrits que là où les polices peuvent être chargées</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>le fichier PDF ne peut pas être commencé</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>Aucun message</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>le fichier PDF ne peut pas être terminé</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Page %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>Texte brut</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>Page web (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>Document PDF</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>Tableur (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>Lignes JSON</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>Aucun programme n’a pu être lancé pour afficher
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>Exporter dans le dossier</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>Exporter vers</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>Veuillez choisir où va l’exportation.</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>Le premier jour de la période est après son dernier jour.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 sur %2 messages</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>%1 messages de %2 conversations ont été écrits dans %3.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>L’exportation a été annulée ; rien n’a été écrit.</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>L’exportation n’a pas pu être écrite :
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>Exporter les messages</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Format :</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>Messages :</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>Toutes les conversations</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>La conversation ouverte</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>La conversation ouverte : %1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>Les messages sélectionnés</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>Les messages sélectionnés (%1)</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>Seulement les messages du</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>au</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>Inclure les pièces jointes</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>Enregistrer dans :</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>Parcourir…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Afficher dans le dossier</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Contacts :</translation>
         <source>Cancel</source>
         <translation>Annuler</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exporter…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,34 +827,6 @@ Contacts :</translation>
         <translation>%1 : la table des messages a une structure que msgdesk ne connaît pas</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>usage : msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-        msgdesk-cli info   [--json] SOURCE
-        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-        msgdesk-cli backup [--contacts FILE] SOURCE FILE
-        msgdesk-cli --version | --help
-SOURCE est un fichier de sauvegarde .sms, la base de messages d’un téléphone
-ou un dossier de sauvegarde de téléphone ; KEY est une clé de conversation
-telle que « list » l’affiche. Le mot de passe d’une sauvegarde chiffrée vient
-de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>présente</translation>
     </message>
@@ -651,6 +865,63 @@ de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1 : le fichier est endommagé : %2 ; ce qui a pu être lu est affiché</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>usage : msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                           [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE est un fichier de sauvegarde .sms, la base de messages d’un téléphone
+ou un dossier de sauvegarde de téléphone ; KEY est une clé de conversation
+telle que « list » l’affiche. Le mot de passe d’une sauvegarde chiffrée vient
+de MSGDESK_BACKUP_PASSWORD ou est demandé. La source n’est jamais modifiée.
+export écrit du txt sauf indication contraire ; DATE est AAAA-MM-JJ en heure
+locale ; OUT ne doit pas exister (html : un dossier nouveau ou vide).
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format, --attachments, --from et --to sont pour export</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>format inconnu %1 (l’un de %2)</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments est pour les formats html et pdf</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2 : pas une date de la forme YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 est après --to %2</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1 : écriture impossible</translation>
     </message>
 </context>
 <context>

@@ -158,6 +158,244 @@ Debian パッケージ libimobiledevice-utils と usbmuxd をインストール�
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>このビルドでは %1 を書き出せません</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: 書き込めません</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1: 同じ名前のファイルが既にあります</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1: フォルダーが空ではありません</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1: 保存先のフォルダーがありません</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1: 書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>自分</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 件のメッセージ</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 件のメッセージ</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1: フォルダーではありません</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1: 書き込めません（%2）</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>すべての会話</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>編集済み</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>添付ファイル用のフォルダーを作成できません</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>ファイルを書き込めません</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 件の会話</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 件の会話</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>PDF ファイルはフォントを読み込める環境でのみ書き出せます</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>PDF ファイルを書き始められません</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>メッセージはありません</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>PDF ファイルを書き終えられません</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>%1 ページ</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>プレーンテキスト</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>Web ページ (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>PDF 文書</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>表計算 (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>JSON Lines</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>表示するプログラムを起動できませんでした
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>フォルダーに書き出す</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>書き出し先</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>書き出し先を選んでください。</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>範囲の開始日が終了日より後になっています。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 / %2 件のメッセージ</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>%2 件の会話の %1 件のメッセージを %3 に書き出しました。</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>書き出しは取り消されました。何も書き込まれていません。</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>書き出せませんでした:
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>メッセージを書き出す</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>形式:</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>メッセージ:</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>すべての会話</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>開いている会話</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>開いている会話: %1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>選択したメッセージ</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>選択したメッセージ（%1）</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>次の期間のメッセージのみ:</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>〜</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>添付ファイルを含める</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>保存先:</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>参照…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>フォルダーで表示</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>書き出す</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Contact:</source>
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>書き出し…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,34 +827,6 @@ Contact:</source>
         <translation>%1: メッセージテーブルの形式を msgdesk は認識できません</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>使い方: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-        msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-        msgdesk-cli info   [--json] SOURCE
-        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-        msgdesk-cli backup [--contacts FILE] SOURCE FILE
-        msgdesk-cli --version | --help
-SOURCE は .sms バックアップファイル、電話のメッセージデータベース、または
-電話のバックアップフォルダです。KEY は「list」が表示するチャットのキーです。
-暗号化されたバックアップのパスワードは MSGDESK_BACKUP_PASSWORD から取得するか、
-入力を求めます。ソースが変更されることはありません。
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>あり</translation>
     </message>
@@ -651,6 +865,63 @@ SOURCE は .sms バックアップファイル、電話のメッセージデー�
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1: ファイルが壊れています: %2。読み込めた部分を表示します</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>使い方: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+        msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+        msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                           [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+        msgdesk-cli info   [--json] SOURCE
+        msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+        msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+        msgdesk-cli backup [--contacts FILE] SOURCE FILE
+        msgdesk-cli --version | --help
+SOURCE は .sms バックアップファイル、電話のメッセージデータベース、または
+電話のバックアップフォルダです。KEY は「list」が表示するチャットのキーです。
+暗号化されたバックアップのパスワードは MSGDESK_BACKUP_PASSWORD から取得するか、
+入力を求めます。ソースが変更されることはありません。
+export は指定がなければ txt を書き出します。DATE は現地時刻の YYYY-MM-DD、
+OUT は存在してはなりません（html: 新しいか空のフォルダー）。
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format、--attachments、--from、--to は export 用です</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>不明な形式 %1（%2 のいずれか）</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments は html と pdf 形式用です</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2: YYYY-MM-DD 形式の日付ではありません</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 が --to %2 より後です</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: 書き込めません</translation>
     </message>
 </context>
 <context>

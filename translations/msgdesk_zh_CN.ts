@@ -158,6 +158,244 @@ Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>此版本无法写入 %1</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1：无法写入</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1：同名文件已存在</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1：文件夹不是空的</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1：所在文件夹不存在</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1：无法写入：%2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>我</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 条信息</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 条信息</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1：不是文件夹</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1：无法写入（%2）</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>所有对话</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>已编辑</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>无法创建附件文件夹</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>无法写入该文件</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 个对话</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 个对话</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>只有在能加载字体的环境中才能写入 PDF 文件</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>无法开始写入 PDF 文件</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>没有信息</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>无法完成 PDF 文件</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>第 %1 页</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>纯文本</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>网页 (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>PDF 文档</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>电子表格 (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>JSON 行</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>无法启动程序来显示
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>导出到文件夹</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>导出到</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>信息</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>请选择导出的位置。</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>范围的开始日期晚于结束日期。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 / %2 条信息</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>%2 个对话中的 %1 条信息已写入 %3。</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>导出已取消，未写入任何内容。</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>无法写入导出内容：
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>导出信息</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>格式：</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>信息：</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>所有对话</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>当前打开的对话</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>当前打开的对话：%1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>选中的信息</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>选中的信息（%1）</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>仅限以下日期的信息：从</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>到</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>包含附件</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>保存到：</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>浏览…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>在文件夹中显示</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Contact:</source>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>导出…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,33 +827,6 @@ Contact:</source>
         <translation>%1：短信表的结构 msgdesk 无法识别</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-      msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-      msgdesk-cli info   [--json] SOURCE
-      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-      msgdesk-cli backup [--contacts FILE] SOURCE FILE
-      msgdesk-cli --version | --help
-SOURCE 是 .sms 备份文件、手机的短信数据库或手机备份文件夹；KEY 是
-“list”所显示的对话键。加密备份的密码取自 MSGDESK_BACKUP_PASSWORD，
-否则会提示输入。源永远不会被修改。
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>存在</translation>
     </message>
@@ -650,6 +865,62 @@ SOURCE 是 .sms 备份文件、手机的短信数据库或手机备份文件夹�
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1：文件已损坏：%2；仅显示能够读取的部分</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+      msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                         [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+      msgdesk-cli info   [--json] SOURCE
+      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+      msgdesk-cli backup [--contacts FILE] SOURCE FILE
+      msgdesk-cli --version | --help
+SOURCE 是 .sms 备份文件、手机的短信数据库或手机备份文件夹；KEY 是
+“list”所显示的对话键。加密备份的密码取自 MSGDESK_BACKUP_PASSWORD，
+否则会提示输入。源永远不会被修改。
+export 默认写入 txt；DATE 为本地时间的 YYYY-MM-DD；OUT 不得已存在
+（html：新的或空的文件夹）。
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format、--attachments、--from 和 --to 仅用于 export</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>未知格式 %1（可用：%2）</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments 仅用于 html 和 pdf 格式</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2：不是 YYYY-MM-DD 格式的日期</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 晚于 --to %2</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1：无法写入</translation>
     </message>
 </context>
 <context>

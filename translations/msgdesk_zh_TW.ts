@@ -158,6 +158,244 @@ Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk
     </message>
 </context>
 <context>
+    <name>Export</name>
+    <message>
+        <source>%1 cannot be written by this build</source>
+        <translation>此版本無法寫入 %1</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1：無法寫入</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>訊息</translation>
+    </message>
+    <message>
+        <source>%1: a file of that name is already there</source>
+        <translation>%1：同名檔案已存在</translation>
+    </message>
+    <message>
+        <source>%1: the folder is not empty</source>
+        <translation>%1：資料夾不是空的</translation>
+    </message>
+    <message>
+        <source>%1: its folder does not exist</source>
+        <translation>%1：所在資料夾不存在</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1：無法寫入：%2</translation>
+    </message>
+    <message>
+        <source>me</source>
+        <translation>我</translation>
+    </message>
+    <message>
+        <source>1 message</source>
+        <translation>1 則訊息</translation>
+    </message>
+    <message>
+        <source>%1 messages</source>
+        <translation>%1 則訊息</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1：不是資料夾</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written (%2)</source>
+        <translation>%1：無法寫入（%2）</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>所有對話</translation>
+    </message>
+    <message>
+        <source>Edited</source>
+        <translation>已編輯</translation>
+    </message>
+    <message>
+        <source>the folder for the attachments cannot be made</source>
+        <translation>無法建立附件資料夾</translation>
+    </message>
+    <message>
+        <source>the file cannot be written</source>
+        <translation>無法寫入該檔案</translation>
+    </message>
+    <message>
+        <source>1 conversation</source>
+        <translation>1 個對話</translation>
+    </message>
+    <message>
+        <source>%1 conversations</source>
+        <translation>%1 個對話</translation>
+    </message>
+    <message>
+        <source>PDF files can only be written where the fonts can be loaded</source>
+        <translation>只有在能載入字型的環境中才能寫入 PDF 檔案</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be started</source>
+        <translation>無法開始寫入 PDF 檔案</translation>
+    </message>
+    <message>
+        <source>No messages</source>
+        <translation>沒有訊息</translation>
+    </message>
+    <message>
+        <source>the PDF file cannot be finished</source>
+        <translation>無法完成 PDF 檔案</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>第 %1 頁</translation>
+    </message>
+</context>
+<context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Plain text</source>
+        <translation>純文字</translation>
+    </message>
+    <message>
+        <source>Web page (HTML)</source>
+        <translation>網頁 (HTML)</translation>
+    </message>
+    <message>
+        <source>PDF document</source>
+        <translation>PDF 文件</translation>
+    </message>
+    <message>
+        <source>Spreadsheet (CSV)</source>
+        <translation>試算表 (CSV)</translation>
+    </message>
+    <message>
+        <source>JSON lines</source>
+        <translation>JSON 行</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>No program could be started to show
+%1</source>
+        <translation>無法啟動程式來顯示
+%1</translation>
+    </message>
+    <message>
+        <source>Export to folder</source>
+        <translation>匯出到資料夾</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>匯出到</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>資訊</translation>
+    </message>
+    <message>
+        <source>Please choose where the export goes.</source>
+        <translation>請選擇匯出的位置。</translation>
+    </message>
+    <message>
+        <source>The first day of the range comes after its last day.</source>
+        <translation>範圍的開始日期晚於結束日期。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 messages</source>
+        <translation>%1 / %2 則訊息</translation>
+    </message>
+    <message>
+        <source>%1 messages of %2 conversations were written to %3.</source>
+        <translation>%2 個對話中的 %1 則訊息已寫入 %3。</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>關閉</translation>
+    </message>
+    <message>
+        <source>The export was cancelled; nothing was written.</source>
+        <translation>匯出已取消，未寫入任何內容。</translation>
+    </message>
+    <message>
+        <source>The export could not be written:
+%1</source>
+        <translation>無法寫入匯出內容：
+%1</translation>
+    </message>
+    <message>
+        <source>Export messages</source>
+        <translation>匯出訊息</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>格式：</translation>
+    </message>
+    <message>
+        <source>Messages:</source>
+        <translation>訊息：</translation>
+    </message>
+    <message>
+        <source>All conversations</source>
+        <translation>所有對話</translation>
+    </message>
+    <message>
+        <source>The open conversation</source>
+        <translation>目前開啟的對話</translation>
+    </message>
+    <message>
+        <source>The open conversation: %1</source>
+        <translation>目前開啟的對話：%1</translation>
+    </message>
+    <message>
+        <source>The selected messages</source>
+        <translation>選取的訊息</translation>
+    </message>
+    <message>
+        <source>The selected messages (%1)</source>
+        <translation>選取的訊息（%1）</translation>
+    </message>
+    <message>
+        <source>Only messages from</source>
+        <translation>僅限以下日期的訊息：從</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>到</translation>
+    </message>
+    <message>
+        <source>Include attachments</source>
+        <translation>包含附件</translation>
+    </message>
+    <message>
+        <source>Save to:</source>
+        <translation>儲存到：</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>瀏覽…</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開啟</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>在資料夾中顯示</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>匯出</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
     <name>Frame</name>
     <message>
         <source>Frame</source>
@@ -453,6 +691,10 @@ Contact:</source>
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>匯出…</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -585,33 +827,6 @@ Contact:</source>
         <translation>%1：訊息表格的結構 msgdesk 無法辨識</translation>
     </message>
     <message>
-        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-       msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-       msgdesk-cli info   [--json] SOURCE
-       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-       msgdesk-cli backup [--contacts FILE] SOURCE FILE
-       msgdesk-cli --version | --help
-SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
-folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
-password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
-never changed.
-</source>
-        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
-      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
-      msgdesk-cli export [--contacts FILE] [--conversation KEY] SOURCE FILE
-      msgdesk-cli info   [--json] SOURCE
-      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
-      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
-      msgdesk-cli backup [--contacts FILE] SOURCE FILE
-      msgdesk-cli --version | --help
-SOURCE 是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾；KEY 是
-「list」所顯示的對話鍵。加密備份的密碼取自 MSGDESK_BACKUP_PASSWORD，
-否則會提示輸入。來源永遠不會被修改。
-</translation>
-    </message>
-    <message>
         <source>present</source>
         <translation>存在</translation>
     </message>
@@ -650,6 +865,62 @@ SOURCE 是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾�
     <message>
         <source>%1: the file is damaged: %2; what could be read is shown</source>
         <translation>%1：檔案已損毀：%2；僅顯示能夠讀取的部分</translation>
+    </message>
+    <message>
+        <source>usage: msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+       msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+       msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                          [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+       msgdesk-cli info   [--json] SOURCE
+       msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+       msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+       msgdesk-cli backup [--contacts FILE] SOURCE FILE
+       msgdesk-cli --version | --help
+SOURCE is a .sms backup file, a phone&apos;s message database or a phone backup
+folder; KEY is a conversation key as &quot;list&quot; prints it. An encrypted backup&apos;s
+password comes from MSGDESK_BACKUP_PASSWORD or is asked for. The source is
+never changed. export writes txt unless told otherwise; DATE is YYYY-MM-DD in
+local time; OUT must not exist (html: a new or empty folder).
+</source>
+        <translation>用法：msgdesk-cli list   [--json] [--contacts FILE] SOURCE
+      msgdesk-cli show   [--json] [--contacts FILE] SOURCE KEY
+      msgdesk-cli export [--format txt|html|pdf|csv|json] [--attachments] [--contacts FILE]
+                         [--conversation KEY] [--from DATE] [--to DATE] SOURCE OUT
+      msgdesk-cli info   [--json] SOURCE
+      msgdesk-cli search [--json] [--contacts FILE] [--conversation KEY] SOURCE QUERY
+      msgdesk-cli attachments [--json] [--contacts FILE] [--conversation KEY] [--save DIR] SOURCE
+      msgdesk-cli backup [--contacts FILE] SOURCE FILE
+      msgdesk-cli --version | --help
+SOURCE 是 .sms 備份檔案、手機的訊息資料庫或手機備份資料夾；KEY 是
+「list」所顯示的對話鍵。加密備份的密碼取自 MSGDESK_BACKUP_PASSWORD，
+否則會提示輸入。來源永遠不會被修改。
+export 預設寫入 txt；DATE 為本地時間的 YYYY-MM-DD；OUT 不得已存在
+（html：新的或空的資料夾）。
+</translation>
+    </message>
+    <message>
+        <source>--format, --attachments, --from and --to are for export</source>
+        <translation>--format、--attachments、--from 和 --to 僅用於 export</translation>
+    </message>
+    <message>
+        <source>unknown format %1 (one of %2)</source>
+        <translation>未知格式 %1（可用：%2）</translation>
+    </message>
+    <message>
+        <source>--attachments is for the html and pdf formats</source>
+        <translation>--attachments 僅用於 html 和 pdf 格式</translation>
+    </message>
+    <message>
+        <source>%1 %2: not a date of the form YYYY-MM-DD</source>
+        <translation>%1 %2：不是 YYYY-MM-DD 格式的日期</translation>
+    </message>
+    <message>
+        <source>--from %1 is after --to %2</source>
+        <translation>--from %1 晚於 --to %2</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1：無法寫入</translation>
     </message>
 </context>
 <context>
