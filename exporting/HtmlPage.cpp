@@ -91,33 +91,38 @@ a.file:hover { text-decoration: underline; }
 const char kPolicy[] = "default-src 'none'; img-src 'self' file:; media-src 'self' file:; "
                        "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'";
 
+// The five characters that HTML would read as markup, as references.
+void appendEscaped(QString& out, QChar c)
+{
+    switch (c.unicode()) {
+    case '&':
+        out += QLatin1String("&amp;");
+        break;
+    case '<':
+        out += QLatin1String("&lt;");
+        break;
+    case '>':
+        out += QLatin1String("&gt;");
+        break;
+    case '"':
+        out += QLatin1String("&quot;");
+        break;
+    case '\'':
+        out += QLatin1String("&#39;");
+        break;
+    default:
+        out += c;
+    }
+}
+
 } // namespace
 
 QString escaped(const QString& text)
 {
     QString out;
     out.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        case '\'':
-            out += QLatin1String("&#39;");
-            break;
-        default:
-            out += c;
-        }
-    }
+    for (const QChar c : text)
+        appendEscaped(out, c);
     return out;
 }
 
@@ -139,23 +144,8 @@ QString messageText(const QString& text)
         case '\n':
             out += QLatin1String("<br>");
             break;
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        case '\'':
-            out += QLatin1String("&#39;");
-            break;
         default:
-            out += c;
+            appendEscaped(out, c);
         }
     }
     return out;

@@ -6,6 +6,7 @@
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "ModernFixtures.h"
 
@@ -18,28 +19,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using clirun::fileBytes;
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QList<QByteArray> lines() const
-    {
-        QList<QByteArray> l = out.split('\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    }
-    QList<QJsonObject> objects() const
-    {
-        QList<QJsonObject> list;
-        for (const QByteArray& line : lines())
-            list.append(QJsonDocument::fromJson(line).object());
-        return list;
-    }
-};
+namespace {
 
 // A password source that counts how often it was asked.
 struct Password
@@ -59,21 +42,7 @@ struct Password
 
 Result runCli(const QStringList& args, const PasswordSource& password = {})
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, password);
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return clirun::run(args, password);
 }
 
 QByteArray stars(int n)

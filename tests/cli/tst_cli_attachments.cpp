@@ -4,6 +4,7 @@
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "ModernFixtures.h"
 
@@ -16,49 +17,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using clirun::fileBytes;
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QList<QByteArray> lines() const
-    {
-        QList<QByteArray> l = out.split('\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    }
-    QList<QJsonObject> objects() const
-    {
-        QList<QJsonObject> list;
-        for (const QByteArray& line : lines())
-            list.append(QJsonDocument::fromJson(line).object());
-        return list;
-    }
-};
+namespace {
 
 Result runCli(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, [](const phonebackup::BackupInfo&, QByteArray* password) {
-        *password = "secret";
-        return true;
-    });
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return clirun::run(args, clirun::fixedPassword("secret"));
 }
 
 const QByteArray kPhoto = QByteArray("\xFF\xD8\xFF\xE0 a photo ") + QByteArray(5000, 'p');

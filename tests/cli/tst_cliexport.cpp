@@ -5,6 +5,7 @@
 // display.
 
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Export.h"
 #include "Fixtures.h"
 #include "FormatWriter.h"
@@ -22,32 +23,14 @@
 #include <csignal>
 #include <sys/types.h>
 
-namespace {
+using clirun::fileBytes;
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+namespace {
 
 Result runCli(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, {});
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return clirun::run(args);
 }
 
 QStringList entries(const QString& folder)

@@ -5,6 +5,7 @@
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "ModernFixtures.h"
 #include "PhoneBackup.h"
@@ -17,29 +18,14 @@
 
 #include <sqlite3.h>
 
-namespace {
+using clirun::fileBytes;
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+namespace {
 
 Result runCli(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, [](const phonebackup::BackupInfo&, QByteArray* password) {
-        *password = "pw";
-        return true;
-    });
-    r.out = out.data();
-    r.err = err.data();
-    return r;
+    return clirun::run(args, clirun::fixedPassword("pw"));
 }
 
 Result runProgram(const QStringList& args)
@@ -56,12 +42,6 @@ Result runProgram(const QStringList& args)
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

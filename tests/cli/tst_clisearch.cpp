@@ -3,6 +3,7 @@
 // names, the exit statuses, and an unchanged source.
 
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "ModernFixtures.h"
 
@@ -14,33 +15,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QList<QByteArray> lines() const
-    {
-        QList<QByteArray> l = out.split('\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    }
-};
+namespace {
 
 Result runCli(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, {});
-    r.out = out.data();
-    r.err = err.data();
-    return r;
+    return clirun::run(args);
 }
 
 QByteArray digest(const QString& path)

@@ -5,6 +5,7 @@
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "ModernFixtures.h"
 #include "PhoneBackup.h"
@@ -18,32 +19,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+using clirun::fileBytes;
+using clirun::Result;
 
-struct Result
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+namespace {
 
 Result runCli(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status = cli::run(args, &out, &err, {});
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return clirun::run(args);
 }
 
 } // namespace
