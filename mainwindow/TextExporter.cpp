@@ -35,6 +35,10 @@ bool TextExporter::writeWholeExport(MessageStore* store, Shown shown, const QStr
         file.cancelWriting();
         return false;
     }
+    // As when the list was written by selecting each conversation in turn,
+    // the store's conversation is the last one written.
+    if (shown == Shown::ConversationList && store && !store->conversationHeads.isEmpty())
+        store->selectConversation(store->conversationHeads.constLast().address);
     return file.commit();
 }
 

@@ -20,8 +20,9 @@ public:
     // Writes every conversation of the list, latest first, or the open
     // conversation to the file at path, one message at a time (a million
     // messages never stand in memory at once), replacing the file; an empty
-    // file when nothing is shown. The store's open conversation stays as it
-    // is. False when the file cannot be written completely.
+    // file when nothing is shown. After the list, the store's conversation
+    // is the last one written. False when the file cannot be written
+    // completely.
     static bool writeWholeExport(MessageStore* store, Shown shown, const QString& path);
     // The message a bubble of the chat page shows; no lines when it is
     // none of the open conversation's.

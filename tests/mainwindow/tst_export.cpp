@@ -4,6 +4,8 @@
 
 #include "DialogDriver.h"
 #include "MainWindowHarness.h"
+#include "MessageStore.h"
+#include "TextExporter.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -48,6 +50,7 @@ private slots:
     void copyWithoutSource();
     void copyWithNoConversationOpen();
     void unwritableTargetIsReported();
+    void listExportEndsOnTheLastConversation();
 
 private:
     // Runs the next save dialog: puts target into its path field, unticks
@@ -233,6 +236,30 @@ void ExportTest::unwritableTargetIsReported()
     QTest::mouseClick(win.w->findChild<QPushButton*>(QStringLiteral("Btn_Back")), Qt::LeftButton);
     QCOMPARE(shellkit::DialogSeam::shown().size(), 2);
     QVERIFY(m_launches.isEmpty());
+}
+
+void ExportTest::listExportEndsOnTheLastConversation()
+{
+    // As when the list was written by selecting each conversation in turn:
+    // afterwards the store's conversation is the last one written.
+    MessageStore store;
+    for (qint64 id = 1; id <= 3; ++id) {
+        MessageRecord m;
+        m.rowId = id;
+        m.time = id * 100;
+        m.contactName = "NULL";
+        m.address = id == 2 ? QByteArray("10086") : QByteArray("13800001111");
+        m.text = "text " + QByteArray::number(id);
+        store.messages.append(m);
+    }
+    store.messageCount = 3;
+    store.buildConversationList();
+    store.selectConversation("13800001111");
+    const QString target = m_out.filePath(QStringLiteral("store-list.txt"));
+    QVERIFY(TextExporter::writeWholeExport(&store, TextExporter::Shown::ConversationList, target));
+    QCOMPARE(store.conversation.size(), 1);
+    QCOMPARE(store.conversation.first().address, QByteArray("10086"));
+    QVERIFY(readAll(target).contains("text 2"));
 }
 
 int main(int argc, char** argv)
