@@ -60,15 +60,16 @@ public:
             *why = notInBackup();
             return {};
         }
+        QString error;
         const QString path =
-            m_backup->locateFile(QLatin1String(attachments::kMediaDomain), QString::fromUtf8(a.relativePath));
+            m_backup->locateFile(QLatin1String(attachments::kMediaDomain), QString::fromUtf8(a.relativePath), &error);
         if (path.isEmpty()) {
             // Not listed at all is the usual case of a file kept in the
             // cloud; anything else says what went wrong.
-            *why = m_backup->lastError().isEmpty() || !m_backup->hasFile(QLatin1String(attachments::kMediaDomain),
-                                                                         QString::fromUtf8(a.relativePath))
+            *why = error.isEmpty() || !m_backup->hasFile(QLatin1String(attachments::kMediaDomain),
+                                                         QString::fromUtf8(a.relativePath))
                        ? notInBackup()
-                       : m_backup->lastError();
+                       : error;
         }
         return path;
     }

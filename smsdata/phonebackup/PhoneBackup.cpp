@@ -61,6 +61,8 @@ struct PhoneBackup::Private
     QHash<QString, QString> decrypted;
     QString lastError;
     QStringList lastNotes;
+    // Taken by the file lookups, which two threads may call.
+    QMutex lookups;
 
     bool openCatalogue(const QString& manifestDb);
     QString copyIntoPrivateFolder(const QString& source, const QString& name, QString* why);
@@ -438,6 +440,7 @@ QString PhoneBackup::incompleteReason() const
 
 QStringList PhoneBackup::missingFiles()
 {
+    const QMutexLocker lock(&d->lookups);
     QStringList missing;
     if (!d->catalogue || !d->error.isEmpty() || (d->info.encrypted && !d->unlocked))
         return missing;
@@ -477,18 +480,31 @@ QStringList PhoneBackup::incompleteReasons()
 
 QString PhoneBackup::locateFile(const QString& domain, const QString& relativePath)
 {
+    const QMutexLocker lock(&d->lookups);
     d->lastNotes.clear();
     return d->locate(domain, relativePath, nullptr);
 }
 
+QString PhoneBackup::locateFile(const QString& domain, const QString& relativePath, QString* why)
+{
+    const QMutexLocker lock(&d->lookups);
+    d->lastNotes.clear();
+    const QString path = d->locate(domain, relativePath, nullptr);
+    if (path.isEmpty())
+        *why = d->lastError;
+    return path;
+}
+
 bool PhoneBackup::hasFile(const QString& domain, const QString& relativePath)
 {
+    const QMutexLocker lock(&d->lookups);
     d->lastNotes.clear();
     return !d->locate(domain, relativePath, nullptr, true).isEmpty();
 }
 
 LocatedDatabase PhoneBackup::locateDatabase(const QString& domain, const QString& relativePath)
 {
+    const QMutexLocker lock(&d->lookups);
     d->lastNotes.clear();
     LocatedDatabase found;
     found.path = d->locate(domain, relativePath, nullptr);

@@ -31,7 +31,10 @@
 // run removes when it first makes one. Keys and the password are never
 // written anywhere.
 //
-// Not thread-safe: use one object from one thread.
+// Not thread-safe: use one object from one thread. The file lookups
+// (locateFile, hasFile, locateDatabase, missingFiles) are the exception:
+// the chat page's pictures and an export running on its own thread may
+// ask at the same time, and they take turns.
 
 #include "BackupInfo.h"
 #include "KeyBag.h"
@@ -153,6 +156,9 @@ public:
     // says why otherwise (listed but missing, not a regular file, leading
     // out of the folder, locked, damaged, not decryptable).
     QString locateFile(const QString& domain, const QString& relativePath);
+    // The same, with the reason in *why instead of lastError() (which
+    // another thread's lookup may replace meanwhile).
+    QString locateFile(const QString& domain, const QString& relativePath, QString* why);
     // Whether locateFile would find the file, without decrypting anything:
     // the backup lists it and its content lies inside the folder.
     bool hasFile(const QString& domain, const QString& relativePath);

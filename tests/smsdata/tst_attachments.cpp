@@ -19,6 +19,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -162,6 +163,7 @@ private slots:
     void backupFolders_data();
     void backupFolders();
     void encryptedDecryptsOnlyWhatIsAsked();
+    void twoReadersOfOneBackup();
     void smsBackupRoundTrip();
     void smsBackupRefusesExistingAndCancels();
     void smsWithoutContentTable();
@@ -493,6 +495,45 @@ void AttachmentsTest::encryptedDecryptsOnlyWhatIsAsked()
     }
     // The decrypted copies go with the source.
     QVERIFY(!QFileInfo::exists(privatePath));
+}
+
+void AttachmentsTest::twoReadersOfOneBackup()
+{
+    // The chat page's pictures and an export on its own thread read the
+    // same encrypted backup at once, each through files of its own.
+    const QString folder = sampleBackup(backupbuilder::Layout::ManifestDb, true);
+    phonebackup::PhoneBackup backup(folder, freshFolder(QStringLiteral("private-two")));
+    QCOMPARE(backup.unlock("secret"), phonebackup::UnlockResult::Unlocked);
+    ReadOptions options;
+    options.access = StoreAccess::ReadOnly;
+    MessageStore store(backup.phoneDatabases().messages.path.toUtf8(), options);
+    const QVector<AttachmentRecord> all = allAttachments(store);
+    QCOMPARE(all.size(), int(std::size(kFiles)));
+
+    // Each reader opens every file many times over; a wrong content or a
+    // wrong answer about presence counts as a failure.
+    const auto reader = [&](int* failures) {
+        std::unique_ptr<AttachmentFiles> files = attachmentfiles::ofPhoneBackup(&backup);
+        for (int round = 0; round < 40; ++round) {
+            for (int i = 0; i < all.size(); ++i) {
+                const bool present = kFiles[i].inBackup;
+                QString why;
+                const QString path = files->localFile(all.at(i), &why);
+                if (files->isPresent(all.at(i)) != present || path.isEmpty() == present ||
+                    (present && readAll(path) != contentOf(kFiles[i].rowId)) ||
+                    (!present && why != attachmentfiles::notInBackup()))
+                    ++*failures;
+            }
+        }
+    };
+    int otherFailures = 0;
+    std::unique_ptr<QThread> other(QThread::create(reader, &otherFailures));
+    other->start();
+    int ownFailures = 0;
+    reader(&ownFailures);
+    QVERIFY(other->wait(120000));
+    QCOMPARE(ownFailures, 0);
+    QCOMPARE(otherFailures, 0);
 }
 
 void AttachmentsTest::smsBackupRoundTrip()
