@@ -5,6 +5,7 @@
 #include "Catalogue.h"
 #include "CliExport.h"
 #include "ConversationKey.h"
+#include "ExportWalk.h"
 #include "MessageJson.h"
 #include "MessageSearch.h"
 #include "xconsole.h"
@@ -146,12 +147,6 @@ bool parse(const QStringList& args, Options* o, QString* problem)
     return true;
 }
 
-QString conversationName(const MessageRecord& head)
-{
-    const QString name = QString::fromUtf8(head.contactName).trimmed();
-    return head.contactName == "NULL" || name.isEmpty() ? conversationkey::toText(head.address) : name;
-}
-
 // One line per message in the plain form: line breaks inside a text would
 // start what looks like a new entry.
 QString oneLine(const QByteArray& text)
@@ -173,7 +168,7 @@ int list(const CliSource& source, bool json, QIODevice* out)
 {
     MessageStore& store = *source.messages;
     for (const MessageRecord& head : std::as_const(store.conversationHeads)) {
-        const QString name = conversationName(head);
+        const QString name = exporting::conversationName(head);
         const int count = store.messageCountOf(head.address);
         if (json) {
             writeJson(out, {{QStringLiteral("key"), conversationkey::toText(head.address)},
@@ -216,7 +211,7 @@ QString author(const MessageStore& store, const MessageRecord& m)
         const QByteArray name = store.senderName(m.sender);
         return name.isEmpty() ? QString::fromUtf8(m.sender) : QString::fromUtf8(name);
     }
-    return conversationName(m);
+    return exporting::conversationName(m);
 }
 
 int show(CliSource& source, const QByteArray& key, bool json, QIODevice* out)
@@ -249,12 +244,12 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
         if (!m)
             continue;
         if (o.json) {
-            const QByteArray name = conversationName(*m).toUtf8();
+            const QByteArray name = exporting::conversationName(*m).toUtf8();
             QByteArray line;
             exporting::appendMessageJson(&line, *m, {&name});
             out->write(line);
         } else {
-            writeLine(out, conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
+            writeLine(out, exporting::conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
                                QLatin1Char('\t') + exporting::shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
         }
     }

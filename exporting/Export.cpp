@@ -45,18 +45,16 @@ Result run(MessageStore& store, AttachmentFiles* files, const Options& options, 
 {
     Result result;
     const bool folder = writesFolder(options.format);
-    const ExportTarget::Check check = ExportTarget::check(target, folder);
-    if (check != ExportTarget::Check::Free) {
+    // Opening the target refuses an existing one before anything is read.
+    ExportTarget out(target, folder);
+    QString why;
+    if (!out.open(&why)) {
         result.status = Result::Status::Refused;
-        result.message = ExportTarget::refusal(check, target);
-        return result;
-    }
-    std::unique_ptr<FormatWriter> writer = writerFor(options.format);
-    if (!writer) {
-        result.message = Export::tr("%1 cannot be written by this build").arg(formatName(options.format));
+        result.message = why;
         return result;
     }
 
+    std::unique_ptr<FormatWriter> writer = writerFor(options.format);
     ExportWalk walk(store, options.selection);
     const qint64 total = walk.messageCount();
     qint64 done = 0;
@@ -74,13 +72,6 @@ Result run(MessageStore& store, AttachmentFiles* files, const Options& options, 
     };
     writer->setContext(context);
 
-    ExportTarget out(target, folder);
-    QString why;
-    if (!out.open(&why)) {
-        result.status = Result::Status::Refused;
-        result.message = why;
-        return result;
-    }
     bool ok = writer->begin(out.file(), out.folder(), &why);
     ExportConversation conversation;
     while (ok && walk.next(&conversation)) {

@@ -10,6 +10,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <ctime>
 
 namespace exporting {
 
@@ -29,9 +30,41 @@ QString conversationName(const MessageRecord& head)
     return head.contactName == "NULL" || name.isEmpty() ? conversationkey::toText(head.address) : name;
 }
 
+namespace {
+
+// Writes value as count digits, zero-padded, at at.
+void writeDigits(char* at, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i) {
+        at[i] = char('0' + value % 10);
+        value /= 10;
+    }
+}
+
+} // namespace
+
+// Both time texts are written digit by digit for years 1970 to 9999 (an
+// export asks for them with every message); QDateTime makes any other.
+QByteArray utcBytes(qint64 time)
+{
+    constexpr qint64 kYear10000 = 253402300800;
+    const std::time_t t = std::time_t(time);
+    std::tm parts{};
+    if (time < 0 || time >= kYear10000 || !gmtime_r(&t, &parts))
+        return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate).toUtf8();
+    char text[] = "0000-00-00T00:00:00Z";
+    writeDigits(text, parts.tm_year + 1900, 4);
+    writeDigits(text + 5, parts.tm_mon + 1, 2);
+    writeDigits(text + 8, parts.tm_mday, 2);
+    writeDigits(text + 11, parts.tm_hour, 2);
+    writeDigits(text + 14, parts.tm_min, 2);
+    writeDigits(text + 17, parts.tm_sec, 2);
+    return QByteArray(text, sizeof text - 1);
+}
+
 QString utcText(qint64 time)
 {
-    return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate);
+    return QString::fromLatin1(utcBytes(time));
 }
 
 QString localTimeText(qint64 time)
@@ -39,20 +72,26 @@ QString localTimeText(qint64 time)
     std::tm tm{};
     if (!sqliteaccess::toLocalTime(time, &tm) || tm.tm_year + 1900 < 0 || tm.tm_year + 1900 > 9999)
         return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
-    // Written digit by digit: an export asks this for every message.
-    const auto two = [](char* at, int value) {
-        at[0] = char('0' + value / 10 % 10);
-        at[1] = char('0' + value % 10);
-    };
     char text[] = "0000-00-00 00:00";
-    const int y = tm.tm_year + 1900;
-    two(text, y / 100);
-    two(text + 2, y % 100);
-    two(text + 5, tm.tm_mon + 1);
-    two(text + 8, tm.tm_mday);
-    two(text + 11, tm.tm_hour);
-    two(text + 14, tm.tm_min);
-    return QString::fromLatin1(text, 16);
+    writeDigits(text, tm.tm_year + 1900, 4);
+    writeDigits(text + 5, tm.tm_mon + 1, 2);
+    writeDigits(text + 8, tm.tm_mday, 2);
+    writeDigits(text + 11, tm.tm_hour, 2);
+    writeDigits(text + 14, tm.tm_min, 2);
+    return QString::fromLatin1(text, sizeof text - 1);
+}
+
+QByteArray shownTimeBytes(const MessageRecord& message)
+{
+    QByteArray time = message.timeText().trimmed();
+    if (time.startsWith("time:"))
+        time.remove(0, 5);
+    return time;
+}
+
+QString shownTime(const MessageRecord& message)
+{
+    return QString::fromLatin1(shownTimeBytes(message));
 }
 
 QString messageCountText(qint64 count)

@@ -77,8 +77,14 @@ QString conversationName(const MessageRecord& head);
 // the time zone once: asking Qt for each message's local time looks the
 // zone file up again every time, which costs more than writing the message.
 QString utcText(qint64 time);
+QByteArray utcBytes(qint64 time);
 QString localTimeText(qint64 time);
 QDate localDate(qint64 time);
+
+// The local time as the record's time text shows it ("Fri Jan 01 08:00:00
+// 2010"), without its "time:" label and line end; ASCII.
+QString shownTime(const MessageRecord& message);
+QByteArray shownTimeBytes(const MessageRecord& message);
 
 // "1 message", "1,234 messages" in the user's language.
 QString messageCountText(qint64 count);

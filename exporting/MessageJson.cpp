@@ -6,8 +6,6 @@
 
 #include <QByteArrayView>
 
-#include <ctime>
-
 namespace exporting {
 
 namespace {
@@ -32,47 +30,13 @@ void appendKey(QByteArray* out, const QByteArray& key)
     out->append('"');
 }
 
-void appendDigits(char* at, int value, int count)
-{
-    for (int i = count - 1; i >= 0; --i) {
-        at[i] = char('0' + value % 10);
-        value /= 10;
-    }
-}
-
 } // namespace
-
-QByteArray utcBytes(qint64 time)
-{
-    // Years 1970 to 9999; QDateTime for anything else.
-    constexpr qint64 kYear10000 = 253402300800;
-    const time_t t = time_t(time);
-    std::tm parts{};
-    if (time < 0 || time >= kYear10000 || !gmtime_r(&t, &parts))
-        return utcText(time).toUtf8();
-    char text[] = "0000-00-00T00:00:00Z";
-    appendDigits(text, parts.tm_year + 1900, 4);
-    appendDigits(text + 5, parts.tm_mon + 1, 2);
-    appendDigits(text + 8, parts.tm_mday, 2);
-    appendDigits(text + 11, parts.tm_hour, 2);
-    appendDigits(text + 14, parts.tm_min, 2);
-    appendDigits(text + 17, parts.tm_sec, 2);
-    return QByteArray(text, sizeof text - 1);
-}
 
 QByteArray senderOf(const MessageRecord& message)
 {
     if (!message.isIncoming)
         return QByteArray();
     return message.sender.isEmpty() ? message.address : message.sender;
-}
-
-QString shownTime(const MessageRecord& message)
-{
-    QString t = QString::fromUtf8(message.timeText()).trimmed();
-    if (t.startsWith(QLatin1String("time:")))
-        t.remove(0, 5);
-    return t;
 }
 
 void appendJsonString(QByteArray* out, const QByteArray& bytes)
@@ -156,11 +120,8 @@ void appendMessageJson(QByteArray* out, const MessageRecord& message, const Mess
     out->append(",\"text\":");
     appendJsonString(out, message.text);
     // The time texts are ASCII and need no escapes.
-    QByteArray time = message.timeText().trimmed();
-    if (time.startsWith("time:"))
-        time.remove(0, 5);
     out->append(",\"time\":\"");
-    out->append(time);
+    out->append(shownTimeBytes(message));
     out->append("\",\"utc\":\"");
     out->append(utcBytes(message.time));
     out->append('"');

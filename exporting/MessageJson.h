@@ -27,14 +27,6 @@ namespace exporting {
 // when the record names no sender); empty for a sent message.
 QByteArray senderOf(const MessageRecord& message);
 
-// The local time as the record shows it ("Fri Jan 01 08:00:00 2010"),
-// without its "time:" label and line end.
-QString shownTime(const MessageRecord& message);
-
-// utcText() (ExportWalk.h) as UTF-8 bytes, made without a QDateTime for
-// the times phones give.
-QByteArray utcBytes(qint64 time);
-
 // What a line carries beyond rowid, key, incoming, sender (null for a sent
 // message), time, utc and text.
 struct MessageJsonExtras

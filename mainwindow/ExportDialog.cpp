@@ -3,6 +3,7 @@
 #include "AttachmentFiles.h"
 #include "ExportRunner.h"
 #include "ExportTarget.h"
+#include "ExportWalk.h"
 #include "MessageStore.h"
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
@@ -13,7 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDateTime>
+#include <QDate>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -50,7 +51,7 @@ QPair<QDate, QDate> daysOf(const MessageStore* store)
         first = std::min(first, store->messages.at(i).time);
         last = std::max(last, store->messages.at(i).time);
     }
-    return {QDateTime::fromSecsSinceEpoch(first).date(), QDateTime::fromSecsSinceEpoch(last).date()};
+    return {exporting::localDate(first), exporting::localDate(last)};
 }
 
 // A name from the phone shown on a button: "&" stays an ampersand.

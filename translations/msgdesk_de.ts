@@ -160,10 +160,6 @@ Installieren Sie die Debian-Pakete libimobiledevice-utils und usbmuxd und lassen
 <context>
     <name>Export</name>
     <message>
-        <source>%1 cannot be written by this build</source>
-        <translation>%1 kann von dieser Version nicht geschrieben werden</translation>
-    </message>
-    <message>
         <source>%1: cannot be written</source>
         <translation>%1: kann nicht geschrieben werden</translation>
     </message>

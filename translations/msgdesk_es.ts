@@ -160,10 +160,6 @@ Instale los paquetes de Debian libimobiledevice-utils y usbmuxd, y mantenga el s
 <context>
     <name>Export</name>
     <message>
-        <source>%1 cannot be written by this build</source>
-        <translation>esta versión no puede escribir %1</translation>
-    </message>
-    <message>
         <source>%1: cannot be written</source>
         <translation>%1: no se puede escribir</translation>
     </message>

@@ -160,10 +160,6 @@ Installez les paquets Debian libimobiledevice-utils et usbmuxd, et gardez la pri
 <context>
     <name>Export</name>
     <message>
-        <source>%1 cannot be written by this build</source>
-        <translation>%1 ne peut pas être écrit par cette version</translation>
-    </message>
-    <message>
         <source>%1: cannot be written</source>
         <translation>%1 : écriture impossible</translation>
     </message>

@@ -160,10 +160,6 @@ Debian パッケージ libimobiledevice-utils と usbmuxd をインストール�
 <context>
     <name>Export</name>
     <message>
-        <source>%1 cannot be written by this build</source>
-        <translation>このビルドでは %1 を書き出せません</translation>
-    </message>
-    <message>
         <source>%1: cannot be written</source>
         <translation>%1: 書き込めません</translation>
     </message>

@@ -160,10 +160,6 @@ Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk
 <context>
     <name>Export</name>
     <message>
-        <source>%1 cannot be written by this build</source>
-        <translation>此版本無法寫入 %1</translation>
-    </message>
-    <message>
         <source>%1: cannot be written</source>
         <translation>%1：無法寫入</translation>
     </message>
