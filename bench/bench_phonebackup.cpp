@@ -8,6 +8,7 @@
 //  - the key derivation, against OpenSSL's own PBKDF2 (goal: within 1.25
 //    times its time), with what ten million rounds then take.
 
+#include "BenchSupport.h"
 #include "BackupBuilder.h"
 #include "BackupCrypto.h"
 #include "PhoneBackup.h"
@@ -27,6 +28,8 @@
 
 namespace {
 
+using benchsupport::statusKb;
+
 constexpr int kCatalogueFiles = 300000;
 constexpr qint64 kDecryptBytes = 200LL * 1024 * 1024;
 constexpr quint32 kBenchRounds = 1000000;
@@ -41,18 +44,6 @@ void line(const char* goal, bool met, const QString& figures)
 {
     std::fprintf(stderr, "%s\n", qPrintable(why));
     std::exit(1);
-}
-
-qint64 statusKb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& row : status.readAll().split('\n')) {
-        if (row.startsWith(field))
-            return row.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 // A Manifest.db as a phone of many apps writes it: the phone's schema and
@@ -179,10 +170,7 @@ void benchDecryption(const QString& work)
         QFile::remove(ours);
         QFile::remove(theirs);
         // Reset the peak so that it measures the decryption alone.
-        QFile clear(QStringLiteral("/proc/self/clear_refs"));
-        if (clear.open(QIODevice::WriteOnly))
-            clear.write("5");
-        clear.close();
+        benchsupport::resetPeak();
         const qint64 before = statusKb("VmRSS:");
         QElapsedTimer timer;
         timer.start();
