@@ -158,17 +158,22 @@ void SourceDisplay::showStores(bool deletesOffered)
         m_w.listPage->setEditButtonVisible(false);
 }
 
+std::function<std::unique_ptr<AttachmentFiles>()> SourceDisplay::attachmentReader(phonebackup::PhoneBackup* phoneBackup)
+{
+    if (phonebackup::PhoneBackup* backup = phoneBackup ? phoneBackup : m_shown.backup.get())
+        return [backup] { return attachmentfiles::ofPhoneBackup(backup); };
+    if (m_shown.isOpen()) {
+        const QString path = QString::fromUtf8(m_shown.request.messagesPath);
+        return [path] { return attachmentfiles::ofSmsFile(path, attachmentfiles::SmsAccess::MayChange); };
+    }
+    return {};
+}
+
 void SourceDisplay::showAttachments(phonebackup::PhoneBackup* phoneBackup)
 {
     m_w.chatPage->setAttachmentFiles(nullptr);
-    phonebackup::PhoneBackup* backup = phoneBackup ? phoneBackup : m_shown.backup.get();
-    if (backup)
-        m_attachments = attachmentfiles::ofPhoneBackup(backup);
-    else if (m_shown.isOpen())
-        m_attachments = attachmentfiles::ofSmsFile(QString::fromUtf8(m_shown.request.messagesPath),
-                                                   attachmentfiles::SmsAccess::MayChange);
-    else
-        m_attachments = attachmentfiles::none();
+    const auto reader = attachmentReader(phoneBackup);
+    m_attachments = reader ? reader() : attachmentfiles::none();
     m_w.chatPage->setAttachmentFiles(m_attachments.get());
 }
 
@@ -233,12 +238,7 @@ void SourceDisplay::runExport(phonebackup::PhoneBackup* phoneBackup, const QStri
     }
     // The export reads the attachments on its own thread, through a reader
     // of its own: the chat page's stays on the GUI thread.
-    if (phonebackup::PhoneBackup* backup = phoneBackup ? phoneBackup : m_shown.backup.get()) {
-        source.files = [backup] { return attachmentfiles::ofPhoneBackup(backup); };
-    } else if (m_shown.isOpen()) {
-        const QString path = QString::fromUtf8(m_shown.request.messagesPath);
-        source.files = [path] { return attachmentfiles::ofSmsFile(path, attachmentfiles::SmsAccess::MayChange); };
-    }
+    source.files = attachmentReader(phoneBackup);
     // The store indexes its conversations when first asked after a change:
     // asked here, the export's thread only ever reads the index.
     m_messages->recordsOf(QByteArray());

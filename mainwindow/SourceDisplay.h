@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class ContactStore;
@@ -95,6 +96,9 @@ signals:
 
 private:
     void dropAttachments();
+    // Makes readers of the attachments of the source on display (see
+    // showAttachments); empty when the source has none.
+    std::function<std::unique_ptr<AttachmentFiles>()> attachmentReader(phonebackup::PhoneBackup* phoneBackup);
     // "This file is damaged: ..." once per file and run, after a read that
     // found the file damaged.
     void tellDamageOnce(const QByteArray& path);
