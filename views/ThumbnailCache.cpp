@@ -85,18 +85,10 @@ QImage ThumbnailCache::thumbnail(const AttachmentRecord& a, State* state)
     *state = State::Pending;
     if (m_pending.contains(key))
         return {};
-    QString why;
-    const QString path = m_files->localFile(a, &why);
-    if (path.isEmpty()) {
+    if (!enqueue(a, key)) {
         m_failed.insert(key);
         *state = State::Failed;
-        return {};
     }
-    m_pending.insert(key);
-    m_waiting.append({key, path, kind});
-    while (m_waiting.size() > kMaxWaiting)
-        m_pending.remove(m_waiting.takeFirst().key);
-    startJobs();
     return {};
 }
 
@@ -119,19 +111,25 @@ qint64 ThumbnailCache::duration(const AttachmentRecord& a, State* state)
     *state = State::Pending;
     if (m_pending.contains(key))
         return -1;
-    QString why;
-    const QString path = m_files->localFile(a, &why);
-    if (path.isEmpty()) {
+    if (!enqueue(a, key)) {
         m_durations.insert(key, -1);
         *state = State::Ready;
-        return -1;
     }
+    return -1;
+}
+
+bool ThumbnailCache::enqueue(const AttachmentRecord& a, const QByteArray& key)
+{
+    QString why;
+    const QString path = m_files->localFile(a, &why);
+    if (path.isEmpty())
+        return false;
     m_pending.insert(key);
-    m_waiting.append({key, path, AttachmentRecord::Kind::Voice});
+    m_waiting.append({key, path, a.kind()});
     while (m_waiting.size() > kMaxWaiting)
         m_pending.remove(m_waiting.takeFirst().key);
     startJobs();
-    return -1;
+    return true;
 }
 
 void ThumbnailCache::startJobs()

@@ -64,6 +64,9 @@ private:
         QString path;
         AttachmentRecord::Kind kind;
     };
+    // Queues the work on a's file (a thumbnail, or a voice message's
+    // duration) for the worker threads; false when the file cannot be had.
+    bool enqueue(const AttachmentRecord& a, const QByteArray& key);
     void startJobs();
     void finished(int generation, const Job& job, const QImage& image, qint64 durationMs);
 
