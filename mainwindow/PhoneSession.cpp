@@ -8,6 +8,7 @@
 #include "PhoneBackup.h"
 #include "xbackgroundFrame.h"
 #include "xdialogContainer.h"
+#include "WindowTexts.h"
 #include "xdialogs.h"
 #include "xplatform.h"
 
@@ -16,12 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Texts keep the window's translation context, where they were first said.
-QString windowTr(const char* text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
 
 // The device library cannot be unsubscribed from: its thread may still hand
 // an old link to the callback or emit through an old notifier after a
@@ -108,9 +103,9 @@ void PhoneSession::startBackup()
         // The phone went away before its report was handled (its removal is
         // on the way), or it gave no usable identifier.
         if (linkUp.load())
-            infoDialogOK(nullptr, windowTr("Warning"),
-                         windowTr("The iPhone could not be backed up: it did not tell its identifier. "
-                                  "Unlock it, attach it again and confirm that this computer is trusted."));
+            infoDialogOK(nullptr, WindowTexts::tr("Warning"),
+                         WindowTexts::tr("The iPhone could not be backed up: it did not tell its identifier. "
+                                         "Unlock it, attach it again and confirm that this computer is trusted."));
         return;
     }
     if (!m_progress) {
@@ -119,7 +114,7 @@ void PhoneSession::startBackup()
         connect(m_run, &BackupRun::output, m_progress, &BackupProgress::appendLine);
         connect(m_progress, &BackupProgress::cancelRequested, m_run, &BackupRun::cancel);
     }
-    m_progress->setWindowTitle(windowTr("BackUp iPhone"));
+    m_progress->setWindowTitle(WindowTexts::tr("BackUp iPhone"));
     m_progress->startRun();
     // Shown, not run: the event loop goes on and the tool's ending closes it.
     m_progress->show();
@@ -142,7 +137,7 @@ void PhoneSession::onBackupFinished(bool ok, const QString& message)
     if (!ok) {
         // The window stays linked without data; choosing the phone row or
         // the next link report tries again.
-        infoDialogOK(nullptr, windowTr("Warning"), message);
+        infoDialogOK(nullptr, WindowTexts::tr("Warning"), message);
         if (m_progress)
             m_progress->hide();
         return;
@@ -179,10 +174,10 @@ OpenedSource PhoneSession::locateDatabases(const SourceOpener& opener) const
     // Nothing is shown as if the phone had no messages; the user is told
     // instead and may try again.
     const QString where = source.status == OpenedSource::Status::NotReadable ? backupFolderText() : folder;
-    QString text = windowTr("The message database was not found in the iPhone's backup:\n%1").arg(where);
+    QString text = WindowTexts::tr("The message database was not found in the iPhone's backup:\n%1").arg(where);
     if (!source.detail.isEmpty())
         text += QStringLiteral("\n\n") + source.detail;
-    infoDialogOK(nullptr, windowTr("Warning"), text);
+    infoDialogOK(nullptr, WindowTexts::tr("Warning"), text);
     return source;
 }
 
@@ -191,7 +186,7 @@ QString PhoneSession::warningsText(const phonebackup::PhoneDatabases& databases)
     QStringList warnings;
     for (int i = 0; i < databases.warnings.size(); ++i) {
         if (databases.warningCodes.value(i) == phonebackup::DatabaseWarning::NoAddressBook)
-            warnings.append(windowTr("The iPhone's backup holds no address book: names cannot be shown."));
+            warnings.append(WindowTexts::tr("The iPhone's backup holds no address book: names cannot be shown."));
         else
             warnings.append(databases.warnings.at(i));
     }

@@ -8,6 +8,7 @@
 #include "SourceLoader.h"
 #include "frame_page1.h"
 #include "frame_page2.h"
+#include "WindowTexts.h"
 #include "xdialogs.h"
 
 #include <QCoreApplication>
@@ -20,12 +21,6 @@
 #include <QTimer>
 
 namespace {
-
-// Texts keep the window's translation context, where they were first said.
-QString windowTr(const char* text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
 
 // The box runs an event loop of its own: it comes up once the delete that
 // failed has returned, so that nothing handled in that loop (a phone
@@ -83,7 +78,8 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
 {
     m_w.stack->setCurrentIndex(ListPage);
     if (!phoneBackupFolder && !QFileInfo(path).isFile())
-        infoDialogOK(nullptr, windowTr("Warning"), windowTr("The backup file does not exist any more:\n%1").arg(path));
+        infoDialogOK(nullptr, WindowTexts::tr("Warning"),
+                     WindowTexts::tr("The backup file does not exist any more:\n%1").arg(path));
     // The source on display is let go first: a folder's decrypted copies go
     // with it.
     detachPages();
@@ -95,8 +91,8 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
     if (!source.isOpen()) {
         leaveUnloaded();
         if (source.status != OpenedSource::Status::Cancelled)
-            infoDialogOK(nullptr, windowTr("Warning"),
-                         windowTr("The phone backup cannot be read:\n%1\n\n%2").arg(path, source.detail));
+            infoDialogOK(nullptr, WindowTexts::tr("Warning"),
+                         WindowTexts::tr("The phone backup cannot be read:\n%1\n\n%2").arg(path, source.detail));
         return false;
     }
     m_shown = std::move(source);
@@ -112,7 +108,7 @@ bool SourceDisplay::showBackup(const QString& path, bool phoneBackupFolder, int 
     const QStringList& warnings = m_shown.databases.warnings;
     if (!warnings.isEmpty() && !m_warnedFolders.contains(path)) {
         m_warnedFolders.append(path);
-        infoDialogOK(nullptr, windowTr("Information"), warnings.join(QStringLiteral("\n\n")));
+        infoDialogOK(nullptr, WindowTexts::tr("Information"), warnings.join(QStringLiteral("\n\n")));
     }
     return true;
 }
@@ -122,7 +118,8 @@ void SourceDisplay::tellDamageOnce(const QByteArray& path)
     if (!m_messages || m_messages->damage().isEmpty() || m_damageTold.contains(path))
         return;
     m_damageTold.insert(path);
-    infoDialogOK(nullptr, windowTr("Warning"), windowTr("This file is damaged: %1.").arg(m_messages->damage()));
+    infoDialogOK(nullptr, WindowTexts::tr("Warning"),
+                 WindowTexts::tr("This file is damaged: %1.").arg(m_messages->damage()));
 }
 
 void SourceDisplay::setStartPicture(const QString& name)
@@ -224,7 +221,7 @@ void SourceDisplay::runExport(phonebackup::PhoneBackup* phoneBackup, const QStri
 {
     const int page = m_w.stack->currentIndex();
     if (!m_messages || isLoading() || (page != ListPage && page != ChatPage)) {
-        infoDialogOK(nullptr, windowTr("Information"), windowTr("No data sorce!!!Please check one!!!"));
+        infoDialogOK(nullptr, WindowTexts::tr("Information"), WindowTexts::tr("No data sorce!!!Please check one!!!"));
         return;
     }
     ExportSource source;

@@ -149,6 +149,50 @@ Installieren Sie die Debian-Pakete libimobiledevice-utils und usbmuxd und lassen
         <source>The backup of the phone failed (status %1).</source>
         <translation>Die Sicherung des Telefons ist fehlgeschlagen (Status %1).</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>Das iPhone ist gesperrt. Entsperren Sie es und lassen Sie es entsperrt, während die Sicherung beginnt; geben Sie ab iOS 16.1 den Code auf dem iPhone ein, wenn es danach fragt. Wählen Sie dann das Telefon erneut.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>eine unbekannte Version</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>Die Gerätebibliothek auf diesem Computer (%1) ist älter als die Software des iPhones und kann es nicht sichern. Installieren Sie eine neuere Gerätebibliothek, oder erstellen Sie die Sicherung mit einem anderen Programm und öffnen Sie sie mit „Datei &gt; Telefonsicherung öffnen …“.</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Dieser Computer ist nicht mehr mit dem iPhone gekoppelt. Entsperren Sie das iPhone, führen Sie „idevicepair pair“ aus, tippen Sie auf dem iPhone auf „Vertrauen“ und geben Sie seinen Code ein; schließen Sie es dann erneut an.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>Für die Sicherung ist zu wenig Speicherplatz frei (verfügbar: %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, und die letzte Sicherung dieses iPhones belegt %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Geben Sie Speicherplatz frei und wählen Sie das Telefon erneut.</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -372,7 +416,7 @@ Installieren Sie die Debian-Pakete libimobiledevice-utils und usbmuxd und lassen
     </message>
     <message>
         <source>Browse…</source>
-        <translation>Durchsuchen…</translation>
+        <translation>Durchsuchen …</translation>
     </message>
     <message>
         <source>Open</source>
@@ -689,7 +733,45 @@ Kontakte:</translation>
     </message>
     <message>
         <source>Export…</source>
-        <translation>Exportieren…</translation>
+        <translation>Exportieren …</translation>
+    </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>Das iPhone konnte nicht gesichert werden: Es hat seine Kennung nicht mitgeteilt. Entsperren Sie es, schließen Sie es erneut an und bestätigen Sie, dass Sie diesem Computer vertrauen.</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>iPhone sichern</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>Die Nachrichtendatenbank wurde in der Sicherung des iPhones nicht gefunden:
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>Die Sicherung des iPhones enthält kein Adressbuch: Namen können nicht angezeigt werden.</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>Die Sicherungsdatei existiert nicht mehr:
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>Die Telefonsicherung kann nicht gelesen werden:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>Diese Datei ist beschädigt: %1.</translation>
     </message>
 </context>
 <context>
@@ -1057,53 +1139,6 @@ geöffnet wird.
   --check-device-support  ausgeben, wo die Geräteunterstützung gefunden wurde,
                           und beenden (Status 1, wenn sie fehlt)
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>unbekannt</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 kB</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>Das iPhone ist gesperrt. Entsperren Sie es und lassen Sie es entsperrt, während die Sicherung beginnt; geben Sie ab iOS 16.1 den Code auf dem iPhone ein, wenn es danach fragt. Wählen Sie dann das Telefon erneut.</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>eine unbekannte Version</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>Die Gerätebibliothek auf diesem Computer (%1) ist älter als die Software des iPhones und kann es nicht sichern. Installieren Sie eine neuere Gerätebibliothek, oder erstellen Sie die Sicherung mit einem anderen Programm und öffnen Sie sie mit „Datei &gt; Telefonsicherung öffnen …“.</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>Dieser Computer ist nicht mehr mit dem iPhone gekoppelt. Entsperren Sie das iPhone, führen Sie „idevicepair pair“ aus, tippen Sie auf dem iPhone auf „Vertrauen“ und geben Sie seinen Code ein; schließen Sie es dann erneut an.</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>Für die Sicherung ist zu wenig Speicherplatz frei (verfügbar: %1)</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>, und die letzte Sicherung dieses iPhones belegt %1</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>. Geben Sie Speicherplatz frei und wählen Sie das Telefon erneut.</translation>
     </message>
 </context>
 <context>

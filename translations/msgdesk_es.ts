@@ -149,6 +149,50 @@ Instale los paquetes de Debian libimobiledevice-utils y usbmuxd, y mantenga el s
         <source>The backup of the phone failed (status %1).</source>
         <translation>La copia de seguridad del teléfono falló (estado %1).</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>desconocido</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>El iPhone está bloqueado. Desbloquéelo y manténgalo desbloqueado mientras empieza la copia de seguridad; en iOS 16.1 y posteriores, introduzca el código en el iPhone cuando lo pida. Después vuelva a elegir el teléfono.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>una versión desconocida</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>La biblioteca del dispositivo de este ordenador (%1) es más antigua que el software del iPhone y no puede hacer su copia de seguridad. Instale una biblioteca del dispositivo más reciente, o haga la copia de seguridad con otro programa y ábrala con «Archivo &gt; Abrir copia de seguridad del teléfono…».</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Este ordenador ya no está enlazado con el iPhone. Desbloquee el iPhone, ejecute «idevicepair pair», toque «Confiar» en el iPhone e introduzca su código; después vuelva a conectarlo.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>No hay suficiente espacio libre en el disco para la copia de seguridad (libre: %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, y la última copia de seguridad de este iPhone ocupa %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Libere espacio y vuelva a elegir el teléfono.</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -691,6 +735,44 @@ Contactos:</translation>
         <source>Export…</source>
         <translation>Exportar…</translation>
     </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>No se pudo hacer la copia del iPhone: no indicó su identificador. Desbloquéelo, vuelva a conectarlo y confirme que confía en este ordenador.</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>Hacer una copia del iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>No se encontró la base de datos de mensajes en la copia del iPhone:
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>La copia del iPhone no contiene libreta de direcciones: no se pueden mostrar los nombres.</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>El archivo de copia ya no existe:
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>No se puede leer la copia de seguridad del teléfono:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>Este archivo está dañado: %1.</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -1058,53 +1140,6 @@ se abre al iniciar.
   --check-device-support  indica dónde se encontró el soporte de dispositivos
                           y termina (estado 1 si no se encontró)
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>desconocido</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 kB</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>El iPhone está bloqueado. Desbloquéelo y manténgalo desbloqueado mientras empieza la copia de seguridad; en iOS 16.1 y posteriores, introduzca el código en el iPhone cuando lo pida. Después vuelva a elegir el teléfono.</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>una versión desconocida</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>La biblioteca del dispositivo de este ordenador (%1) es más antigua que el software del iPhone y no puede hacer su copia de seguridad. Instale una biblioteca del dispositivo más reciente, o haga la copia de seguridad con otro programa y ábrala con «Archivo &gt; Abrir copia de seguridad del teléfono…».</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>Este ordenador ya no está enlazado con el iPhone. Desbloquee el iPhone, ejecute «idevicepair pair», toque «Confiar» en el iPhone e introduzca su código; después vuelva a conectarlo.</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>No hay suficiente espacio libre en el disco para la copia de seguridad (libre: %1)</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>, y la última copia de seguridad de este iPhone ocupa %1</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>. Libere espacio y vuelva a elegir el teléfono.</translation>
     </message>
 </context>
 <context>

@@ -149,6 +149,50 @@ Installez les paquets Debian libimobiledevice-utils et usbmuxd, et gardez la pri
         <source>The backup of the phone failed (status %1).</source>
         <translation>La sauvegarde du téléphone a échoué (état %1).</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>inconnu</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 Go</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 Mo</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 ko</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>L’iPhone est verrouillé. Déverrouillez-le et laissez-le déverrouillé pendant le démarrage de la sauvegarde ; sous iOS 16.1 et ultérieur, saisissez le code sur l’iPhone lorsqu’il le demande. Choisissez ensuite à nouveau le téléphone.</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>une version inconnue</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>La bibliothèque de l’appareil sur cet ordinateur (%1) est plus ancienne que le logiciel de l’iPhone et ne peut pas le sauvegarder. Installez une bibliothèque plus récente, ou faites la sauvegarde avec un autre programme et ouvrez-la avec « Fichier &gt; Ouvrir une sauvegarde de téléphone… ».</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>Cet ordinateur n’est plus jumelé avec l’iPhone. Déverrouillez l’iPhone, exécutez « idevicepair pair », touchez « Se fier » sur l’iPhone et saisissez son code, puis rebranchez-le.</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>Il y a trop peu d’espace disque libre pour la sauvegarde (espace libre : %1)</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>, et la dernière sauvegarde de cet iPhone occupe %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>. Libérez de l’espace et choisissez à nouveau le téléphone.</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -691,6 +735,44 @@ Contacts :</translation>
         <source>Export…</source>
         <translation>Exporter…</translation>
     </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>L’iPhone n’a pas pu être sauvegardé : il n’a pas indiqué son identifiant. Déverrouillez-le, rebranchez-le et confirmez que vous faites confiance à cet ordinateur.</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>Sauvegarder l’iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>La base de messages est introuvable dans la sauvegarde de l’iPhone :
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>La sauvegarde de l’iPhone ne contient pas de carnet d’adresses : les noms ne peuvent pas être affichés.</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>Le fichier de sauvegarde n’existe plus :
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>La sauvegarde du téléphone ne peut pas être lue :
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>Ce fichier est endommagé : %1.</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -1057,53 +1139,6 @@ démarrage.
   --check-device-support  indique où la prise en charge des appareils a été
                           trouvée et quitte (état 1 si elle est absente)
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>inconnu</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 Go</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 Mo</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 ko</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>L’iPhone est verrouillé. Déverrouillez-le et laissez-le déverrouillé pendant le démarrage de la sauvegarde ; sous iOS 16.1 et ultérieur, saisissez le code sur l’iPhone lorsqu’il le demande. Choisissez ensuite à nouveau le téléphone.</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>une version inconnue</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>La bibliothèque de l’appareil sur cet ordinateur (%1) est plus ancienne que le logiciel de l’iPhone et ne peut pas le sauvegarder. Installez une bibliothèque plus récente, ou faites la sauvegarde avec un autre programme et ouvrez-la avec « Fichier &gt; Ouvrir une sauvegarde de téléphone… ».</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>Cet ordinateur n’est plus jumelé avec l’iPhone. Déverrouillez l’iPhone, exécutez « idevicepair pair », touchez « Se fier » sur l’iPhone et saisissez son code, puis rebranchez-le.</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>Il y a trop peu d’espace disque libre pour la sauvegarde (espace libre : %1)</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>, et la dernière sauvegarde de cet iPhone occupe %1</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>. Libérez de l’espace et choisissez à nouveau le téléphone.</translation>
     </message>
 </context>
 <context>

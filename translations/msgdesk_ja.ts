@@ -149,6 +149,50 @@ Debian パッケージ libimobiledevice-utils と usbmuxd をインストール�
         <source>The backup of the phone failed (status %1).</source>
         <translation>電話のバックアップに失敗しました（状態 %1）。</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone がロックされています。ロックを解除し、バックアップが始まるまでロックを解除したままにしてください。iOS 16.1 以降では、iPhone でパスコードを求められたら入力してください。その後、もう一度電話を選択してください。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>不明なバージョン</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>このコンピュータのデバイスライブラリ（%1）は iPhone のソフトウェアより古いため、バックアップできません。新しいデバイスライブラリをインストールするか、別のプログラムでバックアップを作成して「ファイル &gt; 電話のバックアップを開く…」で開いてください。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>このコンピュータと iPhone のペアリングが解除されています。iPhone のロックを解除し、「idevicepair pair」を実行して、iPhone で「信頼」をタップしてパスコードを入力してから、もう一度接続してください。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>バックアップに必要な空きディスク容量が足りません: 空き容量 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>（この iPhone の前回のバックアップは %1）</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。空き容量を増やしてから、もう一度電話を選択してください。</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -691,6 +735,44 @@ Contact:</source>
         <source>Export…</source>
         <translation>書き出し…</translation>
     </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>iPhone をバックアップできませんでした: 識別子が返されませんでした。iPhone のロックを解除し、接続し直して、このコンピュータを信頼することを確認してください。</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>iPhone をバックアップ</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>iPhone のバックアップにメッセージデータベースが見つかりませんでした:
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>iPhone のバックアップにアドレス帳がありません: 名前を表示できません。</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>バックアップファイルはもう存在しません:
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>電話のバックアップを読み込めません:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>このファイルは破損しています: %1。</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -1056,53 +1138,6 @@ USB で接続した iPhone、そのバックアップ、.sms バックアップ�
   --check-device-support  デバイスサポートの場所を表示して終了
                           （見つからない場合は状態 1）
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>不明</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 kB</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>iPhone がロックされています。ロックを解除し、バックアップが始まるまでロックを解除したままにしてください。iOS 16.1 以降では、iPhone でパスコードを求められたら入力してください。その後、もう一度電話を選択してください。</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>不明なバージョン</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>このコンピュータのデバイスライブラリ（%1）は iPhone のソフトウェアより古いため、バックアップできません。新しいデバイスライブラリをインストールするか、別のプログラムでバックアップを作成して「ファイル &gt; 電話のバックアップを開く…」で開いてください。</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>このコンピュータと iPhone のペアリングが解除されています。iPhone のロックを解除し、「idevicepair pair」を実行して、iPhone で「信頼」をタップしてパスコードを入力してから、もう一度接続してください。</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>バックアップに必要な空きディスク容量が足りません: 空き容量 %1</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>（この iPhone の前回のバックアップは %1）</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>。空き容量を増やしてから、もう一度電話を選択してください。</translation>
     </message>
 </context>
 <context>

@@ -149,6 +149,50 @@ Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk
         <source>The backup of the phone failed (status %1).</source>
         <translation>手机备份失败（状态 %1）。</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone 已锁定。请将其解锁，并在备份开始期间保持解锁；在 iOS 16.1 及更高版本上，当 iPhone 要求输入密码时，请在 iPhone 上输入。然后重新选择手机。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>未知版本</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>此电脑上的设备库（%1）比 iPhone 的软件旧，无法备份该 iPhone。请安装较新的设备库，或用其他程序进行备份，然后通过“文件 &gt; 打开手机备份…”打开该备份。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>此电脑已不再与 iPhone 配对。请解锁 iPhone，运行“idevicepair pair”，在 iPhone 上轻点“信任”并输入其密码，然后重新连接 iPhone。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>磁盘可用空间不足，无法备份：可用空间为 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>，而此 iPhone 上一次的备份占用 %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。请释放一些空间，然后重新选择手机。</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -691,6 +735,44 @@ Contact:</source>
         <source>Export…</source>
         <translation>导出…</translation>
     </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>无法备份 iPhone：它没有提供其标识符。请解锁 iPhone，重新连接，并确认信任这台电脑。</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>备份 iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>在 iPhone 的备份中找不到短信数据库：
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>iPhone 的备份中没有通讯录：无法显示姓名。</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>备份文件已不存在：
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>无法读取手机备份：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>此文件已损坏：%1。</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -1054,53 +1136,6 @@ backup folder to open at start.
   --check-device-support  显示在何处找到了设备支持并退出
                           （未找到时状态为 1）
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>未知</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 kB</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>iPhone 已锁定。请将其解锁，并在备份开始期间保持解锁；在 iOS 16.1 及更高版本上，当 iPhone 要求输入密码时，请在 iPhone 上输入。然后重新选择手机。</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>未知版本</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>此电脑上的设备库（%1）比 iPhone 的软件旧，无法备份该 iPhone。请安装较新的设备库，或用其他程序进行备份，然后通过“文件 &gt; 打开手机备份…”打开该备份。</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>此电脑已不再与 iPhone 配对。请解锁 iPhone，运行“idevicepair pair”，在 iPhone 上轻点“信任”并输入其密码，然后重新连接 iPhone。</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>磁盘可用空间不足，无法备份：可用空间为 %1</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>，而此 iPhone 上一次的备份占用 %1</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>。请释放一些空间，然后重新选择手机。</translation>
     </message>
 </context>
 <context>

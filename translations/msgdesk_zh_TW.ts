@@ -149,6 +149,50 @@ Install the Debian packages libimobiledevice-utils and usbmuxd, and keep msgdesk
         <source>The backup of the phone failed (status %1).</source>
         <translation>手機備份失敗（狀態 %1）。</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 kB</source>
+        <translation>%1 kB</translation>
+    </message>
+    <message>
+        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
+        <translation>iPhone 已鎖定。請將其解鎖，並在備份開始期間保持解鎖；在 iOS 16.1 及更新版本上，當 iPhone 要求輸入密碼時，請在 iPhone 上輸入。然後重新選擇手機。</translation>
+    </message>
+    <message>
+        <source>an unknown version</source>
+        <translation>未知版本</translation>
+    </message>
+    <message>
+        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
+        <translation>此電腦上的裝置程式庫（%1）比 iPhone 的軟體舊，無法備份該 iPhone。請安裝較新的裝置程式庫，或用其他程式進行備份，然後透過「檔案 &gt; 開啟手機備份…」開啟該備份。</translation>
+    </message>
+    <message>
+        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
+        <translation>此電腦已不再與 iPhone 配對。請解鎖 iPhone，執行「idevicepair pair」，在 iPhone 上點一下「信任」並輸入其密碼，然後重新連接 iPhone。</translation>
+    </message>
+    <message>
+        <source>There is too little free disk space for the backup: %1 free</source>
+        <translation>磁碟可用空間不足，無法備份：可用空間為 %1</translation>
+    </message>
+    <message>
+        <source>, and the last backup of this iPhone takes %1</source>
+        <translation>，而此 iPhone 上一次的備份佔用 %1</translation>
+    </message>
+    <message>
+        <source>. Free some space and choose the phone again.</source>
+        <translation>。請釋放一些空間，然後重新選擇手機。</translation>
+    </message>
 </context>
 <context>
     <name>BubbleFrame</name>
@@ -691,6 +735,44 @@ Contact:</source>
         <source>Export…</source>
         <translation>匯出…</translation>
     </message>
+    <message>
+        <source>The iPhone could not be backed up: it did not tell its identifier. Unlock it, attach it again and confirm that this computer is trusted.</source>
+        <translation>無法備份 iPhone：它沒有提供其識別碼。請解鎖 iPhone，重新連接，並確認信任這台電腦。</translation>
+    </message>
+    <message>
+        <source>BackUp iPhone</source>
+        <translation>備份 iPhone</translation>
+    </message>
+    <message>
+        <source>The message database was not found in the iPhone&apos;s backup:
+%1</source>
+        <translation>在 iPhone 的備份中找不到訊息資料庫：
+%1</translation>
+    </message>
+    <message>
+        <source>The iPhone&apos;s backup holds no address book: names cannot be shown.</source>
+        <translation>iPhone 的備份中沒有通訊錄：無法顯示姓名。</translation>
+    </message>
+    <message>
+        <source>The backup file does not exist any more:
+%1</source>
+        <translation>備份檔案已不存在：
+%1</translation>
+    </message>
+    <message>
+        <source>The phone backup cannot be read:
+%1
+
+%2</source>
+        <translation>無法讀取手機備份：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>This file is damaged: %1.</source>
+        <translation>此檔案已損毀：%1。</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskCli</name>
@@ -1054,53 +1136,6 @@ backup folder to open at start.
   --check-device-support  顯示在何處找到裝置支援並結束
                           （找不到時狀態為 1）
 </translation>
-    </message>
-</context>
-<context>
-    <name>backupfailure</name>
-    <message>
-        <source>unknown</source>
-        <translation>未知</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 kB</source>
-        <translation>%1 kB</translation>
-    </message>
-    <message>
-        <source>The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.</source>
-        <translation>iPhone 已鎖定。請將其解鎖，並在備份開始期間保持解鎖；在 iOS 16.1 及更新版本上，當 iPhone 要求輸入密碼時，請在 iPhone 上輸入。然後重新選擇手機。</translation>
-    </message>
-    <message>
-        <source>an unknown version</source>
-        <translation>未知版本</translation>
-    </message>
-    <message>
-        <source>The device library on this computer (%1) is older than the iPhone&apos;s software and cannot back it up. Install a newer device library, or make the backup with another program and open it with &quot;File &gt; Open phone backup…&quot;.</source>
-        <translation>此電腦上的裝置程式庫（%1）比 iPhone 的軟體舊，無法備份該 iPhone。請安裝較新的裝置程式庫，或用其他程式進行備份，然後透過「檔案 &gt; 開啟手機備份…」開啟該備份。</translation>
-    </message>
-    <message>
-        <source>This computer is no longer paired with the iPhone. Unlock the iPhone, run &quot;idevicepair pair&quot;, tap &quot;Trust&quot; on the iPhone and enter its passcode, then attach it again.</source>
-        <translation>此電腦已不再與 iPhone 配對。請解鎖 iPhone，執行「idevicepair pair」，在 iPhone 上點一下「信任」並輸入其密碼，然後重新連接 iPhone。</translation>
-    </message>
-    <message>
-        <source>There is too little free disk space for the backup: %1 free</source>
-        <translation>磁碟可用空間不足，無法備份：可用空間為 %1</translation>
-    </message>
-    <message>
-        <source>, and the last backup of this iPhone takes %1</source>
-        <translation>，而此 iPhone 上一次的備份佔用 %1</translation>
-    </message>
-    <message>
-        <source>. Free some space and choose the phone again.</source>
-        <translation>。請釋放一些空間，然後重新選擇手機。</translation>
     </message>
 </context>
 <context>

@@ -10,10 +10,12 @@ namespace backupfailure {
 
 namespace {
 
-QString tr(const char* text)
+// The texts belong to the backup run's messages. A class, not a function,
+// so that lupdate files them under the context they are looked up in.
+class Texts
 {
-    return QCoreApplication::translate("BackupRun", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(BackupRun)
+};
 
 struct Pattern
 {
@@ -105,13 +107,13 @@ Context contextOf(const QStringList& lines, const QString& backupRoot, const QSt
 QString sizeText(qint64 bytes)
 {
     if (bytes < 0)
-        return tr("unknown");
+        return Texts::tr("unknown");
     constexpr double kB = 1000.0;
     if (bytes >= kB * kB * kB)
-        return tr("%1 GB").arg(double(bytes) / (kB * kB * kB), 0, 'f', 1);
+        return Texts::tr("%1 GB").arg(double(bytes) / (kB * kB * kB), 0, 'f', 1);
     if (bytes >= kB * kB)
-        return tr("%1 MB").arg(double(bytes) / (kB * kB), 0, 'f', 0);
-    return tr("%1 kB").arg((bytes + 999) / 1000);
+        return Texts::tr("%1 MB").arg(double(bytes) / (kB * kB), 0, 'f', 0);
+    return Texts::tr("%1 kB").arg((bytes + 999) / 1000);
 }
 
 QString advice(Cause cause, const Context& context)
@@ -120,24 +122,27 @@ QString advice(Cause cause, const Context& context)
     case Cause::Unknown:
         return {};
     case Cause::DeviceLocked:
-        return tr("The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and "
-                  "later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.");
+        return Texts::tr(
+            "The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and "
+            "later, enter the passcode on the iPhone when it asks for it. Then choose the phone again.");
     case Cause::ProtocolTooOld: {
-        const QString found = context.deviceLibrary.isEmpty() ? tr("an unknown version") : context.deviceLibrary;
-        return tr("The device library on this computer (%1) is older than the iPhone's software and cannot back it "
-                  "up. Install a newer device library, or make the backup with another program and open it with "
-                  "\"File > Open phone backup…\".")
+        const QString found = context.deviceLibrary.isEmpty() ? Texts::tr("an unknown version") : context.deviceLibrary;
+        return Texts::tr(
+                   "The device library on this computer (%1) is older than the iPhone's software and cannot back it "
+                   "up. Install a newer device library, or make the backup with another program and open it with "
+                   "\"File > Open phone backup…\".")
             .arg(found);
     }
     case Cause::NotPaired:
-        return tr("This computer is no longer paired with the iPhone. Unlock the iPhone, run \"idevicepair pair\", "
-                  "tap \"Trust\" on the iPhone and enter its passcode, then attach it again.");
+        return Texts::tr(
+            "This computer is no longer paired with the iPhone. Unlock the iPhone, run \"idevicepair pair\", "
+            "tap \"Trust\" on the iPhone and enter its passcode, then attach it again.");
     case Cause::DiskFull: {
         QString text =
-            tr("There is too little free disk space for the backup: %1 free").arg(sizeText(context.freeBytes));
+            Texts::tr("There is too little free disk space for the backup: %1 free").arg(sizeText(context.freeBytes));
         if (context.lastBackupBytes >= 0)
-            text += tr(", and the last backup of this iPhone takes %1").arg(sizeText(context.lastBackupBytes));
-        return text + tr(". Free some space and choose the phone again.");
+            text += Texts::tr(", and the last backup of this iPhone takes %1").arg(sizeText(context.lastBackupBytes));
+        return text + Texts::tr(". Free some space and choose the phone again.");
     }
     }
     return {};

@@ -98,6 +98,26 @@ bool hasAccelerator(const QString& text)
     return false;
 }
 
+// Calls whose texts lupdate cannot file under the context they are looked up
+// in: a text or a context that is not a literal, or a helper function that
+// passes its argument on. Such texts stay English in every language. A class
+// with Q_DECLARE_TR_FUNCTIONS is the form lupdate follows.
+QStringList hiddenTexts(const QString& code)
+{
+    static const QRegularExpression forms[] = {
+        QRegularExpression(QStringLiteral("QCoreApplication::translate\\(\\s*[^\\s\"]")),
+        QRegularExpression(QStringLiteral("QCoreApplication::translate\\(\\s*\"[^\"]*\"\\s*,\\s*[^\\s\"]")),
+        QRegularExpression(QStringLiteral("QString\\s+\\w*(tr|Tr)\\s*\\(\\s*const\\s+char\\s*\\*")),
+    };
+    QStringList found;
+    for (const QRegularExpression& form : forms) {
+        auto it = form.globalMatch(code);
+        while (it.hasNext())
+            found << it.next().captured().simplified();
+    }
+    return found;
+}
+
 QString shown(const QString& key)
 {
     QString s = key;
@@ -190,6 +210,38 @@ private slots:
                 problems << QStringLiteral("no longer in the code: ") + shown(it.key());
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    void everyTextIsSeenByTheExtraction()
+    {
+        QFile list(QStringLiteral(MSGDESK_TRANSLATED_SOURCES_LIST));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QStringList problems;
+        for (const QString& path : QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            QFile source(path);
+            if (!path.endsWith(QLatin1String(".cpp")) && !path.endsWith(QLatin1String(".h")))
+                continue;
+            QVERIFY2(source.open(QIODevice::ReadOnly), qPrintable(path));
+            for (const QString& call : hiddenTexts(QString::fromUtf8(source.readAll())))
+                problems << path + QLatin1String(": ") + call;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    void checksCatchHiddenTexts()
+    {
+        // The forms that once kept texts English in every language.
+        QCOMPARE(hiddenTexts(QStringLiteral("QString tr(const char* text)\n"
+                                            "{ return QCoreApplication::translate(\"BackupRun\", text); }"))
+                     .size(),
+                 2);
+        QCOMPARE(hiddenTexts(QStringLiteral("inline QString windowTr(const char *text);")).size(), 1);
+        QCOMPARE(hiddenTexts(QStringLiteral("QCoreApplication::translate(context, \"Open\")")).size(), 1);
+        // The forms lupdate follows.
+        QVERIFY(hiddenTexts(QStringLiteral("QCoreApplication::translate(\"MainWindow\", \"Open\");\n"
+                                           "class Texts { Q_DECLARE_TR_FUNCTIONS(BackupRun) };\n"
+                                           "return Texts::tr(\"unknown\"); QString trimmed(const QString&);"))
+                    .isEmpty());
     }
 
     void checksCatchUnfinishedAndMissingTexts()
