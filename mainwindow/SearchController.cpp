@@ -166,7 +166,7 @@ void SearchController::onResults(const search::Results& results)
     if (results.query != m_field->text())
         return;
     if (results.inConversation) {
-        if (m_mode == Mode::InChat && results.conversation == openConversationKey())
+        if (m_mode == Mode::InChat && m_store && results.conversation == openConversationKey())
             showInChat(results);
         return;
     }
