@@ -249,8 +249,12 @@ int searchMessages(CliSource& source, const QString& text, const Options& o, con
             exporting::appendMessageJson(&line, *m, {&name});
             out->write(line);
         } else {
+            // A message found by an attachment's name shows that name.
+            QString text = oneLine(m->text);
+            for (const QString& name : query.namesBeyondText(*m))
+                text += (text.isEmpty() ? QStringLiteral("[") : QStringLiteral(" [")) + name + QLatin1Char(']');
             writeLine(out, exporting::conversationName(*m) + QLatin1Char('\t') + conversationkey::toText(m->address) +
-                               QLatin1Char('\t') + exporting::shownTime(*m) + QLatin1Char('\t') + oneLine(m->text));
+                               QLatin1Char('\t') + exporting::shownTime(*m) + QLatin1Char('\t') + text);
         }
     }
     return kOk;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -32,6 +33,8 @@ QByteArray digitsOf(const QByteArray& text)
 SearchController::SearchController(QWidget* window, QBoxLayout* column, QStackedWidget* stack, frame_page2* chatPage)
     : QObject(window), m_stack(stack), m_chatPage(chatPage)
 {
+    m_engine.setParent(this);
+    m_engine.setObjectName(QStringLiteral("messageSearch"));
     auto* bar = new QHBoxLayout;
     bar->setSpacing(0);
     m_field = new SearchField(window);
@@ -134,24 +137,41 @@ void SearchController::runEverywhere(const QString& text)
         m_page->showResults({}, {}, nullptr);
         return;
     }
-    if (!m_engineFed) {
-        // Taken now rather than when the store came: until the index is
-        // built from them, the store's array is shared, and a delete would
-        // have to copy it.
-        m_engine.setMessages(m_store->messages);
-        m_engineFed = true;
-    }
+    feedEngine();
     m_page->showSearching();
     m_engine.search(text);
+}
+
+void SearchController::feedEngine()
+{
+    if (m_engineFed)
+        return;
+    // Taken at the first query rather than when the store came: until the
+    // index is built from them, the store's array is shared, and a delete
+    // would have to copy it.
+    m_engine.setMessages(m_store->messages);
+    m_engineFed = true;
+}
+
+QByteArray SearchController::openConversationKey() const
+{
+    return m_store && !m_store->conversation.isEmpty() ? m_store->conversation.first().address : QByteArray();
 }
 
 void SearchController::onResults(const search::Results& results)
 {
     // Results of a query the field no longer holds are not shown; the
-    // field's own query is on its way.
-    if (m_mode != Mode::Everywhere || results.query != m_field->text())
+    // field's own query is on its way. So are results of another kind of
+    // search, or of a conversation no longer open.
+    if (results.query != m_field->text())
         return;
-    m_page->showResults(results, matchingConversations(results.query), m_store);
+    if (results.inConversation) {
+        if (m_mode == Mode::InChat && m_store && results.conversation == openConversationKey())
+            showInChat(results);
+        return;
+    }
+    if (m_mode == Mode::Everywhere)
+        m_page->showResults(results, matchingConversations(results.query), m_store);
 }
 
 QVector<SearchResultsPage::Conversation> SearchController::matchingConversations(const QString& text) const
@@ -191,6 +211,10 @@ void SearchController::onMessageChosen(const QByteArray& address, qint64 rowId)
         reset();
         return;
     }
+    // The chosen message is a match: marked at once, counted when the
+    // conversation's matches are in.
+    if (m_chatPage)
+        m_chatPage->showMessage(rowId);
     runInChat(m_field->text(), rowId);
     // The page lays itself out once it is on screen; the message is sought
     // again then, so that it stands where it should.
@@ -212,16 +236,29 @@ void SearchController::runInChat(const QString& text, qint64 rowId)
 {
     m_found.clear();
     m_current = -1;
-    if (m_store) {
-        const QVector<qint64> rows = search::matchingRows(m_store->conversation, search::Query::parse(text));
-        // The chat page shows the newest message at the top; so do the matches.
-        for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
-            if (m_store->message(*it))
-                m_found.append(*it);
-        }
+    m_wanted = rowId;
+    if (!m_store || m_store->conversation.isEmpty()) {
+        showFound();
+        return;
     }
+    // The matches come from the worker; what is shown stays until then.
+    feedEngine();
+    m_engine.searchIn(openConversationKey(), text);
+}
+
+void SearchController::showInChat(const search::Results& results)
+{
+    m_found.clear();
+    m_current = -1;
+    for (const search::Hit& hit : results.hits) {
+        if (m_store->message(hit.rowId))
+            m_found.append(hit.rowId);
+    }
+    // The chat page shows its messages by row id, the newest at the top;
+    // so do the matches.
+    std::sort(m_found.begin(), m_found.end(), std::greater<qint64>());
     if (!m_found.isEmpty())
-        m_current = std::max(0, int(m_found.indexOf(rowId)));
+        m_current = std::max(0, int(m_found.indexOf(m_wanted)));
     showFound();
 }
 

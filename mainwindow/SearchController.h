@@ -60,10 +60,16 @@ private:
     void onTextChanged(const QString& text);
     void runNow();
     void runEverywhere(const QString& text);
-    // Finds the matches in the open conversation and shows the one of
-    // rowId (when it is one), else the newest.
+    // Starts finding the matches in the open conversation on the worker;
+    // when they are in, the one of rowId (when it is one) is shown, else
+    // the newest.
     void runInChat(const QString& text, qint64 rowId = -1);
+    void showInChat(const search::Results& results);
     void onResults(const search::Results& results);
+    // Hands the store's messages to the worker before its first query.
+    void feedEngine();
+    // The key of the conversation on the chat page; empty when none.
+    QByteArray openConversationKey() const;
     void onMessageChosen(const QByteArray& address, qint64 rowId);
     void onConversationChosen(const QByteArray& address);
     void onPageChanged();
@@ -92,4 +98,6 @@ private:
     // Finding within the conversation: its matches, newest first.
     QVector<qint64> m_found;
     int m_current = -1;
+    // The match to show first when the matches come in.
+    qint64 m_wanted = -1;
 };

@@ -256,6 +256,16 @@ void MessageSearch::waitForIdle()
 
 void MessageSearch::search(const QString& text)
 {
+    start(text, false, {});
+}
+
+void MessageSearch::searchIn(const QByteArray& conversation, const QString& text)
+{
+    start(text, true, conversation);
+}
+
+void MessageSearch::start(const QString& text, bool inConversation, const QByteArray& conversation)
+{
     const quint64 generation = ++m_generation;
     m_state->latest.store(generation);
     m_pending = true;
@@ -269,6 +279,8 @@ void MessageSearch::search(const QString& text)
     if (query.isEmpty()) {
         Results empty;
         empty.query = text;
+        empty.conversation = conversation;
+        empty.inConversation = inConversation;
         QMetaObject::invokeMethod(
             this, [deliver, empty] { deliver(empty); }, Qt::QueuedConnection);
         return;
@@ -276,7 +288,7 @@ void MessageSearch::search(const QString& text)
 
     std::shared_ptr<State> state = m_state;
     const quint64 data = state->dataGeneration.load();
-    m_pool->start([this, state, generation, data, query, text, deliver] {
+    m_pool->start([this, state, generation, data, query, text, inConversation, conversation, deliver] {
         const StopCheck stopped = [&] { return !state->isLatest(generation); };
         if (stopped())
             return;
@@ -301,10 +313,12 @@ void MessageSearch::search(const QString& text)
             state->messages.clear();
         }
         messages.clear();
-        Results results = index->find(query, stopped);
+        Results results = index->find(query, stopped, inConversation ? &conversation : nullptr);
         if (results.cancelled || stopped())
             return;
         results.query = text;
+        results.conversation = conversation;
+        results.inConversation = inConversation;
         QMetaObject::invokeMethod(
             this, [deliver, results = std::move(results)] { deliver(results); }, Qt::QueuedConnection);
     });

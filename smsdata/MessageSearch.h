@@ -28,6 +28,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <atomic>
@@ -38,8 +39,9 @@ class QThreadPool;
 
 namespace search {
 
-// The folded form of a text (see above). Decomposition is canonical, done
-// code point by code point.
+// The folded form of a text (see above). Decomposition is canonical, plus
+// the full-, half-width and plain compatibility forms ("ＡＢＣ" is "abc",
+// "ﬁnal" is "final"), done code point by code point.
 QString foldText(QStringView text);
 // The same for UTF-8 bytes, as UTF-8; invalid bytes fold to U+FFFD.
 QByteArray foldUtf8(QByteArrayView utf8);
@@ -69,6 +71,10 @@ public:
     // The parts of text that the terms match, in text order, overlapping
     // ones merged; for marking them where the text is shown.
     QVector<Span> spansIn(const QString& text) const;
+    // The names of the message's attachments that hold a term its text
+    // does not: what made it match when its text shows no reason, in the
+    // message's order. Empty when the text holds every term.
+    QStringList namesBeyondText(const MessageRecord& message) const;
 
 private:
     QVector<QByteArray> m_terms;
@@ -98,6 +104,9 @@ struct Results
     // The hits by conversation; the conversation of the newest hit first.
     QVector<Group> groups;
     QVector<QByteArray> addresses;
+    // The conversation searched when the query was for one (searchIn).
+    QByteArray conversation;
+    bool inConversation = false;
     bool cancelled = false;
 };
 
@@ -155,6 +164,10 @@ public:
     // the newest query's results are reported. An empty query reports empty
     // results at once (still through the event loop).
     void search(const QString& query);
+    // The same within one conversation (by its key): its hits only, and
+    // the results tell which conversation they are of. It cancels and is
+    // cancelled by search() alike.
+    void searchIn(const QByteArray& conversation, const QString& query);
     // Cancels the query that runs; nothing more is reported.
     void cancel();
     bool isBusy() const { return m_pending; }
@@ -165,6 +178,8 @@ signals:
     void resultsReady(const search::Results& results);
 
 private:
+    void start(const QString& text, bool inConversation, const QByteArray& conversation);
+
     struct State;
     std::shared_ptr<State> m_state;
     QThreadPool* m_pool = nullptr;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace search {
@@ -85,12 +86,22 @@ void appendFoldedCodePoint(char32_t c, QString& out, bool& blank)
     blank = false;
 }
 
-// The canonical decomposition of one code point, passed on code point by
-// code point. Done per code point, not per text as a normal form would, so
-// that a shown text and its folded form line up character by character.
+// Whether a decomposition of this kind is followed: the canonical ones
+// (accents), full- and half-width forms ("ＡＢＣ" is "ABC") and the plain
+// compatibility ones (the ligature "ﬁ" is "fi"). Circled, superscript,
+// font and other variants keep their own look.
+bool isFolded(QChar::Decomposition tag)
+{
+    return tag == QChar::Canonical || tag == QChar::Wide || tag == QChar::Narrow || tag == QChar::Compat;
+}
+
+// The decomposition of one code point, passed on code point by code point.
+// Done per code point, not per text as a normal form would, so that a shown
+// text and its folded form line up character by character.
 template <typename Sink> void decompose(char32_t c, const Sink& sink)
 {
-    if (c < 0xC0 || QChar::decompositionTag(c) != QChar::Canonical) {
+    // Below U+00A0 nothing decomposes.
+    if (c < 0xA0 || !isFolded(QChar::decompositionTag(c))) {
         sink(c);
         return;
     }
@@ -383,6 +394,30 @@ QVector<Span> Query::spansIn(const QString& text) const
         }
     }
     return merged;
+}
+
+QStringList Query::namesBeyondText(const MessageRecord& message) const
+{
+    QStringList names;
+    if (m_terms.isEmpty() || message.attachmentNames.isEmpty())
+        return names;
+    const QByteArray text = foldUtf8(message.text);
+    QVector<QByteArray> missing;
+    for (const QByteArray& t : m_terms) {
+        if (!text.contains(t))
+            missing.append(t);
+    }
+    if (missing.isEmpty())
+        return names;
+    bool isText = true;
+    forEachField(message, [&](const QByteArray& field) {
+        if (std::exchange(isText, false))
+            return;
+        const QByteArray folded = foldUtf8(field);
+        if (std::any_of(missing.cbegin(), missing.cend(), [&](const QByteArray& t) { return folded.contains(t); }))
+            names.append(QString::fromUtf8(field));
+    });
+    return names;
 }
 
 QVector<QByteArray> searchableFields(const MessageRecord& message)

@@ -11,6 +11,8 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace views {
 
 namespace {
@@ -33,10 +35,8 @@ constexpr int kConversationHeight = 34;
 constexpr int kHeadingHeight = 30;
 constexpr int kHitHeight = 44;
 constexpr int kIndent = 14;
-// Text before the first match that a hit shows at most; the rest is cut.
-constexpr int kLeadChars = 24;
 
-enum Role { KindRole = Qt::UserRole + 1, DetailRole, RowIdRole, AddressRole };
+enum Role { KindRole = Qt::UserRole + 1, DetailRole, RowIdRole, AddressRole, NamesRole };
 
 } // namespace
 
@@ -160,6 +160,8 @@ public:
                 break;
             if (role == Qt::DisplayRole)
                 return QString::fromUtf8(m->text);
+            if (role == NamesRole)
+                return m_query.namesBeyondText(*m);
             if (role == DetailRole) {
                 QString time = QString::fromUtf8(m->timeText()).trimmed();
                 if (time.startsWith(QLatin1String("time:")))
@@ -199,26 +201,21 @@ private:
 
 namespace {
 
-// A hit's text on one line: line breaks become blanks, a long lead before
-// the first match is cut to "…" and a few characters, so that the match
-// is in sight.
-QString snippet(const QString& text, QVector<search::Span>* spans)
+// Whether a shown text may begin at position at after a cut: at the start
+// of a word, or anywhere in a script written without spaces.
+bool isCutPoint(const QString& s, int at)
 {
-    QString s = text;
-    for (QChar& c : s) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
-            c = QLatin1Char(' ');
-    }
-    if (!spans->isEmpty() && spans->first().start > kLeadChars) {
-        int cut = spans->first().start - kLeadChars / 2;
-        // Never in the middle of a pair of surrogates.
-        if (cut > 0 && s.at(cut).isLowSurrogate())
-            --cut;
-        s = QStringLiteral("…") + s.mid(cut);
-        for (search::Span& sp : *spans)
-            sp.start = sp.start - cut + 1;
-    }
-    return s;
+    if (at <= 0)
+        return true;
+    const QChar c = s.at(at);
+    const QChar before = s.at(at - 1);
+    if (c.isLowSurrogate() || c.category() == QChar::Mark_NonSpacing || c.isSpace())
+        return false;
+    const auto unspaced = [](QChar ch) {
+        const QChar::Script script = ch.script();
+        return script == QChar::Script_Han || script == QChar::Script_Hiragana || script == QChar::Script_Katakana;
+    };
+    return before.isSpace() || unspaced(c) || unspaced(before);
 }
 
 class ResultsDelegate : public QStyledItemDelegate
@@ -302,8 +299,8 @@ public:
             p->setPen(m_page->dimColor());
             p->drawText(QRect(inner.left() + kIndent, top, inner.width() - kIndent, smallMetrics.height()),
                         Qt::AlignLeft | Qt::AlignVCenter, detail);
-            drawMarked(p, text, font, QPoint(inner.left() + kIndent, top + smallMetrics.height() + 2),
-                       inner.width() - kIndent);
+            drawMarked(p, text, index.data(NamesRole).toStringList(), font,
+                       QPoint(inner.left() + kIndent, top + smallMetrics.height() + 2), inner.width() - kIndent);
             break;
         }
         }
@@ -312,11 +309,34 @@ public:
 
 private:
     // One line of a hit's text with the matched parts marked, cut with "…"
-    // where it does not fit.
-    void drawMarked(QPainter* p, const QString& text, const QFont& font, const QPoint& at, int width) const
+    // where it does not fit. The names of attachments that matched where
+    // the text does not follow it, marked alike, and stay in sight.
+    void drawMarked(QPainter* p, const QString& text, const QStringList& names, const QFont& font, const QPoint& at,
+                    int width) const
     {
+        QString tail;
+        QVector<search::Span> tailSpans;
+        for (const QString& name : names) {
+            tail += text.isEmpty() && tail.isEmpty() ? QStringLiteral("[") : QStringLiteral(" [");
+            for (const search::Span& s : m_model->query().spansIn(name))
+                tailSpans.append({int(tail.size()) + s.start, s.length});
+            tail += name + QLatin1Char(']');
+        }
+        const QFontMetrics metrics(font);
+        const int tailWidth = tail.isEmpty() ? 0 : std::min(metrics.horizontalAdvance(tail), width / 2);
         QVector<search::Span> spans = m_model->query().spansIn(text);
-        const QString shown = snippet(text, &spans);
+        const int textRoom = width - tailWidth;
+        const QString shown = SearchResultsPage::shownText(text, &spans, metrics, textRoom);
+        const int drawn = drawLine(p, shown, spans, font, at, textRoom);
+        if (!tail.isEmpty())
+            drawLine(p, tail, tailSpans, font, at + QPoint(drawn, 0), width - drawn);
+    }
+
+    // One line with the spans marked, cut with "…" where it does not fit;
+    // the width it took.
+    int drawLine(QPainter* p, const QString& shown, const QVector<search::Span>& spans, const QFont& font,
+                 const QPoint& at, int width) const
+    {
         QList<QTextLayout::FormatRange> formats;
         for (const search::Span& s : std::as_const(spans)) {
             QTextLayout::FormatRange range;
@@ -345,8 +365,13 @@ private:
         layout.endLayout();
         p->setPen(m_page->textColor());
         layout.draw(p, at);
-        if (line.isValid() && line.textLength() < shown.size())
-            p->drawText(QPointF(at.x() + line.naturalTextWidth(), at.y() + line.ascent()), ellipsis);
+        if (!line.isValid())
+            return 0;
+        const int natural = int(std::ceil(line.naturalTextWidth()));
+        if (line.textLength() >= shown.size())
+            return natural;
+        p->drawText(QPointF(at.x() + line.naturalTextWidth(), at.y() + line.ascent()), ellipsis);
+        return natural + metrics.horizontalAdvance(ellipsis);
     }
 
     const SearchResultsPage* m_page;
@@ -399,6 +424,49 @@ SearchResultsPage::SearchResultsPage(QWidget* parent) : QFrame(parent)
 
 SearchResultsPage::~SearchResultsPage() = default;
 
+QString SearchResultsPage::shownText(const QString& text, QVector<search::Span>* spans, const QFontMetrics& metrics,
+                                     int width)
+{
+    QString s = text;
+    for (QChar& c : s) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    }
+    if (spans->isEmpty())
+        return s;
+    const int start = spans->first().start;
+    const int end = start + spans->first().length;
+    if (metrics.horizontalAdvance(s.left(end)) <= width)
+        return s;
+    // Before the match a third of the line stays, less when the match
+    // needs the room.
+    const QString ellipsis = QStringLiteral("…");
+    const int matchWidth = metrics.horizontalAdvance(s.mid(start, end - start));
+    const int lead = std::max(0, std::min(width / 3, width - metrics.horizontalAdvance(ellipsis) - matchWidth));
+    int cut = start;
+    int leadWidth = 0;
+    while (cut > 0) {
+        int before = cut - 1;
+        // Never between the two halves of a pair of surrogates.
+        if (before > 0 && s.at(before).isLowSurrogate() && s.at(before - 1).isHighSurrogate())
+            --before;
+        leadWidth += metrics.horizontalAdvance(s.mid(before, cut - before));
+        if (leadWidth > lead)
+            break;
+        cut = before;
+    }
+    // Then on to the start of a word; a word longer than the room is cut
+    // where its match begins.
+    while (cut < start && !views::isCutPoint(s, cut))
+        ++cut;
+    if (cut == 0)
+        return s;
+    s = ellipsis + s.mid(cut);
+    for (search::Span& sp : *spans)
+        sp.start = sp.start - cut + int(ellipsis.size());
+    return s;
+}
+
 QString SearchResultsPage::nameOf(const MessageRecord& record)
 {
     QString name;
@@ -448,6 +516,9 @@ void SearchResultsPage::updateSummary()
 {
     if (m_searching) {
         m_summary->setText(tr("Searching…"));
+    } else if (m_model->hitCount() == 0 && m_model->conversationCount() > 0) {
+        // Only names or numbers matched: the page is not empty.
+        m_summary->setText(views::conversationsText(m_model->conversationCount()));
     } else if (m_model->hitCount() == 0) {
         m_summary->setText(tr("No messages found"));
     } else {

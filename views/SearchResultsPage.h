@@ -17,6 +17,7 @@
 #include <QFrame>
 
 class MessageStore;
+class QFontMetrics;
 class QLabel;
 class QListView;
 class QModelIndex;
@@ -62,6 +63,10 @@ public:
 
     // The name a conversation goes by: its contact's, else its number.
     static QString nameOf(const MessageRecord& record);
+    // A hit's text on one line of width pixels: line breaks become blanks,
+    // and when the text up to the end of its first match (spans, moved
+    // along) does not fit, the lead is cut at the start of a word, to "…".
+    static QString shownText(const QString& text, QVector<search::Span>* spans, const QFontMetrics& metrics, int width);
 
     QColor nameColor() const { return m_colors[0]; }
     void setNameColor(const QColor& c) { setColor(0, c); }

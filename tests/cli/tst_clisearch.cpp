@@ -150,8 +150,21 @@ void CliSearchTest::attachmentNames()
     const Result r = runCli({QStringLiteral("search"), m_modern, QStringLiteral("invoice.pdf")});
     QCOMPARE(r.status, cli::kOk);
     QCOMPARE(r.lines().size(), 1);
-    // The line shows the text as stored.
-    QVERIFY2(r.lines().at(0).endsWith("\tthe bill"), r.out.constData());
+    // The text holds no reason for the hit: the name that matched follows it.
+    QVERIFY2(r.lines().at(0).endsWith("\tthe bill [invoice.pdf]"), r.out.constData());
+    // A word of the text and one of the name: the name still tells why.
+    QVERIFY(runCli({QStringLiteral("search"), m_modern, QStringLiteral("bill PDF")})
+                .lines()
+                .value(0)
+                .endsWith("\tthe bill [invoice.pdf]"));
+    // The text alone is reason enough: it shows as stored.
+    QVERIFY(
+        runCli({QStringLiteral("search"), m_modern, QStringLiteral("bill")}).lines().value(0).endsWith("\tthe bill"));
+    // JSON keeps the text as stored.
+    const Result json =
+        runCli({QStringLiteral("search"), QStringLiteral("--json"), m_modern, QStringLiteral("invoice")});
+    QCOMPARE(QJsonDocument::fromJson(json.lines().value(0)).object().value(QStringLiteral("text")).toString(),
+             QStringLiteral("the bill"));
     QVERIFY(runCli({QStringLiteral("search"), m_modern, QStringLiteral("invoice station")}).lines().isEmpty());
 }
 

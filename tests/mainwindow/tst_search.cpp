@@ -14,6 +14,7 @@
 #include "frame_page2.h"
 
 #include <QCryptographicHash>
+#include <QSignalSpy>
 #include <QListView>
 #include <QTreeWidget>
 #include <QScrollArea>
@@ -69,6 +70,8 @@ private slots:
     void clickLandsOnTheMessage();
     void escapeGoesBackToWhereTheUserWas();
     void findWithinTheConversation();
+    void staleFindInChatIsDropped();
+    void leadIsCutOnlyWhenTheMatchIsOutOfSight();
     void filtersConversationsByNameOrNumber();
     void ctrlFFocusesTheField();
     void anotherSourceEndsTheSearch();
@@ -137,6 +140,26 @@ private:
         auto* area = win.chatPage()->findChild<QScrollArea*>(QStringLiteral("scrollArea"));
         const QRect box(w->mapTo(area->viewport(), QPoint()), w->size());
         return area->viewport()->rect().intersects(box);
+    }
+
+    // The attachment names a hit row shows after its text; "-" when no row has text.
+    QStringList namesShown(const Window& win, const QString& text) const
+    {
+        const int row = int(rowTexts(win).indexOf(text));
+        if (row < 0)
+            return {QStringLiteral("-")};
+        return view(win)->model()->index(row, 0).data(Qt::UserRole + 5).toStringList();
+    }
+    // Pixels of the mark's colour in the row of index as painted.
+    int markedPixels(const Window& win, const QModelIndex& index, const QColor& mark) const
+    {
+        const QImage image = view(win)->viewport()->grab(view(win)->visualRect(index)).toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixelColor(x, y).rgb() == mark.rgb();
+        }
+        return n;
     }
 
     QByteArray m_before;
@@ -221,7 +244,8 @@ void SearchTest::clickLandsOnTheMessage()
     QTRY_VERIFY(inView(win, markedBubble(win)));
     QVERIFY(win.bubbleTexts().contains(QStringLiteral("see you at the café")));
     // The field tells where it stands among the matches of this chat, newest first.
-    QCOMPARE(field(win)->countText(), QStringLiteral("2 of 3"));
+    QTRY_COMPARE(field(win)->countText(), QStringLiteral("2 of 3"));
+    QCOMPARE(chat(win)->markedMessage(), qint64(18));
     // The mark is for a moment only.
     QTRY_COMPARE_WITH_TIMEOUT(chat(win)->markedMessage(), qint64(0), 10000);
     QTRY_VERIFY(!markedBubble(win));
@@ -312,6 +336,66 @@ void SearchTest::findWithinTheConversation()
     QVERIFY(field(win)->countText().isEmpty());
 }
 
+void SearchTest::staleFindInChatIsDropped()
+{
+    Window win;
+    openBackup(win);
+    win.openConversation(0);
+    auto* engine = win.w->findChild<search::MessageSearch*>(QStringLiteral("messageSearch"));
+    QVERIFY(engine);
+    QSignalSpy answers(engine, &search::MessageSearch::resultsReady);
+    field(win)->setFocus();
+    field(win)->setText(QStringLiteral("filler"));
+    // Enter runs the query at once; then the text changes before its answer is in.
+    QTest::keyClick(field(win), Qt::Key_Return);
+    field(win)->setText(QStringLiteral("filler 1"));
+    engine->waitForIdle();
+    QCoreApplication::processEvents();
+    // The answer for "filler" (1 of 30, the newest at row 33) is not shown.
+    QVERIFY(field(win)->countText() != QStringLiteral("1 of 30"));
+    QVERIFY(chat(win)->markedMessage() != qint64(33));
+    // The field's own query is: 1, 10..19, 21; the newest "filler 21" is row 25.
+    QTRY_COMPARE(field(win)->countText(), QStringLiteral("1 of 12"));
+    QCOMPARE(chat(win)->markedMessage(), qint64(25));
+    QVERIFY(!answers.isEmpty());
+}
+
+void SearchTest::leadIsCutOnlyWhenTheMatchIsOutOfSight()
+{
+    const QFontMetrics metrics(QApplication::font());
+    const search::Query cafe = search::Query::parse(QStringLiteral("cafe"));
+    // A short text whose match comes late is shown whole when it fits.
+    const QString text = QStringLiteral("We could meet later\nat the little café");
+    QVector<search::Span> spans = cafe.spansIn(text);
+    QCOMPARE(spans.first().start, 34);
+    QCOMPARE(SearchResultsPage::shownText(text, &spans, metrics, metrics.horizontalAdvance(text) + 4),
+             QStringLiteral("We could meet later at the little café"));
+    QCOMPARE(spans.first().start, 34);
+
+    // A long one is cut at the start of a word, some lead and the match in sight.
+    const QString longText = QStringLiteral("lorem ipsum dolorem ").repeated(20) + QStringLiteral("at the café now");
+    const int width = metrics.horizontalAdvance(QLatin1Char('x')) * 40;
+    spans = cafe.spansIn(longText);
+    QString shown = SearchResultsPage::shownText(longText, &spans, metrics, width);
+    QVERIFY2(shown.startsWith(QStringLiteral("…")), qPrintable(shown));
+    const QString rest = shown.mid(1);
+    QVERIFY(longText.endsWith(rest));
+    QCOMPARE(longText.at(longText.size() - rest.size() - 1), QLatin1Char(' '));
+    QVERIFY(!rest.startsWith(QLatin1Char(' ')));
+    QCOMPARE(shown.mid(spans.first().start, spans.first().length), QStringLiteral("café"));
+    QVERIFY(spans.first().start > 4);
+    QVERIFY(metrics.horizontalAdvance(shown.left(spans.first().start + spans.first().length)) <= width);
+
+    // A script without spaces is cut at any character.
+    const QString cjk = QStringLiteral("我们明天见面吧").repeated(30) + QStringLiteral("去咖啡馆");
+    spans = search::Query::parse(QStringLiteral("咖啡")).spansIn(cjk);
+    shown = SearchResultsPage::shownText(cjk, &spans, metrics, width);
+    QVERIFY2(shown.startsWith(QStringLiteral("…")), qPrintable(shown));
+    QCOMPARE(shown.mid(spans.first().start, 2), QStringLiteral("咖啡"));
+    QVERIFY(spans.first().start > 2);
+    QVERIFY(metrics.horizontalAdvance(shown.left(spans.first().start + 2)) <= width);
+}
+
 void SearchTest::filtersConversationsByNameOrNumber()
 {
     Window win;
@@ -320,7 +404,9 @@ void SearchTest::filtersConversationsByNameOrNumber()
     QTRY_COMPARE(win.stack()->currentWidget(), results(win));
     QTRY_COMPARE(results(win)->conversationCount(), 1);
     QCOMPARE(rowTexts(win).mid(0, 2), (QStringList{QStringLiteral("Conversations"), QStringLiteral("Anna Lee")}));
-    QCOMPARE(results(win)->summary(), QStringLiteral("No messages found"));
+    // No message matched, but the page is not empty: the summary says what it shows.
+    QCOMPARE(results(win)->summary(), QStringLiteral("1 conversation"));
+    QCOMPARE(results(win)->hitCount(), 0);
 
     // A number however it is typed.
     field(win)->selectAll();
@@ -378,8 +464,14 @@ void SearchTest::phoneBackupIsSearchedAlike()
     db.handles = {{1, QStringLiteral("+34655443322"), QStringLiteral("iMessage"), QStringLiteral("es")}};
     db.chats = {{1, QStringLiteral("+34655443322"), 45, QVariant(), {1}}};
     const qint64 ns = 1000000000LL;
+    // The thanks come with a file whose name is in no text.
+    Attachment bill;
+    bill.rowId = 1;
+    bill.transferName = QStringLiteral("factura.pdf");
+    bill.filename = QStringLiteral("~/Library/SMS/Attachments/ab/01/G/factura.pdf");
+    db.attachments = {bill};
     db.messages = {Message{10, QVariant(), body("Mi dirección: Calle Mayor 5"), 1, 0, 700000000 * ns, {1}, {}, {}, {}},
-                   Message{11, QStringLiteral("gracias"), QVariant(), 1, 1, 700000060 * ns, {1}, {}, {}, {}}};
+                   Message{11, QStringLiteral("gracias"), QVariant(), 1, 1, 700000060 * ns, {1}, {1}, {}, {}}};
     const QString sms = makeModernDb(dir.filePath(QStringLiteral("sms.db")), db, Schema::Ios17);
     QFile file(sms);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -425,10 +517,34 @@ void SearchTest::phoneBackupIsSearchedAlike()
     type(win, QStringLiteral("calle mayor"));
     QTRY_COMPARE(results(win)->hitCount(), 1);
     QCOMPARE(rowTexts(win).last(), QStringLiteral("Mi dirección: Calle Mayor 5"));
+    // Found by an attachment's name: the row shows the name after the text,
+    // its match marked.
+    field(win)->selectAll();
+    type(win, QStringLiteral("FACTURA"));
+    QTRY_VERIFY(rowTexts(win).contains(QStringLiteral("gracias")));
+    QCOMPARE(results(win)->hitCount(), 1);
+    const QModelIndex hit = view(win)->model()->index(rowTexts(win).indexOf(QStringLiteral("gracias")), 0);
+    QVERIFY(hit.isValid());
+    QCOMPARE(namesShown(win, QStringLiteral("gracias")), QStringList{QStringLiteral("factura.pdf")});
+    const QColor mark(255, 0, 255);
+    results(win)->setMarkColor(mark);
+    view(win)->scrollTo(hit);
+    QTRY_VERIFY(view(win)->visualRect(hit).isValid());
+    QTRY_VERIFY(markedPixels(win, hit, mark) > 20);
+    // The text itself holds the match: no name follows.
+    field(win)->selectAll();
+    type(win, QStringLiteral("gracias"));
+    QTRY_COMPARE(results(win)->summary(), QStringLiteral("1 message in 1 conversation"));
+    QTRY_COMPARE(namesShown(win, QStringLiteral("gracias")), QStringList());
+
+    field(win)->selectAll();
+    type(win, QStringLiteral("calle mayor"));
+    QTRY_COMPARE(rowTexts(win).last(), QStringLiteral("Mi dirección: Calle Mayor 5"));
     clickRow(win, QStringLiteral("Mi dirección: Calle Mayor 5"));
     QTRY_COMPARE(win.page(), 2);
     QCOMPARE(chat(win)->markedMessage(), qint64(10));
-    QCOMPARE(field(win)->countText(), QStringLiteral("1 of 1"));
+    QTRY_COMPARE(field(win)->countText(), QStringLiteral("1 of 1"));
+
     // The phone's backup is only read.
     QCOMPARE(fixtures::folderDigest(folder), before);
 }

@@ -68,6 +68,7 @@ private slots:
     void attachmentNamesOfBothLayouts();
     void invalidUtf8InTheDatabase();
     void workerReportsTheNewestQueryOnly();
+    void searchWithinOneConversation();
     void newMessagesDropOldResults();
     void randomAndTruncatedInput();
 };
@@ -85,6 +86,12 @@ void MessageSearchTest::foldsCaseAccentsAndSpace_data()
     QTest::newRow("nul") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << QStringLiteral("a b");
     QTest::newRow("chinese unchanged") << QStringLiteral("我们明天见") << QStringLiteral("我们明天见");
     QTest::newRow("emoji unchanged") << QStringLiteral("ok 😀👍🏽") << QStringLiteral("ok 😀👍🏽");
+    QTest::newRow("full width") << QStringLiteral("ＡＢＣ ｆｕｌｌ １２") << QStringLiteral("abc full 12");
+    QTest::newRow("half width katakana") << QStringLiteral("ｶﾀｶﾅ") << QStringLiteral("カタカナ");
+    QTest::newRow("ligatures") << QStringLiteral("ﬁnal ﬂow Ĳ") << QStringLiteral("final flow ij");
+    QTest::newRow("micro sign") << QStringLiteral("5µg") << QStringLiteral("5μg");
+    // Circled, superscript and fraction forms keep their own look.
+    QTest::newRow("other forms kept") << QStringLiteral("① x² ½") << QStringLiteral("① x² ½");
 }
 
 void MessageSearchTest::foldsCaseAccentsAndSpace()
@@ -121,6 +128,9 @@ void MessageSearchTest::matches_data()
     QTest::newRow("emoji") << QStringLiteral("party 🎉 tonight") << QStringLiteral("🎉") << true;
     QTest::newRow("other emoji") << QStringLiteral("party 🎉 tonight") << QStringLiteral("🎈") << false;
     QTest::newRow("nothing in an empty text") << QString() << QStringLiteral("a") << false;
+    QTest::newRow("full width text") << QStringLiteral("ＡＢＣ Ｃａｆé") << QStringLiteral("abc cafe") << true;
+    QTest::newRow("full width query") << QStringLiteral("abc") << QStringLiteral("ＡＢＣ") << true;
+    QTest::newRow("ligature") << QStringLiteral("the ﬁnal offer") << QStringLiteral("final") << true;
 }
 
 void MessageSearchTest::matches()
@@ -258,6 +268,12 @@ void MessageSearchTest::spansMarkWhatMatched()
     // Overlapping terms make one span.
     QCOMPARE(Query::parse(QStringLiteral("abc bcd")).spansIn(QStringLiteral("xabcdx")), (QVector<Span>{{1, 4}}));
     QVERIFY(Query::parse(QStringLiteral("zzz")).spansIn(text).isEmpty());
+
+    // A character that decomposes into several is marked whole: "ﬁ" is one
+    // character of the text, "ＡＢＣ" three.
+    QCOMPARE(Query::parse(QStringLiteral("final")).spansIn(QStringLiteral("the ﬁnal")), (QVector<Span>{{4, 4}}));
+    QCOMPARE(Query::parse(QStringLiteral("fin")).spansIn(QStringLiteral("ﬁn")), (QVector<Span>{{0, 2}}));
+    QCOMPARE(Query::parse(QStringLiteral("bc")).spansIn(QStringLiteral("xＡＢＣ")), (QVector<Span>{{2, 2}}));
 }
 
 void MessageSearchTest::textsOnlyInAttributedBody()
@@ -324,6 +340,17 @@ void MessageSearchTest::attachmentNamesOfBothLayouts()
     // into a name.
     QVERIFY(find(store.messages, QStringLiteral("\"bill invoice\"")).isEmpty());
     QCOMPARE(searchableFields(*store.message(11)), (QVector<QByteArray>{"Here is the bill", "invoice.pdf"}));
+    // The names that tell why a message matched: those that hold a term
+    // its text does not.
+    QCOMPARE(Query::parse(QStringLiteral("INVOICE")).namesBeyondText(*store.message(11)),
+             QStringList{QStringLiteral("invoice.pdf")});
+    QCOMPARE(Query::parse(QStringLiteral("bill pdf")).namesBeyondText(*store.message(11)),
+             QStringList{QStringLiteral("invoice.pdf")});
+    QVERIFY(Query::parse(QStringLiteral("bill")).namesBeyondText(*store.message(11)).isEmpty());
+    QVERIFY(Query::parse(QStringLiteral("the")).namesBeyondText(*store.message(11)).isEmpty());
+    // The picture's name is in its text already.
+    QVERIFY(Query::parse(QStringLiteral("img_3918")).namesBeyondText(*store.message(10)).isEmpty());
+    QVERIFY(Query::parse(QStringLiteral("invoice")).namesBeyondText(*store.message(15)).isEmpty());
     // The matcher of one conversation agrees with the index.
     store.selectConversation("+12095981933");
     QCOMPARE(matchingRows(store.conversation, Query::parse(QStringLiteral("pdf"))), QVector<qint64>{11});
@@ -399,6 +426,47 @@ void MessageSearchTest::workerReportsTheNewestQueryOnly()
     engine.waitForIdle();
     QCoreApplication::processEvents();
     QCOMPARE(spy.count(), 0);
+}
+
+void MessageSearchTest::searchWithinOneConversation()
+{
+    QVector<MessageRecord> messages;
+    for (int i = 0; i < 20000; ++i)
+        messages.append(message(i + 1, "k" + QByteArray::number(i % 4), i, QStringLiteral("tea %1").arg(i)));
+    MessageSearch engine;
+    QSignalSpy spy(&engine, &MessageSearch::resultsReady);
+    engine.setMessages(messages);
+    // Only the newest query is answered, also when the older were for the
+    // whole set or for another conversation.
+    engine.search(QStringLiteral("tea"));
+    engine.searchIn("k1", QStringLiteral("tea"));
+    engine.searchIn("k2", QStringLiteral("tea 1"));
+    QTRY_COMPARE(spy.count(), 1);
+    const Results r = spy.takeFirst().at(0).value<Results>();
+    QVERIFY(r.inConversation);
+    QCOMPARE(r.conversation, QByteArray("k2"));
+    QCOMPARE(r.query, QStringLiteral("tea 1"));
+    QVERIFY(!r.hits.isEmpty());
+    for (const Hit& h : r.hits)
+        QCOMPARE(r.addresses.at(h.conversation), QByteArray("k2"));
+    QCOMPARE(r.hits.first().rowId, qint64(19999)); // "tea 19998", the newest of k2
+    engine.waitForIdle();
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.count(), 0);
+
+    // A search of everything after one within: the older is dropped.
+    engine.searchIn("k3", QStringLiteral("tea"));
+    engine.search(QStringLiteral("tea 7"));
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(!spy.takeFirst().at(0).value<Results>().inConversation);
+    // An unknown conversation and an empty query answer with nothing.
+    engine.searchIn("nobody", QStringLiteral("tea"));
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(spy.takeFirst().at(0).value<Results>().hits.isEmpty());
+    engine.searchIn("k1", QString());
+    QTRY_COMPARE(spy.count(), 1);
+    const Results empty = spy.takeFirst().at(0).value<Results>();
+    QVERIFY(empty.inConversation && empty.hits.isEmpty());
 }
 
 void MessageSearchTest::newMessagesDropOldResults()
