@@ -56,6 +56,10 @@ struct PhoneBackup::Private
     UnlockedKeys keys;
     bool unlocked = false;
     std::unique_ptr<Catalogue> catalogue;
+    // The plain Manifest.mbdb of a locked encrypted backup, read only to
+    // tell missing files; nothing is located through it.
+    std::unique_ptr<Catalogue> lockedCatalogue;
+    bool lockedCatalogueTried = false;
     std::unique_ptr<PrivateFolder> privateFolder;
     // Decrypted copies made so far, by file id.
     QHash<QString, QString> decrypted;
@@ -379,6 +383,11 @@ bool PhoneBackup::isEncrypted() const
     return d->info.encrypted;
 }
 
+bool PhoneBackup::canTellMissingFiles() const
+{
+    return isValid() && (!d->info.encrypted || d->unlocked || d->info.layout == BackupLayout::ManifestMbdb);
+}
+
 bool PhoneBackup::isUnlocked() const
 {
     return d->unlocked;
@@ -442,11 +451,23 @@ QStringList PhoneBackup::missingFiles()
 {
     const QMutexLocker lock(&d->lookups);
     QStringList missing;
-    if (!d->catalogue || !d->error.isEmpty() || (d->info.encrypted && !d->unlocked))
+    if (!d->error.isEmpty())
+        return missing;
+    Catalogue* catalogue = d->catalogue.get();
+    if (d->info.encrypted && !d->unlocked) {
+        // An old-layout catalogue is not encrypted: it tells without the password.
+        if (!d->lockedCatalogueTried && d->info.layout == BackupLayout::ManifestMbdb) {
+            QString why;
+            d->lockedCatalogue = MbdbCatalogue::open(d->canonical, &why);
+        }
+        d->lockedCatalogueTried = true;
+        catalogue = d->lockedCatalogue.get();
+    }
+    if (!catalogue)
         return missing;
     for (const QString& path : {kMessagesPath, kAddressBookPath}) {
         QString why;
-        const std::optional<QVector<CatalogueEntry>> entries = d->catalogue->find(kHomeDomain, path, &why);
+        const std::optional<QVector<CatalogueEntry>> entries = catalogue->find(kHomeDomain, path, &why);
         if (!entries || entries->isEmpty())
             continue;
         // Missing when no listed copy of it is there at all.
@@ -573,8 +594,8 @@ QString PhoneBackup::privateFolderPath() const
 
 bool listsMissingFiles(const BackupInfo& info)
 {
-    if (info.encrypted)
-        return false;
+    // No keys are derived here: a locked backup is only told about when
+    // its catalogue is plain, or its keys were given earlier in this run.
     PhoneBackup backup(info.folder);
     return !backup.missingFiles().isEmpty();
 }
