@@ -76,7 +76,24 @@ struct PhoneBackup::Private
     QString locate(const QString& domain, const QString& relativePath, qint64* plainSize, bool probeOnly = false);
     QString decrypt(const CatalogueEntry& entry, const QString& source);
     bool applyKeys(const UnlockedKeys& keys);
+    // The catalogue missing files are told by; null when there is none yet.
+    Catalogue* catalogueForMissingFiles();
 };
+
+Catalogue* PhoneBackup::Private::catalogueForMissingFiles()
+{
+    if (!error.isEmpty())
+        return nullptr;
+    if (!info.encrypted || unlocked)
+        return catalogue.get();
+    // An old-layout catalogue is not encrypted: it tells without the password.
+    if (!lockedCatalogueTried && info.layout == BackupLayout::ManifestMbdb) {
+        QString why;
+        lockedCatalogue = MbdbCatalogue::open(canonical, &why);
+    }
+    lockedCatalogueTried = true;
+    return lockedCatalogue.get();
+}
 
 PrivateFolder* PhoneBackup::Private::folder(QString* why)
 {
@@ -385,7 +402,8 @@ bool PhoneBackup::isEncrypted() const
 
 bool PhoneBackup::canTellMissingFiles() const
 {
-    return isValid() && (!d->info.encrypted || d->unlocked || d->info.layout == BackupLayout::ManifestMbdb);
+    const QMutexLocker lock(&d->lookups);
+    return d->catalogueForMissingFiles() != nullptr;
 }
 
 bool PhoneBackup::isUnlocked() const
@@ -451,18 +469,7 @@ QStringList PhoneBackup::missingFiles()
 {
     const QMutexLocker lock(&d->lookups);
     QStringList missing;
-    if (!d->error.isEmpty())
-        return missing;
-    Catalogue* catalogue = d->catalogue.get();
-    if (d->info.encrypted && !d->unlocked) {
-        // An old-layout catalogue is not encrypted: it tells without the password.
-        if (!d->lockedCatalogueTried && d->info.layout == BackupLayout::ManifestMbdb) {
-            QString why;
-            d->lockedCatalogue = MbdbCatalogue::open(d->canonical, &why);
-        }
-        d->lockedCatalogueTried = true;
-        catalogue = d->lockedCatalogue.get();
-    }
+    Catalogue* catalogue = d->catalogueForMissingFiles();
     if (!catalogue)
         return missing;
     for (const QString& path : {kMessagesPath, kAddressBookPath}) {

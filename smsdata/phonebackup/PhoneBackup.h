@@ -146,8 +146,9 @@ public:
     // encrypted backup of iOS 10 and later not unlocked: see
     // canTellMissingFiles()). Nothing is decrypted for it.
     QStringList missingFiles();
-    // Whether missingFiles() can tell: unencrypted, unlocked, or an old
-    // layout, whose catalogue (Manifest.mbdb) is plain.
+    // Whether missingFiles() can tell: its catalogue can be read (the
+    // backup is unencrypted, unlocked, or of the old layout, whose
+    // Manifest.mbdb is plain).
     bool canTellMissingFiles() const;
     // Everything that makes the backup incomplete, one "This backup is
     // incomplete: ..." line each: not finished, and each missing file, as

@@ -11,6 +11,7 @@
 #include "PhoneBackup.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -236,6 +237,15 @@ void RealSourcesTest::oldEncryptedBackupTellsAMissingFileWithoutPassword()
              QJsonArray{QStringLiteral("Library/AddressBook/AddressBook.sqlitedb")});
     QVERIFY(phonebackup::listsMissingFiles(phonebackup::PhoneBackup(folder).info()));
     QCOMPARE(fixtures::folderDigest(folder), digest);
+
+    // A catalogue that cannot be read tells nothing either way.
+    QFile catalogue(QDir(folder).filePath(QStringLiteral("Manifest.mbdb")));
+    QVERIFY(catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write(QByteArray("mbdb\x05\x00", 6) + QByteArray(7, '\xff'));
+    catalogue.close();
+    const Result damaged = runCli({QStringLiteral("info"), folder});
+    QCOMPARE(damaged.status, cli::kOk);
+    QVERIFY2(damaged.out.contains("Complete: cannot be told while the backup is locked\n"), damaged.out.constData());
 }
 
 void RealSourcesTest::showOfOneConversationMatchesTheWholeRead()
