@@ -9,15 +9,18 @@
 // - deletes of 500 messages (one conversation, and 500 selected) in files of
 //   100,000 and 1,000,000 messages of both layouts, and the phone's triggers'
 //   query plans on the large files;
-// - opening a backup of 1,000,000 messages in a fresh process: time to the
-//   list and peak memory;
+// - opening a backup of 1,000,000 messages in a fresh process: time to its
+//   painted list (read, names, conversation list, and the first paint of
+//   the list page offscreen with the default skin) and peak memory;
 // - searching those backups: the first query with the index build, later
 //   queries of one common word, two words and a word that is nowhere, and
 //   the memory the search adds.
 // - msgdesk-cli show of one conversation and info, in fresh processes, on
 //   the files of 1,000,000 messages.
 //
-// Every goal prints one line ending in "met" or "MISSED".
+// Every goal prints one line ending in "met" or "MISSED"; one whose figure
+// could not be measured (a child that failed, no sqlite3 program) prints
+// "could not be measured: MISSED".
 //
 //   bench_smsdata [--large N]     N messages instead of 1,000,000 in the large files
 //   bench_smsdata --make-legacy FILE N | --make-modern FILE N | --open FILE
@@ -33,7 +36,10 @@
 #include "ModernMessageTable.h"
 #include "PhoneDb.h"
 #include "PhoneSchemas.h"
+#include "frame_page1.h"
+#include "xresourceMgr.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -425,6 +431,11 @@ void goal(const QByteArray& what, bool met)
     std::fflush(stdout);
 }
 
+void notMeasured(const QByteArray& what)
+{
+    goal(what + " could not be measured", false);
+}
+
 qint64 peakKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -466,9 +477,53 @@ QByteArray child(const QStringList& arguments)
     return lines.isEmpty() ? QByteArray() : lines.constLast();
 }
 
-// In a fresh process: what the window does when a backup is opened.
+// Counts the paint events of one window and the widgets in it.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
+
+    // Processes events until something of the window was painted; false
+    // when nothing was within ten seconds.
+    bool waitForPaint()
+    {
+        const int before = m_paints;
+        QElapsedTimer guard;
+        guard.start();
+        while (m_paints == before && guard.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return m_paints != before;
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == m_window)
+            ++m_paints;
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    int m_paints = 0;
+};
+
+// In a fresh process: what the window does when a backup is opened, up to
+// the first paint of its list page (shown, empty, before the backup is
+// chosen, as in the window).
 int openBackupChild(const QByteArray& file)
 {
+    xresourceMgr skins;
+    static const char* const names[] = {"default", nullptr};
+    skins.registerSkin(names);
+    skins.setSkin(QStringLiteral("default"));
+    frame_page1 page(nullptr);
+    page.resize(700, 500);
+    PaintWatch watch(&page);
+    page.show();
+    if (!watch.waitForPaint())
+        return 1;
+
     QElapsedTimer timer;
     timer.start();
     MessageStore messages(file);
@@ -478,8 +533,12 @@ int openBackupChild(const QByteArray& file)
     fillContactNames(messages, contacts);
     messages.buildConversationList();
     const double list = timer.nsecsElapsed() / 1e9;
-    std::printf("%.4f %.4f %lld %d %d\n", read, list, peakKb(), messages.messageCount,
-                int(messages.conversationHeads.size()));
+    page.showConversations(&messages);
+    if (!watch.waitForPaint())
+        return 1;
+    const double painted = timer.nsecsElapsed() / 1e9;
+    std::printf("%.4f %.4f %lld %d %d %.4f\n", read, list, peakKb(), messages.messageCount,
+                int(messages.conversationHeads.size()), painted);
     return 0;
 }
 
@@ -606,10 +665,20 @@ void runSearchGoals(const QString& file)
     std::printf("\nsearch in %s (fresh process)\n", qPrintable(QFileInfo(file).fileName()));
     std::fflush(stdout);
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--search"), file});
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+    const bool done = process.waitForFinished(600000) && process.exitCode() == 0;
+    const QByteArray output = process.readAllStandardOutput();
+    std::fputs(output.constData(), stdout);
+    if (!done)
         std::printf("  (search child failed)\n");
+    // Goals the child did not get to print.
+    for (const char* what : {"search: first query with the index build", "search: extra memory",
+                             "search: one common word", "search: two words", "search: a word that is nowhere"}) {
+        if (!output.contains(what))
+            notMeasured(QByteArray(what) + " in " + QFileInfo(file).fileName().toUtf8());
+    }
+    std::fflush(stdout);
 }
 
 // The statements of every trigger that a delete runs, with OLD and NEW
@@ -956,10 +1025,15 @@ void cliGoals(const QString& dir, const QString& modernFile, const QString& lega
 
 int main(int argc, char** argv)
 {
+    // Opening paints the list page: offscreen, with widgets.
+    if (argc >= 3 && QByteArray(argv[1]) == "--open") {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return openBackupChild(QByteArray(argv[2]));
+    }
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() >= 3 && args.at(1) == QLatin1String("--open"))
-        return openBackupChild(args.at(2).toUtf8());
     if (args.size() >= 3 && args.at(1) == QLatin1String("--search"))
         return searchChild(args.at(2).toUtf8());
     if (args.size() >= 3 && args.at(1) == QLatin1String("--cli"))
@@ -1039,6 +1113,7 @@ int main(int argc, char** argv)
     const double cliTime = sqliteCli(smsPath, runs);
     if (cliTime < 0) {
         std::printf("sqlite3 command-line program not found or failed: no comparisons\n");
+        notMeasured("ratio read+fill+list / sqlite3 within 3x:");
     } else {
         print("sqlite3 FILE \"select * from message\"", cliTime);
         std::printf("ratio read+fill+list / sqlite3: %.2fx; goal within 3x: %s\n", core / cliTime,
@@ -1077,7 +1152,11 @@ int main(int argc, char** argv)
             print("sqlite3 FILE \"select * from message\" (modern)", modernCli);
             std::printf("ratio modern read+fill+list / sqlite3: %.2fx\n", modernCore / modernCli);
             goal("modern read + names + list within 3x sqlite3", modernCore <= 3 * modernCli);
+        } else {
+            notMeasured("modern read + names + list within 3x sqlite3: the sqlite3 program's time");
         }
+    } else {
+        notMeasured("modern read + names + list within 3x sqlite3: the read child's time");
     }
 
     // Deletes of 500 messages, in files of 100,000 and of the large size.
@@ -1177,20 +1256,25 @@ int main(int argc, char** argv)
         QList<QByteArray> figures;
         for (int run = 0; run < 3; ++run) {
             const QList<QByteArray> f = child({QStringLiteral("--open"), file}).split(' ');
-            if (f.size() >= 5 && f.at(1).toDouble() < best) {
-                best = f.at(1).toDouble();
+            if (f.size() >= 6 && f.at(5).toDouble() < best) {
+                best = f.at(5).toDouble();
                 figures = f;
             }
         }
-        if (figures.size() < 5)
+        const QByteArray opening = QByteArray("open ") + name + " backup of " + QByteArray::number(large) + " messages";
+        if (figures.size() < 6) {
+            notMeasured(opening + ": time to its painted list");
+            notMeasured(opening + ": peak memory");
             continue;
+        }
         const qint64 peak = figures.at(2).toLongLong();
-        std::printf("%-8s read %.3f s, list shown after %.3f s, peak %lld kB (%.0f bytes a message), %s messages, "
-                    "%s conversations\n",
-                    name, figures.at(0).toDouble(), best, peak, peak * 1024.0 / qMax(1, figures.at(3).toInt()),
-                    figures.at(3).constData(), figures.at(4).constData());
-        goal(QByteArray("open ") + name + " backup of " + QByteArray::number(large) + " messages: list after " +
-                 QByteArray::number(best, 'f', 3) + " s within 2 s",
+        std::printf("%-8s read %.3f s, list built after %.3f s, list page painted after %.3f s, peak %lld kB "
+                    "(%.0f bytes a message), %s messages, %s conversations\n",
+                    name, figures.at(0).toDouble(), figures.at(1).toDouble(), best, peak,
+                    peak * 1024.0 / qMax(1, figures.at(3).toInt()), figures.at(3).constData(),
+                    figures.at(4).constData());
+        goal(opening + ": read, names, list and its first paint (offscreen) after " + QByteArray::number(best, 'f', 3) +
+                 " s within 2 s",
              best <= listGoal);
         goal(QByteArray("open ") + name + " backup of " + QByteArray::number(large) + " messages: peak " +
                  QByteArray::number(peak / 1024) + " MB within 400 MB",

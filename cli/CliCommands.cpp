@@ -265,14 +265,36 @@ QString yesNo(bool value)
     return value ? MsgdeskCli::tr("yes") : MsgdeskCli::tr("no");
 }
 
-// What a backup folder says about itself; nothing needs unlocking for it.
-int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* err)
+// Whether a file is missing is told by the catalogue, which an encrypted
+// backup of iOS 10 and later keeps encrypted: it is unlocked as `list`
+// unlocks it when a password is at hand. Without one, or with a wrong one,
+// the rest is still told.
+void unlockForInfo(phonebackup::PhoneBackup& backup, const QString& folder, const PasswordSource& password,
+                   QIODevice* err)
+{
+    QByteArray secret;
+    if (backup.canTellMissingFiles() || !password || !password(backup.info(), &secret))
+        return;
+    const phonebackup::UnlockResult result = backup.unlock(secret);
+    secret.fill('\0');
+    if (result == phonebackup::UnlockResult::WrongPassword)
+        writeLine(err,
+                  QStringLiteral("msgdesk-cli: ") + MsgdeskCli::tr("%1: wrong password for this backup").arg(folder));
+    else if (result != phonebackup::UnlockResult::Unlocked)
+        writeLine(err, QStringLiteral("msgdesk-cli: ") +
+                           MsgdeskCli::tr("%1: the backup cannot be unlocked: %2").arg(folder, backup.lastError()));
+}
+
+// What a backup folder says about itself.
+int infoOfFolder(const QString& folder, const PasswordSource& password, bool json, QIODevice* out, QIODevice* err)
 {
     phonebackup::PhoneBackup backup(folder);
     if (!backup.isValid()) {
         writeLine(err, QStringLiteral("msgdesk-cli: ") + MsgdeskCli::tr("%1: %2").arg(folder, backup.errorString()));
         return kFailed;
     }
+    unlockForInfo(backup, folder, password, err);
+    const bool known = backup.canTellMissingFiles();
     const phonebackup::BackupInfo& info = backup.info();
     const QString date = info.lastBackupDate.isValid()
                              ? info.lastBackupDate.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
@@ -281,6 +303,9 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
     // What `list` warns of: not finished, or a file it reads is missing.
     const QStringList missing = backup.missingFiles();
     const QStringList reasons = backup.incompleteReasons();
+    // null: cannot be told while the backup is locked.
+    const QJsonValue complete = !reasons.isEmpty() ? QJsonValue(false) : known ? QJsonValue(true) : QJsonValue();
+    const QJsonValue missingValue = known ? QJsonValue(QJsonArray::fromStringList(missing)) : QJsonValue();
     if (json) {
         writeJson(out, {{QStringLiteral("device"), info.deviceName},
                         {QStringLiteral("version"), info.productVersion},
@@ -290,8 +315,8 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
                         {QStringLiteral("layout"), layout},
                         {QStringLiteral("encrypted"), info.encrypted},
                         {QStringLiteral("finished"), info.finished},
-                        {QStringLiteral("complete"), reasons.isEmpty()},
-                        {QStringLiteral("missing"), QJsonArray::fromStringList(missing)}});
+                        {QStringLiteral("complete"), complete},
+                        {QStringLiteral("missing"), missingValue}});
         return kOk;
     }
     writeLine(out, MsgdeskCli::tr("Device name: %1").arg(info.deviceName));
@@ -299,8 +324,10 @@ int infoOfFolder(const QString& folder, bool json, QIODevice* out, QIODevice* er
     writeLine(out, MsgdeskCli::tr("Backup date: %1").arg(date));
     writeLine(out, MsgdeskCli::tr("Layout: %1").arg(layout));
     writeLine(out, MsgdeskCli::tr("Encrypted: %1").arg(yesNo(info.encrypted)));
-    writeLine(out,
-              MsgdeskCli::tr("Complete: %1").arg(reasons.isEmpty() ? yesNo(true) : reasons.join(QLatin1Char(' '))));
+    const QString told = !reasons.isEmpty() ? reasons.join(QLatin1Char(' '))
+                         : known            ? yesNo(true)
+                                            : MsgdeskCli::tr("cannot be told while the backup is locked");
+    writeLine(out, MsgdeskCli::tr("Complete: %1").arg(told));
     return kOk;
 }
 
@@ -466,7 +493,7 @@ int run(const QStringList& arguments, QIODevice* out, QIODevice* err, const Pass
         return kFailed;
 
     if (isInfo && isBackupFolder(o.positional.at(0)))
-        return infoOfFolder(o.positional.at(0), o.json, out, err);
+        return infoOfFolder(o.positional.at(0), password, o.json, out, err);
     // One conversation is read alone: the rest of a large file is not needed.
     // Its key may come in the printed (escaped) form.
     const QByteArray only = isShow              ? conversationkey::fromText(o.positional.at(1))

@@ -305,7 +305,9 @@ QByteArray ContactLookup::systemRegion()
 
 bool hasName(const ContactRecord& contact)
 {
-    return !contact.firstName.isEmpty() || !contact.lastName.isEmpty() || !contact.organization.isEmpty();
+    // A name of spaces only is no name.
+    return !contact.firstName.trimmed().isEmpty() || !contact.lastName.trimmed().isEmpty() ||
+           !contact.organization.trimmed().isEmpty();
 }
 
 QByteArray contactDisplayName(const ContactRecord& contact)

@@ -1001,6 +1001,10 @@ in Ortszeit; OUT darf nicht existieren (html: ein neuer oder leerer Ordner).
         <source>%1: cannot be written</source>
         <translation>%1: kann nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>kann nicht festgestellt werden, solange die Sicherung gesperrt ist</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

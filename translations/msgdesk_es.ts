@@ -1002,6 +1002,10 @@ local; OUT no debe existir (html: una carpeta nueva o vacía).
         <source>%1: cannot be written</source>
         <translation>%1: no se puede escribir</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>no se puede saber mientras la copia de seguridad esté bloqueada</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1001,6 +1001,10 @@ locale ; OUT ne doit pas exister (html : un dossier nouveau ou vide).
         <source>%1: cannot be written</source>
         <translation>%1 : écriture impossible</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>impossible à dire tant que la sauvegarde est verrouillée</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

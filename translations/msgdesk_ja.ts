@@ -1001,6 +1001,10 @@ OUT は存在してはなりません（html: 新しいか空のフォルダー�
         <source>%1: cannot be written</source>
         <translation>%1: 書き込めません</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>バックアップがロックされている間は判断できません</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1000,6 +1000,10 @@ export 默认写入 txt；DATE 为本地时间的 YYYY-MM-DD；OUT 不得已存�
         <source>%1: cannot be written</source>
         <translation>%1：无法写入</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>备份锁定期间无法判断</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

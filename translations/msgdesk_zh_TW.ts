@@ -1000,6 +1000,10 @@ export 預設寫入 txt；DATE 為本地時間的 YYYY-MM-DD；OUT 不得已存�
         <source>%1: cannot be written</source>
         <translation>%1：無法寫入</translation>
     </message>
+    <message>
+        <source>cannot be told while the backup is locked</source>
+        <translation>備份鎖定期間無法判斷</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

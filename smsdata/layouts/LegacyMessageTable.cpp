@@ -40,15 +40,20 @@ struct PendingMms
     bool needsAddress = false;
     bool needsText = false;
     QByteArray recipients;
+    // The row lists recipients (even none that can be read).
+    bool hasRecipients = false;
     qint64 groupId = 0;
 };
 
-// "recipients" and "group_id" when the table has them (iOS 4 and 5), and
-// whether msg_pieces and group_member exist.
+// "recipients", "group_id" and "is_madrid" when the table has them (iOS 4
+// and 5), and whether msg_pieces and group_member exist.
 struct MmsSources
 {
     QByteArray recipientsColumn;
     QByteArray groupColumn;
+    // Set on the instant messages of iOS 5, which are never multimedia
+    // messages: they keep the address rule.
+    QByteArray madridColumn;
     bool pieces = false;
     bool members = false;
 };
@@ -61,10 +66,41 @@ MmsSources mmsSources(sqlite3* db, const QList<QByteArray>& columns)
             sources.recipientsColumn = sqliteaccess::quotedName(column);
         else if (column.compare("group_id", Qt::CaseInsensitive) == 0)
             sources.groupColumn = sqliteaccess::quotedName(column);
+        else if (column.compare("is_madrid", Qt::CaseInsensitive) == 0)
+            sources.madridColumn = sqliteaccess::quotedName(column);
     }
     sources.pieces = sqliteaccess::columnNames(db, "msg_pieces").contains("message_id");
     sources.members = sqliteaccess::columnNames(db, "group_member").contains("group_id");
     return sources;
+}
+
+// The columns a multimedia message is told by, for a select: recipients,
+// group id, whether it is an instant message.
+QByteArray mmsColumns(const MmsSources& mms)
+{
+    const auto orNull = [](const QByteArray& column) { return column.isEmpty() ? QByteArray("NULL") : column; };
+    return ", " + orNull(mms.recipientsColumn) + ", " + orNull(mms.groupColumn) + ", " + orNull(mms.madridColumn);
+}
+
+// Whether a row without an address is a sent multimedia message, whose
+// recipient is found elsewhere: not an instant message, and it lists
+// recipients or belongs to a group (whether it has parts is asked later).
+bool mayBeSentMms(sqlite3_stmt* stmt, int recipientsAt)
+{
+    if (sqlite3_column_int64(stmt, recipientsAt + 2) != 0)
+        return false;
+    return sqlite3_column_type(stmt, recipientsAt) != SQLITE_NULL || sqlite3_column_int64(stmt, recipientsAt + 1) != 0;
+}
+
+PendingMms pendingAddress(sqlite3_stmt* stmt, int recipientsAt)
+{
+    PendingMms pending;
+    pending.needsAddress = true;
+    pending.hasRecipients = sqlite3_column_type(stmt, recipientsAt) != SQLITE_NULL;
+    pending.recipients = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, recipientsAt)),
+                                    sqlite3_column_bytes(stmt, recipientsAt));
+    pending.groupId = sqlite3_column_int64(stmt, recipientsAt + 1);
+    return pending;
 }
 
 QByteArray withoutDashes(QByteArray address)
@@ -84,11 +120,24 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
                                                                        "group_id = ? and address is not null and "
                                                                        "address != '' order by ROWID limit 1")
                                            : nullptr;
+    // A row without recipients is a multimedia message only when it has parts.
+    sqlite3_stmt* hasParts =
+        sources.pieces ? sqliteaccess::prepare(db, "select 1 from msg_pieces where message_id = ? limit 1") : nullptr;
+    const auto isMms = [hasParts](const PendingMms& mms, qint64 rowId) {
+        if (mms.hasRecipients)
+            return true;
+        if (!hasParts)
+            return false;
+        sqlite3_bind_int64(hasParts, 1, rowId);
+        const bool found = sqlite3_step(hasParts) == SQLITE_ROW;
+        sqlite3_reset(hasParts);
+        return found;
+    };
     for (const PendingMms& mms : pending) {
         MessageRecord& record = store.messages[mms.index];
         if (mms.needsAddress) {
             QByteArray address = legacytable::firstRecipient(mms.recipients);
-            if (address.isEmpty() && member && mms.groupId != 0) {
+            if (address.isEmpty() && member && mms.groupId != 0 && isMms(mms, record.rowId)) {
                 sqlite3_bind_int64(member, 1, mms.groupId);
                 if (sqlite3_step(member) == SQLITE_ROW)
                     address = sqliteaccess::text(member, 0, 1);
@@ -128,6 +177,7 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
     }
     sqlite3_finalize(parts);
     sqlite3_finalize(member);
+    sqlite3_finalize(hasParts);
 }
 
 } // namespace
@@ -139,9 +189,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     QByteArray sql =
         "select " + rowIdName + ", " +
         (addressColumn < columns.size() ? sqliteaccess::quotedName(columns.at(addressColumn)) : QByteArray("NULL"));
-    sql += ", " + (mms.recipientsColumn.isEmpty() ? QByteArray("NULL") : mms.recipientsColumn);
-    sql += ", " + (mms.groupColumn.isEmpty() ? QByteArray("NULL") : mms.groupColumn);
-    sql += " from message";
+    sql += mmsColumns(mms) + " from message";
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return;
@@ -153,19 +201,15 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         ++counts->messages;
         if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
-            if (sqlite3_column_type(stmt, 2) == SQLITE_NULL && sqlite3_column_int64(stmt, 3) == 0) {
+            if (!mayBeSentMms(stmt, 2)) {
                 keys.insert(QByteArray());
                 continue;
             }
             // Resolved afterwards, as a whole read does.
             MessageRecord& record = unresolved.messages.emplaceBack();
             record.rowId = sqlite3_column_int64(stmt, 0);
-            PendingMms mmsRow;
+            PendingMms mmsRow = pendingAddress(stmt, 2);
             mmsRow.index = unresolved.messages.size() - 1;
-            mmsRow.needsAddress = true;
-            mmsRow.recipients =
-                QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 2)), sqlite3_column_bytes(stmt, 2));
-            mmsRow.groupId = sqlite3_column_int64(stmt, 3);
             pending.append(mmsRow);
             continue;
         }
@@ -243,9 +287,7 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     for (int position : {addressColumn, dateColumn, textColumn, flagsColumn})
         sql += ", " + (position < columns.size() ? sqliteaccess::quotedName(columns.at(position)) : QByteArray("NULL"));
     const MmsSources mms = mmsSources(db, columns);
-    sql += ", " + (mms.recipientsColumn.isEmpty() ? QByteArray("NULL") : mms.recipientsColumn);
-    sql += ", " + (mms.groupColumn.isEmpty() ? QByteArray("NULL") : mms.groupColumn);
-    sql += " from message";
+    sql += mmsColumns(mms) + " from message";
     const bool whole = onlyConversation.isEmpty();
     if (!whole && addressColumn < columns.size()) {
         // Rows without an address may be sent multimedia messages of it.
@@ -301,19 +343,13 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
 
         // A multimedia message: a sent one has no address but recipients,
         // and its text, sent or received, lies in its parts.
-        const bool noAddress = sqlite3_column_type(stmt, 1) == SQLITE_NULL;
-        const bool noText = record.text.isEmpty() && mms.pieces;
-        if ((noAddress && (sqlite3_column_type(stmt, 5) != SQLITE_NULL || sqlite3_column_int64(stmt, 6) != 0)) ||
-            noText) {
-            PendingMms pending;
+        // Instant messages keep their text in their row.
+        const bool noAddress = sqlite3_column_type(stmt, 1) == SQLITE_NULL && mayBeSentMms(stmt, 5);
+        const bool noText = record.text.isEmpty() && mms.pieces && sqlite3_column_int64(stmt, 7) == 0;
+        if (noAddress || noText) {
+            PendingMms pending = noAddress ? pendingAddress(stmt, 5) : PendingMms();
             pending.index = store.messages.size() - 1;
-            pending.needsAddress = noAddress;
             pending.needsText = noText;
-            if (noAddress) {
-                pending.recipients =
-                    QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, 5)), sqlite3_column_bytes(stmt, 5));
-                pending.groupId = sqlite3_column_int64(stmt, 6);
-            }
             pendingMms.append(pending);
         }
 

@@ -56,6 +56,10 @@ struct PhoneBackup::Private
     UnlockedKeys keys;
     bool unlocked = false;
     std::unique_ptr<Catalogue> catalogue;
+    // The plain Manifest.mbdb of a locked encrypted backup, read only to
+    // tell missing files; nothing is located through it.
+    std::unique_ptr<Catalogue> lockedCatalogue;
+    bool lockedCatalogueTried = false;
     std::unique_ptr<PrivateFolder> privateFolder;
     // Decrypted copies made so far, by file id.
     QHash<QString, QString> decrypted;
@@ -72,7 +76,24 @@ struct PhoneBackup::Private
     QString locate(const QString& domain, const QString& relativePath, qint64* plainSize, bool probeOnly = false);
     QString decrypt(const CatalogueEntry& entry, const QString& source);
     bool applyKeys(const UnlockedKeys& keys);
+    // The catalogue missing files are told by; null when there is none yet.
+    Catalogue* catalogueForMissingFiles();
 };
+
+Catalogue* PhoneBackup::Private::catalogueForMissingFiles()
+{
+    if (!error.isEmpty())
+        return nullptr;
+    if (!info.encrypted || unlocked)
+        return catalogue.get();
+    // An old-layout catalogue is not encrypted: it tells without the password.
+    if (!lockedCatalogueTried && info.layout == BackupLayout::ManifestMbdb) {
+        QString why;
+        lockedCatalogue = MbdbCatalogue::open(canonical, &why);
+    }
+    lockedCatalogueTried = true;
+    return lockedCatalogue.get();
+}
 
 PrivateFolder* PhoneBackup::Private::folder(QString* why)
 {
@@ -379,6 +400,12 @@ bool PhoneBackup::isEncrypted() const
     return d->info.encrypted;
 }
 
+bool PhoneBackup::canTellMissingFiles() const
+{
+    const QMutexLocker lock(&d->lookups);
+    return d->catalogueForMissingFiles() != nullptr;
+}
+
 bool PhoneBackup::isUnlocked() const
 {
     return d->unlocked;
@@ -442,11 +469,12 @@ QStringList PhoneBackup::missingFiles()
 {
     const QMutexLocker lock(&d->lookups);
     QStringList missing;
-    if (!d->catalogue || !d->error.isEmpty() || (d->info.encrypted && !d->unlocked))
+    Catalogue* catalogue = d->catalogueForMissingFiles();
+    if (!catalogue)
         return missing;
     for (const QString& path : {kMessagesPath, kAddressBookPath}) {
         QString why;
-        const std::optional<QVector<CatalogueEntry>> entries = d->catalogue->find(kHomeDomain, path, &why);
+        const std::optional<QVector<CatalogueEntry>> entries = catalogue->find(kHomeDomain, path, &why);
         if (!entries || entries->isEmpty())
             continue;
         // Missing when no listed copy of it is there at all.
@@ -573,8 +601,8 @@ QString PhoneBackup::privateFolderPath() const
 
 bool listsMissingFiles(const BackupInfo& info)
 {
-    if (info.encrypted)
-        return false;
+    // No keys are derived here: a locked backup is only told about when
+    // its catalogue is plain, or its keys were given earlier in this run.
     PhoneBackup backup(info.folder);
     return !backup.missingFiles().isEmpty();
 }

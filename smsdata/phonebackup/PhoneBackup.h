@@ -143,8 +143,13 @@ public:
     // The phone-side paths of the files msgdesk reads (the messages, the
     // address book) that the catalogue lists but the folder lacks. Empty
     // when none is missing, or when the catalogue cannot be read yet (an
-    // encrypted backup not unlocked). Nothing is decrypted for it.
+    // encrypted backup of iOS 10 and later not unlocked: see
+    // canTellMissingFiles()). Nothing is decrypted for it.
     QStringList missingFiles();
+    // Whether missingFiles() can tell: its catalogue can be read (the
+    // backup is unencrypted, unlocked, or of the old layout, whose
+    // Manifest.mbdb is plain).
+    bool canTellMissingFiles() const;
     // Everything that makes the backup incomplete, one "This backup is
     // incomplete: ..." line each: not finished, and each missing file, as
     // phoneDatabases() warns of them. Empty for a complete backup.
@@ -179,8 +184,9 @@ private:
 };
 
 // True when the backup's catalogue lists a file msgdesk reads that its
-// folder lacks (PhoneBackup::missingFiles()). An encrypted backup is not
-// opened for it: its catalogue may need the password.
+// folder lacks (PhoneBackup::missingFiles()). No password is asked for it:
+// an encrypted backup of iOS 10 and later is told about only when its
+// keys were given earlier in this run; false otherwise.
 bool listsMissingFiles(const BackupInfo& info);
 
 } // namespace phonebackup

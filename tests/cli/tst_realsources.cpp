@@ -1,7 +1,7 @@
 // msgdesk-cli on sources as real phones leave them: databases and address
 // books whose content is only in their write-ahead log, a backup whose
 // catalogue lists a file that is not there (info and list must tell the
-// same), and show reading its one conversation.
+// same, encrypted or not), and show reading its one conversation.
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
@@ -11,6 +11,7 @@
 #include "PhoneBackup.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -40,9 +41,13 @@ private slots:
     void contentOnlyInTheLogIsRead_data();
     void contentOnlyInTheLogIsRead();
     void infoAndListTellAMissingFileAlike();
+    void encryptedBackupTellsAMissingFileOnlyOnceUnlocked();
+    void oldEncryptedBackupTellsAMissingFileWithoutPassword();
     void showOfOneConversationMatchesTheWholeRead();
 
 private:
+    QString encryptedWithoutBook(const QString& name, backupbuilder::Layout layout) const;
+
     QTemporaryDir m_dir;
     QString m_legacy;
     QString m_modern;
@@ -135,6 +140,112 @@ void RealSourcesTest::infoAndListTellAMissingFileAlike()
     QCOMPARE(object.value(QStringLiteral("finished")).toBool(false), true);
 
     QCOMPARE(fixtures::folderDigest(folder), digest);
+}
+
+// An encrypted backup of the given layout whose catalogue lists the address
+// book, with that file removed.
+QString RealSourcesTest::encryptedWithoutBook(const QString& name, backupbuilder::Layout layout) const
+{
+    const QString folder = m_dir.filePath(name);
+    backupbuilder::Options options;
+    options.layout = layout;
+    options.encrypted = true;
+    options.password = "secret";
+    QString error;
+    const bool written = backupbuilder::writeBackup(
+        folder,
+        {{phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kMessagesPath, fileBytes(m_modern)},
+         {phonebackup::PhoneBackup::kHomeDomain, phonebackup::PhoneBackup::kAddressBookPath, fileBytes(m_book)}},
+        options, &error);
+    if (!written || !QFile::remove(backupbuilder::dataPath(layout, folder, phonebackup::PhoneBackup::kHomeDomain,
+                                                           phonebackup::PhoneBackup::kAddressBookPath)))
+        return QString();
+    return folder;
+}
+
+void RealSourcesTest::encryptedBackupTellsAMissingFileOnlyOnceUnlocked()
+{
+    const QString folder =
+        encryptedWithoutBook(QStringLiteral("encrypted-missing-book"), backupbuilder::Layout::ManifestDb);
+    QVERIFY(!folder.isEmpty());
+    const QByteArray digest = fixtures::folderDigest(folder);
+    const QString reason = QStringLiteral("This backup is incomplete: it lists "
+                                          "Library/AddressBook/AddressBook.sqlitedb, but the file is missing.");
+    const QJsonArray missing{QStringLiteral("Library/AddressBook/AddressBook.sqlitedb")};
+    const auto infoJson = [&](const PasswordSource& password) {
+        phonebackup::PhoneBackup::forgetKeys();
+        const Result json = clirun::run({QStringLiteral("info"), QStringLiteral("--json"), folder}, password);
+        return QJsonDocument::fromJson(json.out).object();
+    };
+
+    // No password: not "yes", in either form.
+    phonebackup::PhoneBackup::forgetKeys();
+    const Result locked = runCli({QStringLiteral("info"), folder});
+    QCOMPARE(locked.status, cli::kOk);
+    QVERIFY2(locked.out.contains("Encrypted: yes\n"), locked.out.constData());
+    QVERIFY2(locked.out.contains("Complete: cannot be told while the backup is locked\n"), locked.out.constData());
+    const QJsonObject lockedJson = infoJson({});
+    QVERIFY(lockedJson.contains(QStringLiteral("complete")));
+    QVERIFY(lockedJson.value(QStringLiteral("complete")).isNull());
+    QVERIFY(lockedJson.value(QStringLiteral("missing")).isNull());
+    QCOMPARE(lockedJson.value(QStringLiteral("finished")).toBool(false), true);
+    // Nor does the window's chooser call it complete without the keys.
+    phonebackup::PhoneBackup::forgetKeys();
+    const phonebackup::BackupInfo backupInfo = phonebackup::PhoneBackup(folder).info();
+    QVERIFY(!phonebackup::listsMissingFiles(backupInfo));
+
+    // With the password list uses, info tells what list tells.
+    phonebackup::PhoneBackup::forgetKeys();
+    const Result list = clirun::run({QStringLiteral("list"), folder}, clirun::fixedPassword("secret"));
+    QCOMPARE(list.status, cli::kOk);
+    QVERIFY2(QString::fromUtf8(list.err).contains(reason), list.err.constData());
+    // Keys given earlier in the run: the chooser tells too.
+    QVERIFY(phonebackup::listsMissingFiles(backupInfo));
+    phonebackup::PhoneBackup::forgetKeys();
+    const Result info = clirun::run({QStringLiteral("info"), folder}, clirun::fixedPassword("secret"));
+    QCOMPARE(info.status, cli::kOk);
+    QVERIFY2(QString::fromUtf8(info.out).contains(QStringLiteral("Complete: ") + reason), info.out.constData());
+    const QJsonObject unlocked = infoJson(clirun::fixedPassword("secret"));
+    QCOMPARE(unlocked.value(QStringLiteral("complete")).toBool(true), false);
+    QCOMPARE(unlocked.value(QStringLiteral("missing")).toArray(), missing);
+
+    // A wrong password is said, and the rest is told as without one.
+    phonebackup::PhoneBackup::forgetKeys();
+    const Result wrong = clirun::run({QStringLiteral("info"), folder}, clirun::fixedPassword("not it"));
+    QCOMPARE(wrong.status, cli::kOk);
+    QVERIFY2(wrong.err.contains("wrong password for this backup"), wrong.err.constData());
+    QVERIFY2(wrong.out.contains("Complete: cannot be told while the backup is locked\n"), wrong.out.constData());
+
+    phonebackup::PhoneBackup::forgetKeys();
+    QCOMPARE(fixtures::folderDigest(folder), digest);
+}
+
+void RealSourcesTest::oldEncryptedBackupTellsAMissingFileWithoutPassword()
+{
+    // Manifest.mbdb is never encrypted: no password is needed to tell.
+    const QString folder =
+        encryptedWithoutBook(QStringLiteral("encrypted-mbdb-missing-book"), backupbuilder::Layout::ManifestMbdb);
+    QVERIFY(!folder.isEmpty());
+    const QByteArray digest = fixtures::folderDigest(folder);
+    phonebackup::PhoneBackup::forgetKeys();
+    const Result info = runCli({QStringLiteral("info"), QStringLiteral("--json"), folder});
+    QCOMPARE(info.status, cli::kOk);
+    const QJsonObject object = QJsonDocument::fromJson(info.out).object();
+    QCOMPARE(object.value(QStringLiteral("encrypted")).toBool(false), true);
+    QCOMPARE(object.value(QStringLiteral("complete")).toBool(true), false);
+    QCOMPARE(object.value(QStringLiteral("missing")).toArray(),
+             QJsonArray{QStringLiteral("Library/AddressBook/AddressBook.sqlitedb")});
+    QVERIFY(phonebackup::listsMissingFiles(phonebackup::PhoneBackup(folder).info()));
+    QCOMPARE(fixtures::folderDigest(folder), digest);
+
+    // A catalogue that cannot be read tells nothing either way.
+    QFile catalogue(QDir(folder).filePath(QStringLiteral("Manifest.mbdb")));
+    QVERIFY(catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write(QByteArray("mbdb\x05\x00", 6) + QByteArray(7, '\xff'));
+    catalogue.close();
+    const Result damaged = runCli({QStringLiteral("info"), folder});
+    QCOMPARE(damaged.status, cli::kOk);
+    QVERIFY2(damaged.out.contains("Complete: cannot be told while the backup is locked\n"), damaged.out.constData());
 }
 
 void RealSourcesTest::showOfOneConversationMatchesTheWholeRead()

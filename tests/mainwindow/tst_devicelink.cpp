@@ -1,7 +1,8 @@
 // The main window against the simulated phone, end to end: attach, backup,
 // lookup, summary, the phone's conversations, BackUp, removal, link again,
-// failed and cancelled backups, a second phone during a backup, a backup
-// without an address book, and the connect failures. One window lives
+// failed (a locked phone's failure explained) and cancelled backups, a
+// second phone during a backup, a backup without an address book, and the
+// connect failures. One window lives
 // through the whole program, because the device library keeps one
 // subscription per process; the cases run in order and each one leaves the
 // phone removed or linked as the next one expects. The phone is attached and
@@ -106,6 +107,7 @@ private slots:
     void linkAgainBacksUpAndKeepsBackupOnDisplay();
     void secondLinkLeavesBackupOnDisplayEditable();
     void failedBackupShowsOneMessageAndPhoneRowRetries();
+    void lockedPhoneFailureSaysWhatToDo();
     void missingBackupToolNamesPackages();
     void cancelledBackupKeepsPreviousBackup_data();
     void cancelledBackupKeepsPreviousBackup();
@@ -485,6 +487,51 @@ void DeviceLinkTest::failedBackupShowsOneMessageAndPhoneRowRetries()
     QCOMPARE(m_win->page(), 1);
     QTRY_VERIFY(!m_win->conversationRows().isEmpty());
     QCOMPARE(summary(), summaryOf(messageRows(phoneDatabase("sms.db")), kDemoContacts));
+}
+
+void DeviceLinkTest::lockedPhoneFailureSaysWhatToDo()
+{
+    removeAndWait();
+    // The tool prints what a locked phone makes it print, then fails.
+    qputenv("MSGDESK_SIM_BACKUP_ERROR", "locked");
+    shellkit::DialogSeam::pushAnswer(0);
+    m_lines.clear();
+    const int runs = m_runsFinished;
+    attach();
+    QTRY_COMPARE_WITH_TIMEOUT(m_runsFinished, runs + 1, 60000);
+    qunsetenv("MSGDESK_SIM_BACKUP_ERROR");
+    QCOMPARE(m_runResults.last(), false);
+
+    const QString advice = QStringLiteral(
+        "The iPhone is locked. Unlock it and keep it unlocked while the backup starts; on iOS 16.1 and later, "
+        "enter the passcode on the iPhone when it asks for it. Then choose the phone again.");
+    // One message: the status, the tool's last words, what to do.
+    const auto shown = shellkit::DialogSeam::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Warning"));
+    QCOMPARE(shown.first().text,
+             QStringLiteral("The backup of the phone failed (status 1).\nBackup Failed (Error Code 208)\n") + advice);
+
+    // The progress window's output ends with the same advice, after the
+    // tool's own lines.
+    BackupProgress* progress = nullptr;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (auto* candidate = qobject_cast<BackupProgress*>(widget))
+            progress = candidate;
+    }
+    QVERIFY(progress);
+    const QStringList output = progress->outputText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(output.size() > 2);
+    QCOMPARE(output.constLast(), advice);
+    QCOMPARE(output.at(output.size() - 2), QStringLiteral("Backup Failed (Error Code 208)"));
+    QVERIFY(output.contains(QStringLiteral("ErrorCode 208: Device locked (MBErrorDomain/208)")));
+    QCOMPARE(m_lines.constLast(), advice);
+
+    // Linked, without data; the window closed once the message was.
+    QVERIFY(!progressWindow());
+    QCOMPARE(m_win->rowTexts().first(), QStringLiteral("Mobile connected"));
+    QCOMPARE(phoneLoadCount, 0);
+    shellkit::DialogSeam::reset();
 }
 
 void DeviceLinkTest::missingBackupToolNamesPackages()

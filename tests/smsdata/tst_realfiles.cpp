@@ -85,14 +85,17 @@ void RealFilesTest::initTestCase()
 // then text; 4 a sent MMS without recipients whose msg_group names the
 // number; 5 a sent MMS with damaged recipients and the same group; 6 a sent
 // one with nothing that names anyone; 7 an SMS with its own text and a
-// stray text part.
+// stray text part; 8 an iMessage of iOS 5 (no address, its handle in
+// madrid_handle, a group of its own and a stray part); 9 a row that is no
+// multimedia message (no address, no recipients, no parts) in group 2.
+// Rows 8 and 9 keep the address rule: no key.
 QString RealFilesTest::makeLegacyMms(const QString& name) const
 {
     const QString statements =
         QStringLiteral(
-            "insert into msg_group (ROWID, type) values (1, 0), (2, 0);"
+            "insert into msg_group (ROWID, type) values (1, 0), (2, 0), (3, 0);"
             "insert into group_member (group_id, address) values (1, '13800138000'), (2, ''), "
-            "(2, '+447700-900123');"
+            "(2, '+447700-900123'), (3, '+15550100');"
             "insert into message (ROWID, address, date, text, flags, group_id) values "
             "(1, '13800138000', 1262304000, 'Are you there?', 2, 1);"
             "insert into message (ROWID, address, date, text, flags, group_id, recipients) values "
@@ -107,7 +110,10 @@ QString RealFilesTest::makeLegacyMms(const QString& name) const
             "(2, NULL, 1, 'image/jpeg', 'IMG_3766.jpg'), (2, NULL, 3, 'application/smil', NULL), "
             "(3, NULL, 0, 'image/jpeg', 'IMG_0001.jpg'), (3, X'46726f6d206d65', 1, 'text/plain', NULL), "
             "(4, 'To the group member', 0, 'TEXT/PLAIN', NULL), (5, NULL, 0, 'video/3gpp', 'VID_7.3gp'), "
-            "(7, 'stray', 0, 'text/plain', NULL);")
+            "(7, 'stray', 0, 'text/plain', NULL), (8, 'not mine', 0, 'text/plain', NULL);"
+            "insert into message (ROWID, address, date, text, flags, group_id, recipients, is_madrid, "
+            "madrid_handle) values (8, NULL, 1262304420, 'Sent as iMessage', 0, 3, NULL, 1, '+15550100'), "
+            "(9, NULL, 1262304480, 'Draft', 3, 2, NULL, 0, NULL);")
             .arg(sqlBlob(recipientsPlist({"138-0013-8000", "+8613900139000"})));
     return fixtures::makeFromSchema(path(name), QStringLiteral("legacy-sms-ios5.sql"), statements);
 }
@@ -117,7 +123,7 @@ void RealFilesTest::legacyMultimediaMessages()
     const QString file = makeLegacyMms(QStringLiteral("mms.db"));
     MessageStore store(file.toUtf8(), StoreAccess::ReadOnly);
     QCOMPARE(store.layout(), MessageLayout::Legacy);
-    QCOMPARE(store.messages.size(), 7);
+    QCOMPARE(store.messages.size(), 9);
 
     struct Expected
     {
@@ -137,6 +143,9 @@ void RealFilesTest::legacyMultimediaMessages()
         {5, "+447700900123", "[VID_7.3gp]", false},
         {6, "", "", false},
         {7, "10086", "Balance: 5", true},
+        // Not multimedia messages: neither the group nor the parts count.
+        {8, "", "Sent as iMessage", false},
+        {9, "", "Draft", false},
     };
     for (const Expected& e : expected) {
         const MessageRecord* r = recordOf(store, e.rowId);
@@ -196,18 +205,26 @@ void RealFilesTest::recipientsOfAnyShapeAreSafe()
 
 void RealFilesTest::namelessPersonNeverHidesANamedOne()
 {
-    // Book order: a nameless person, then named persons of the same number
-    // and e-mail address, then one named only by organisation.
+    // Book order: a nameless person, one whose names are only spaces, then
+    // named persons of the same number and e-mail address, then one named
+    // only by organisation.
     const QString book = fixtures::makeAddressBook(
         path(QStringLiteral("shared.sqlitedb")),
         {{QVariant(), QVariant(), {{3, QStringLiteral("1-209-598-1933")}, {4, QStringLiteral("anna@example.org")}}},
          {QStringLiteral(""), QVariant(), {{3, QStringLiteral("95555")}}},
+         {QStringLiteral("  "),
+          QStringLiteral(" \t"),
+          {{3, QStringLiteral("(209) 598-1933")},
+           {4, QStringLiteral("anna@example.org")},
+           {3, QStringLiteral("95555")}},
+          QStringLiteral("   ")},
          {QStringLiteral("Anna"), QStringLiteral("Berg"), {{3, QStringLiteral("+1 209-598-1933")}}},
          {QStringLiteral("Ann"), QStringLiteral("Other"), {{4, QStringLiteral("ANNA@example.org")}}},
          {QVariant(), QVariant(), {{3, QStringLiteral("95555")}}, QStringLiteral("Bank of Shanghai")}},
         fixtures::BookSchema::Ios9);
     ContactStore contacts(book.toUtf8());
-    QCOMPARE(contacts.contacts.size(), 5);
+    QCOMPARE(contacts.contacts.size(), 6);
+    QVERIFY(!hasName(contacts.contacts.at(2)));
 
     for (const auto rules : {ContactLookup::Rules::LegacyFirst, ContactLookup::Rules::NumbersOnly}) {
         ContactLookup lookup(contacts.contacts, rules, "US");
