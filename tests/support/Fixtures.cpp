@@ -386,4 +386,21 @@ bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qin
     return false;
 }
 
+qint64 smashLeafPage(const QString& path, const QString& table)
+{
+    const QStringList sizes = column(path, QStringLiteral("PRAGMA page_size"));
+    const qint64 pageSize = sizes.size() == 1 ? sizes.first().toLongLong() : 0;
+    const qint64 pages = pageSize > 0 ? QFileInfo(path).size() / pageSize : 0;
+    if (pages < 3)
+        return 0;
+    const QStringList leaves = column(
+        path,
+        QStringLiteral("select pageno from dbstat where name = '%1' and pagetype = 'leaf' order by pageno").arg(table));
+    const qint64 page = leaves.size() >= 3 ? leaves.at(leaves.size() / 2).toLongLong() : pages / 2 + 1;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek((page - 1) * pageSize))
+        return 0;
+    return file.write(QByteArray(qsizetype(pageSize), '\xFF')) == pageSize ? page : 0;
+}
+
 } // namespace fixtures
