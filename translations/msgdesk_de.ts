@@ -1001,6 +1001,10 @@ in Ortszeit; OUT darf nicht existieren (html: ein neuer oder leerer Ordner).
         <source>%1: cannot be written</source>
         <translation>%1: kann nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: die Datei ist beschädigt: %2; nichts konnte gelesen werden</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1002,6 +1002,10 @@ local; OUT no debe existir (html: una carpeta nueva o vacía).
         <source>%1: cannot be written</source>
         <translation>%1: no se puede escribir</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: el archivo está dañado: %2; no se pudo leer nada</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1001,6 +1001,10 @@ locale ; OUT ne doit pas exister (html : un dossier nouveau ou vide).
         <source>%1: cannot be written</source>
         <translation>%1 : écriture impossible</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1 : le fichier est endommagé : %2 ; rien n’a pu être lu</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

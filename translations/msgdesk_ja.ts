@@ -1001,6 +1001,10 @@ OUT は存在してはなりません（html: 新しいか空のフォルダー�
         <source>%1: cannot be written</source>
         <translation>%1: 書き込めません</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: ファイルが壊れています: %2。何も読み込めませんでした</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

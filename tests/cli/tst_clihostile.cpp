@@ -253,6 +253,29 @@ private slots:
         QCOMPARE(shown.err, listed.err);
         QVERIFY(shown.out.contains("message 1 "));
         QCOMPARE(fileBytes(path), before);
+
+        // A file of which nothing can be read is a failure, told the same way.
+        const QString tiny = fixtures::makeMessageDb(m_dir.filePath(QStringLiteral("smashed-root.db")),
+                                                     {{1, QStringLiteral("10086"), 1000, QStringLiteral("one"), 2}});
+        const QStringList root = fixtures::column(
+            tiny, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = 'message'"));
+        const QStringList pageSize = fixtures::column(tiny, QStringLiteral("PRAGMA page_size"));
+        QCOMPARE(root.size(), 1);
+        QCOMPARE(pageSize.size(), 1);
+        {
+            QFile file(tiny);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((root.first().toLongLong() - 1) * pageSize.first().toLongLong()));
+            QVERIFY(file.write(QByteArray(pageSize.first().toInt(), '\xFF')) == pageSize.first().toInt());
+        }
+        for (const char* command : {"list", "info"}) {
+            const Result r = runCli({QLatin1String(command), tiny});
+            QCOMPARE(r.status, cli::kFailed);
+            QCOMPARE(r.out, QByteArray());
+            QCOMPARE(r.err, "msgdesk-cli: " + tiny.toUtf8() +
+                                ": the file is damaged: reading stopped after 0 messages: database disk image is "
+                                "malformed; nothing could be read\n");
+        }
     }
 
     void damagedTableIsShownWithAWord()
