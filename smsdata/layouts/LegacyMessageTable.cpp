@@ -206,7 +206,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         if (!keys.contains(view))
             keys.insert(QByteArray(bytes, size));
     }
-    sqliteaccess::noteScanEnd(rc, counts->messages, "messages", &counts->damage);
+    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", &counts->damage);
     sqlite3_finalize(stmt);
     if (!pending.isEmpty()) {
         completeMms(db, mms, pending, unresolved);

@@ -674,7 +674,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         else
             seen.insert(key->constData());
     }
-    sqliteaccess::noteScanEnd(rc, counts->messages, "messages", stopped);
+    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", stopped);
     if (again > 0)
         stopped->append((stopped->isEmpty() ? QString() : QStringLiteral("; ")) +
                         duplicateRowsDamage(again, firstAgain));

@@ -233,6 +233,32 @@ private slots:
         QCOMPARE(fileBytes(path), before);
     }
 
+    void smashedPageAndRowIdGivenTwice()
+    {
+        const QString path = bigFile(m_dir.filePath(QStringLiteral("both.db")), false);
+        const QStringList leaves = fixtures::column(
+            path, QStringLiteral("select pageno from dbstat where name = 'message' and pagetype = 'leaf' "
+                                 "order by pageno"));
+        if (leaves.isEmpty())
+            QSKIP("this SQLite has no dbstat table");
+        QVERIFY(fixtures::giveRowIdTwiceOnPage(path, leaves.first().toLongLong(), 2, 1));
+        QVERIFY(fixtures::smashLeafPage(path, QStringLiteral("message")) > 0);
+
+        MessageStore store(path.toUtf8(), StoreAccess::ReadOnly);
+        const qsizetype read = store.messages.size();
+        QVERIFY(read > 0 && read < bigCount);
+        QCOMPARE(store.messages.first().rowId, 1);
+        // Row 2 came as a second row 1: one more row was read than is kept.
+        QCOMPARE(store.damage(), QStringLiteral("reading stopped after %1 messages: database disk image is "
+                                                "malformed; its message table gives row 1 twice")
+                                     .arg(read + 1));
+        ReadOptions options;
+        options.access = StoreAccess::ReadOnly;
+        const MessageCounts counts = countMessages(path.toUtf8(), options);
+        QCOMPARE(counts.messages, qint64(read));
+        QCOMPARE(counts.damage, store.damage());
+    }
+
     void keysThatAreNotUtf8ReadBack_data()
     {
         QTest::addColumn<QByteArray>("key");
