@@ -95,12 +95,21 @@ void holdForTests()
         QThread::msleep(20);
 }
 
-void finish(CliSource* source, const QString& path)
+void finish(CliSource* source, const QString& path, bool whole)
 {
-    // A damaged file is shown as far as it could be read, with a word why.
-    if (!source->messages->damage().isEmpty())
-        source->warnings.append(MsgdeskCli::tr("%1: the file is damaged: %2; what could be read is shown")
-                                    .arg(path, source->messages->damage()));
+    // A damaged file is shown (or counted) as far as it could be read, with
+    // a word why; one of which nothing could be read is a failure.
+    const QString damage = source->messages ? source->messages->damage() : source->counts.damage;
+    const bool nothing = source->messages ? source->messages->messages.isEmpty() : source->counts.messages == 0;
+    if (!damage.isEmpty() && whole && nothing) {
+        source->error = MsgdeskCli::tr("%1: the file is damaged: %2; nothing could be read").arg(path, damage);
+        return;
+    }
+    if (!damage.isEmpty())
+        source->warnings.append(
+            MsgdeskCli::tr("%1: the file is damaged: %2; what could be read is shown").arg(path, damage));
+    if (!source->messages)
+        return;
     fillContactNames(*source->messages, *source->contacts);
     source->messages->buildConversationList();
 }
@@ -177,8 +186,7 @@ CliSource openBackupFolder(const QString& folder, const QString& contactsPath, c
         source.contacts = readBook(dbs.addressBook.path, dbs.addressBook.walPath, source, one);
     else
         source.contacts = std::make_unique<ContactStore>(QByteArray());
-    if (!countsOnly)
-        finish(&source, folder);
+    finish(&source, folder, onlyConversation.isEmpty());
     return source;
 }
 
@@ -240,7 +248,6 @@ CliSource openCliSource(const QString& path, const QString& contactsPath, const 
         if (hasTable(tables, "AddressBook111"))
             source.contacts->readBackupAddressBook(file);
     }
-    if (!countsOnly)
-        finish(&source, path);
+    finish(&source, path, onlyConversation.isEmpty());
     return source;
 }

@@ -29,6 +29,24 @@ bool byRowId(const MessageRecord& record, qint64 rowId)
 
 using storeinternal::exec;
 
+// Whether the table's own scan gives each row id once, ascending.
+bool rowIdsAscend(sqlite3* db, const QByteArray& rowIdName)
+{
+    const QByteArray sql = "select " + rowIdName + " from message not indexed";
+    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
+    if (!stmt)
+        return true;
+    bool ascending = true;
+    qint64 previous = 0;
+    for (bool first = true; ascending && sqlite3_step(stmt) == SQLITE_ROW; first = false) {
+        const qint64 rowId = sqlite3_column_int64(stmt, 0);
+        ascending = first || rowId > previous;
+        previous = rowId;
+    }
+    sqlite3_finalize(stmt);
+    return ascending;
+}
+
 } // namespace
 
 sqlite3* lastMessageDatabase()
@@ -128,12 +146,26 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
     else
         m_layout = MessageLayout::Unknown;
 
-    if (m_layout == MessageLayout::Legacy)
-        legacytable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
-    else if (m_layout == MessageLayout::Modern)
-        moderntable::read(m_db, m_rowIdName, *this, options.progress, options.onlyConversation);
-    else if (options.progress)
-        options.progress(0, 0);
+    readRows(options, options.onlyConversation);
+    // A legacy file is scanned whole for one conversation too (it has no
+    // index by address), but the scan passes over the other rows unseen:
+    // one of them given twice shows only in the row ids.
+    if (!options.onlyConversation.isEmpty() && m_damage.isEmpty() && m_layout == MessageLayout::Legacy &&
+        !rowIdsAscend(m_db, m_rowIdName))
+        m_damage = QStringLiteral("its message table gives its rows out of order");
+    if (!options.onlyConversation.isEmpty() && !m_damage.isEmpty()) {
+        // The look-up through the file's indexes ran into damage: the
+        // conversation is taken from the whole table, as far as it reads.
+        const QString filtered = m_damage;
+        messages.clear();
+        clearSideData();
+        m_damage.clear();
+        readRows(options, QByteArray());
+        rebuildIndex();
+        dropDuplicateRows();
+        if (m_damage.isEmpty())
+            m_damage = filtered;
+    }
     if (!options.onlyConversation.isEmpty()) {
         // The readers may take a few rows of other conversations along.
         const QByteArray& key = options.onlyConversation;
@@ -144,6 +176,31 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
     messageCount = int(messages.size());
     if (m_layout == MessageLayout::Legacy)
         legacyparts::readAttachments(m_db, *this);
+}
+
+void MessageStore::readRows(const ReadOptions& options, const QByteArray& onlyConversation)
+{
+    if (m_layout == MessageLayout::Legacy)
+        legacytable::read(m_db, m_rowIdName, *this, options.progress, onlyConversation);
+    else if (m_layout == MessageLayout::Modern)
+        moderntable::read(m_db, m_rowIdName, *this, options.progress, onlyConversation);
+    else if (options.progress)
+        options.progress(0, 0);
+}
+
+void MessageStore::noteDamage(const QString& reason)
+{
+    if (reason.isEmpty() || m_damage.contains(reason))
+        return;
+    m_damage += (m_damage.isEmpty() ? QString() : QStringLiteral("; ")) + reason;
+}
+
+QString duplicateRowsDamage(qint64 dropped, qint64 rowId)
+{
+    return dropped == 1 ? QStringLiteral("its message table gives row %1 twice").arg(rowId)
+                        : QStringLiteral("its message table gives %1 rows more than once (row %2 first)")
+                              .arg(dropped)
+                              .arg(rowId);
 }
 
 void MessageStore::dropDuplicateRows()
@@ -157,10 +214,7 @@ void MessageStore::dropDuplicateRows()
     const qsizetype before = messages.size();
     messages.erase(std::unique(messages.begin(), messages.end(), same), messages.end());
     const qsizetype dropped = before - messages.size();
-    m_damage =
-        dropped == 1
-            ? QStringLiteral("its message table gives row %1 twice").arg(rowId)
-            : QStringLiteral("its message table gives %1 rows more than once (row %2 first)").arg(dropped).arg(rowId);
+    noteDamage(duplicateRowsDamage(dropped, rowId));
     rebuildIndex();
 }
 

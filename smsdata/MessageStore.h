@@ -88,6 +88,9 @@ struct MessageCounts
     MessageLayout layout = MessageLayout::Unknown;
     qint64 messages = 0;
     qint64 conversations = 0;
+    // Why the counts fall short, worded as MessageStore::damage(); empty
+    // when the file read whole.
+    QString damage;
 };
 
 class MessageStore
@@ -151,6 +154,9 @@ public:
     // empty when nothing was seen. A damaged file shows what could be read
     // of it: one record per row id, the first one the table gave.
     QString damage() const { return m_damage; }
+    // What a reader saw of the damage (a scan that stopped at an error);
+    // a second reason is added after the first.
+    void noteDamage(const QString& reason);
 
     MessageLayout layout() const { return m_layout; }
 
@@ -213,6 +219,8 @@ private:
     // Keeps the first record of each row id and notes the damage when the
     // file gave one more than once (a damaged table).
     void dropDuplicateRows();
+    // Reads the rows of the layout found (of one conversation, or all).
+    void readRows(const ReadOptions& options, const QByteArray& onlyConversation);
 
     sqlite3* m_db = nullptr;
     bool m_deletesAllowed = true;
@@ -241,6 +249,10 @@ private:
     QHash<qint64, QByteArray> m_eventAddress;
     QHash<qint64, QVector<AttachmentRecord>> m_attachments;
 };
+
+// The damage word for a message table that gave `dropped` rows again, the
+// first of them `rowId`.
+QString duplicateRowsDamage(qint64 dropped, qint64 rowId);
 
 // Counts the file at path as a store with these options would read it
 // (access and walPath are used; the file is never changed).

@@ -146,6 +146,15 @@ QList<QByteArray> tableNames(sqlite3* db, bool* readable)
     return names;
 }
 
+void noteScanEnd(int rc, qint64 count, const char* what, QString* stopped)
+{
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW || !stopped || !stopped->isEmpty())
+        return;
+    *stopped = QStringLiteral("reading stopped after %1 %2: %3")
+                   .arg(count)
+                   .arg(QLatin1String(what), QString::fromUtf8(sqlite3_errstr(rc)));
+}
+
 sqlite3_stmt* prepare(sqlite3* db, const char* sql)
 {
     if (!db)

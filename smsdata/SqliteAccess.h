@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QSet>
+#include <QString>
 
 #include <ctime>
 
@@ -27,6 +28,13 @@ enum class OpenMode { ReadWrite, ReadOnly, Untouched };
 // under the usual name (a backup stores it under a name of its own); empty
 // means path + "-wal".
 sqlite3* openExisting(const QByteArray& path, OpenMode mode, const QByteArray& walPath = {});
+
+// After a scan (a loop while sqlite3_step gives SQLITE_ROW) or a single
+// step: a damaged page ends it with an error (SQLITE_CORRUPT), which must
+// not pass for the end of the table. Notes the first such stop in *stopped,
+// as "reading stopped after 12 messages: database disk image is malformed"
+// (count rows of what); SQLITE_DONE and SQLITE_ROW note nothing.
+void noteScanEnd(int rc, qint64 count, const char* what, QString* stopped);
 
 // Prepares sql; returns null (and nothing else happens) when it fails, for
 // example on a missing table or a file that is not a database.

@@ -1005,6 +1005,10 @@ in Ortszeit; OUT darf nicht existieren (html: ein neuer oder leerer Ordner).
         <source>cannot be told while the backup is locked</source>
         <translation>kann nicht festgestellt werden, solange die Sicherung gesperrt ist</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: die Datei ist beschädigt: %2; nichts konnte gelesen werden</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1006,6 +1006,10 @@ local; OUT no debe existir (html: una carpeta nueva o vacía).
         <source>cannot be told while the backup is locked</source>
         <translation>no se puede saber mientras la copia de seguridad esté bloqueada</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: el archivo está dañado: %2; no se pudo leer nada</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1005,6 +1005,10 @@ locale ; OUT ne doit pas exister (html : un dossier nouveau ou vide).
         <source>cannot be told while the backup is locked</source>
         <translation>impossible à dire tant que la sauvegarde est verrouillée</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1 : le fichier est endommagé : %2 ; rien n’a pu être lu</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1005,6 +1005,10 @@ OUT は存在してはなりません（html: 新しいか空のフォルダー�
         <source>cannot be told while the backup is locked</source>
         <translation>バックアップがロックされている間は判断できません</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1: ファイルが壊れています: %2。何も読み込めませんでした</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1004,6 +1004,10 @@ export 默认写入 txt；DATE 为本地时间的 YYYY-MM-DD；OUT 不得已存�
         <source>cannot be told while the backup is locked</source>
         <translation>备份锁定期间无法判断</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1：文件已损坏：%2；无法读取任何内容</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

@@ -1004,6 +1004,10 @@ export 預設寫入 txt；DATE 為本地時間的 YYYY-MM-DD；OUT 不得已存�
         <source>cannot be told while the backup is locked</source>
         <translation>備份鎖定期間無法判斷</translation>
     </message>
+    <message>
+        <source>%1: the file is damaged: %2; nothing could be read</source>
+        <translation>%1：檔案已損毀：%2；無法讀取任何內容</translation>
+    </message>
 </context>
 <context>
     <name>MsgdeskStartup</name>

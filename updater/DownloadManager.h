@@ -16,7 +16,8 @@
 // fails. The data goes into a hidden file of the download folder
 // (".update-<process id>-<n>.part") that takes its real name only when the
 // transfer is complete; what a killed run left of such files is removed
-// when the next run starts its first transfer into that folder.
+// when the next run starts (and again before its first transfer into a
+// folder).
 //
 // Only Qt Core and Network are used here, so the engine can be driven
 // without any window.

@@ -2,6 +2,7 @@
 // command line in a small progress window and offers to start the last
 // file as the installer.
 
+#include "DownloadManager.h"
 #include "MainWindow.h"
 #include "UpdaterSetup.h"
 #include "xframeContainer.h"
@@ -62,6 +63,8 @@ int main(int argc, char* argv[])
         resources->setLang(QString::fromLatin1(updater::languageInUse));
 
     auto window = std::make_unique<xframeContainer<MainWindow, xframeskin>>();
+    // What a killed run left half written goes now, whatever this run fetches.
+    DownloadManager::removeLeftovers(window->downloadManager().downloadFolder());
     window->downloadManager().append(*args);
     window->setObjectName(QStringLiteral("dialogFrame"));
     window->show();

@@ -76,6 +76,21 @@ int messageStore(const uint8_t* data, size_t size)
         // A phone's file is never changed.
         require(phone.deleteMessage(phone.messages.isEmpty() ? 1 : phone.messages.at(0).rowId) != 0);
         require(phone.messageCount == phone.messages.size());
+        // A damaged file is only shown, whatever the caller allows.
+        phone.setDeletesAllowed(true);
+        require(phone.damage().isEmpty() || !phone.deletesAllowed());
+        // One conversation read alone (through the file's indexes, or,
+        // where they run into damage, from the whole table) and the counts
+        // a summary takes.
+        ReadOptions options;
+        options.access = StoreAccess::ReadOnly;
+        const QByteArray key = phone.messages.isEmpty() ? QByteArray() : phone.messages.at(0).address;
+        options.onlyConversation = key.isEmpty() ? QByteArray("x") : key;
+        MessageStore one(path.toUtf8(), options);
+        browse(one);
+        for (const MessageRecord& m : std::as_const(one.messages))
+            require(m.address == options.onlyConversation);
+        countMessages(path.toUtf8(), options);
     }
     MessageStore backup(path.toUtf8());
     browse(backup);

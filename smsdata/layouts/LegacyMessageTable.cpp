@@ -133,14 +133,17 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
         sqlite3_reset(hasParts);
         return found;
     };
+    QString stopped;
     for (const PendingMms& mms : pending) {
         MessageRecord& record = store.messages[mms.index];
         if (mms.needsAddress) {
             QByteArray address = legacytable::firstRecipient(mms.recipients);
             if (address.isEmpty() && member && mms.groupId != 0 && isMms(mms, record.rowId)) {
                 sqlite3_bind_int64(member, 1, mms.groupId);
-                if (sqlite3_step(member) == SQLITE_ROW)
+                const int rc = sqlite3_step(member);
+                if (rc == SQLITE_ROW)
                     address = sqliteaccess::text(member, 0, 1);
+                sqliteaccess::noteScanEnd(rc, 0, "rows of group_member", &stopped);
                 sqlite3_reset(member);
             }
             record.address = withoutDashes(address);
@@ -149,7 +152,8 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
             sqlite3_bind_int64(parts, 1, record.rowId);
             QByteArray text;
             bool afterName = false;
-            while (sqlite3_step(parts) == SQLITE_ROW && text.size() < maxPartsText) {
+            int rc;
+            while ((rc = sqlite3_step(parts)) == SQLITE_ROW && text.size() < maxPartsText) {
                 const QByteArray type = sqliteaccess::text(parts, 0, 3).trimmed().toLower();
                 QByteArray piece;
                 bool isName = false;
@@ -171,6 +175,7 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
                 text += piece;
                 afterName = isName;
             }
+            sqliteaccess::noteScanEnd(rc, 0, "rows of msg_pieces", &stopped);
             sqlite3_reset(parts);
             record.text = text.left(maxPartsText);
         }
@@ -178,6 +183,7 @@ void completeMms(sqlite3* db, const MmsSources& sources, const QVector<PendingMm
     sqlite3_finalize(parts);
     sqlite3_finalize(member);
     sqlite3_finalize(hasParts);
+    store.noteDamage(stopped);
 }
 
 } // namespace
@@ -198,7 +204,18 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     MessageStore unresolved;
     QByteArray dashed;
     dashed.reserve(64);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    // A row id given again (a damaged table) is counted once, as a read keeps it.
+    qint64 previous = 0;
+    qint64 again = 0;
+    qint64 firstAgain = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const qint64 rowId = sqlite3_column_int64(stmt, 0);
+        if (counts->messages > 0 && rowId == previous) {
+            firstAgain = again++ ? firstAgain : rowId;
+            continue;
+        }
+        previous = rowId;
         ++counts->messages;
         if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
             if (!mayBeSentMms(stmt, 2)) {
@@ -233,12 +250,17 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         if (!keys.contains(view))
             keys.insert(QByteArray(bytes, size));
     }
+    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", &counts->damage);
     sqlite3_finalize(stmt);
     if (!pending.isEmpty()) {
         completeMms(db, mms, pending, unresolved);
         for (const MessageRecord& record : std::as_const(unresolved.messages))
             keys.insert(record.address);
     }
+    unresolved.noteDamage(counts->damage);
+    if (again > 0)
+        unresolved.noteDamage(duplicateRowsDamage(again, firstAgain));
+    counts->damage = unresolved.damage();
     counts->conversations = keys.size();
 }
 
@@ -313,8 +335,10 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     QByteArray address;
     QVector<PendingMms> pendingMms;
     qint64 done = 0;
-    // A damaged file may fail part-way; the rows read so far are kept.
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    // A damaged file may fail part-way; the rows read so far are kept, and
+    // the file is marked damaged.
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         MessageRecord& record = store.messages.emplaceBack();
         record.rowId = sqlite3_column_int64(stmt, 0);
 
@@ -356,6 +380,9 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         if (progress && ++done % progressStep == 0)
             progress(done, qMax(total, done));
     }
+    QString stopped;
+    sqliteaccess::noteScanEnd(rc, store.messages.size(), "messages", &stopped);
+    store.noteDamage(stopped);
     sqlite3_finalize(stmt);
     if (!pendingMms.isEmpty())
         completeMms(db, mms, pendingMms, store);

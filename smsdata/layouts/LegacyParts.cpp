@@ -26,7 +26,9 @@ void readAttachments(sqlite3* db, MessageStore& store)
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    qint64 rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW && ++rows) {
         const QByteArray type = sqliteaccess::text(stmt, ContentType, ColumnCount);
         if (!isAttachmentPart(type))
             continue;
@@ -43,6 +45,9 @@ void readAttachments(sqlite3* db, MessageStore& store)
             record.name = "part";
         store.addAttachment(messageId, record);
     }
+    QString stopped;
+    sqliteaccess::noteScanEnd(rc, rows, "rows of msg_pieces", &stopped);
+    store.noteDamage(stopped);
     sqlite3_finalize(stmt);
 }
 

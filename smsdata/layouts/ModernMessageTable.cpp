@@ -65,7 +65,7 @@ QByteArray handleOf(const Handles& handles, qint64 rowId)
     return handle ? *handle : QByteArray();
 }
 
-Handles readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, MessageStore& store)
+Handles readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, MessageStore& store, QString* stopped)
 {
     Handles handles;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "handle");
@@ -75,18 +75,21 @@ Handles readHandles(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, Me
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return handles;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    qint64 rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW && ++rows) {
         const QByteArray id = pool.intern(sqliteaccess::text(stmt, 1, 3));
         handles.insert(sqlite3_column_int64(stmt, 0), id);
         const QByteArray country = sqliteaccess::text(stmt, 2, 3);
         if (!id.isEmpty() && !country.isEmpty())
             store.setHandleCountry(id, country);
     }
+    sqliteaccess::noteScanEnd(rc, rows, "rows of handle", stopped);
     sqlite3_finalize(stmt);
     return handles;
 }
 
-Chats readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool)
+Chats readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool, QString* stopped)
 {
     Chats chats;
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat");
@@ -97,20 +100,23 @@ Chats readChats(sqlite3* db, const QByteArray& rowId, ByteInterner& pool)
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return chats;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    qint64 rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW && ++rows) {
         Chat chat;
         chat.key = pool.intern(sqliteaccess::text(stmt, 1, 4));
         chat.isGroup = sqliteaccess::integer(stmt, 2, 4) == 43 || chat.key.startsWith("chat");
         chat.displayName = sqliteaccess::text(stmt, 3, 4);
         chats.insert(sqlite3_column_int64(stmt, 0), chat);
     }
+    sqliteaccess::noteScanEnd(rc, rows, "rows of chat", stopped);
     sqlite3_finalize(stmt);
     return chats;
 }
 
 // Groups with their names and members; several chats with one identifier
 // are one conversation, so their members are joined.
-void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, MessageStore& store)
+void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, MessageStore& store, QString* stopped)
 {
     QHash<QByteArray, ConversationInfo> groups;
     chats.forEach([&groups](const Chat& chat) {
@@ -126,7 +132,9 @@ void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, Messa
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "chat_handle_join");
     if (columns.contains("chat_id") && columns.contains("handle_id")) {
         if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, "select chat_id, handle_id from chat_handle_join")) {
-            while (sqlite3_step(stmt) == SQLITE_ROW) {
+            int rc;
+            qint64 rows = 0;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW && ++rows) {
                 const Chat* chat = chats.find(sqliteaccess::integer(stmt, 0, 2));
                 const QByteArray* handle = handles.find(sqliteaccess::integer(stmt, 1, 2));
                 if (!chat || !handle || handle->isEmpty())
@@ -135,6 +143,7 @@ void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, Messa
                 if (group != groups.end() && !group->members.contains(*handle))
                     group->members.append(*handle);
             }
+            sqliteaccess::noteScanEnd(rc, rows, "rows of chat_handle_join", stopped);
             sqlite3_finalize(stmt);
         }
     }
@@ -145,7 +154,7 @@ void recordGroups(sqlite3* db, const Chats& chats, const Handles& handles, Messa
 // Rows of chat_message_join ordered by message, then chat. Read in the
 // table's own order (which is the messages' order in a phone's file), and
 // sorted only when it is not.
-QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected, const QByteArray& messageFilter)
+QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected, const QByteArray& messageFilter, QString* stopped)
 {
     QVector<ChatLink> links;
     // About one row per message: growing step by step would copy them all
@@ -162,8 +171,10 @@ QVector<ChatLink> readChatLinks(sqlite3* db, qint64 expected, const QByteArray& 
         stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return links;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         links.append({sqliteaccess::integer(stmt, 0, 2), sqliteaccess::integer(stmt, 1, 2)});
+    sqliteaccess::noteScanEnd(rc, links.size(), "rows of chat_message_join", stopped);
     sqlite3_finalize(stmt);
     auto before = [](const ChatLink& a, const ChatLink& b) {
         return a.messageId != b.messageId ? a.messageId < b.messageId : a.chatId < b.chatId;
@@ -180,7 +191,7 @@ QByteArray fileNamePart(const QByteArray& path)
 }
 
 // Attachments by message, each message's in the order of its join rows.
-QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messageFilter)
+QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messageFilter, QString* stopped)
 {
     QVector<AttachmentLink> links;
     const QSet<QByteArray> joinColumns = sqliteaccess::columnNames(db, "message_attachment_join");
@@ -207,7 +218,8 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messa
         stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt)
         return links;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         AttachmentLink& link = links.emplaceBack();
         link.messageId = sqliteaccess::integer(stmt, MessageId, ColumnCount);
         AttachmentRecord& record = link.record;
@@ -223,6 +235,7 @@ QVector<AttachmentLink> readAttachmentLinks(sqlite3* db, const QByteArray& messa
         record.isSticker = sqliteaccess::integer(stmt, IsSticker, ColumnCount) != 0;
         record.relativePath = attachments::backupPathOf(fileName);
     }
+    sqliteaccess::noteScanEnd(rc, links.size(), "rows of message_attachment_join", stopped);
     sqlite3_finalize(stmt);
     std::stable_sort(links.begin(), links.end(),
                      [](const AttachmentLink& a, const AttachmentLink& b) { return a.messageId < b.messageId; });
@@ -299,7 +312,8 @@ bool guidIsIndexed(sqlite3* db)
 // The row ids of the messages with the given guids: looked up one by one
 // through the index on guid where the file has one (the phone's files do),
 // else found in one pass over the table.
-QHash<QByteArray, qint64> rowIdsOfGuids(sqlite3* db, const QByteArray& rowId, const QList<QByteArray>& guids)
+QHash<QByteArray, qint64> rowIdsOfGuids(sqlite3* db, const QByteArray& rowId, const QList<QByteArray>& guids,
+                                        QString* stopped)
 {
     QHash<QByteArray, qint64> found;
     if (guids.isEmpty())
@@ -311,8 +325,10 @@ QHash<QByteArray, qint64> rowIdsOfGuids(sqlite3* db, const QByteArray& rowId, co
             return found;
         for (const QByteArray& guid : guids) {
             sqlite3_bind_text(stmt, 1, guid.constData(), int(guid.size()), SQLITE_STATIC);
-            if (sqlite3_step(stmt) == SQLITE_ROW)
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW)
                 found.insert(guid, sqlite3_column_int64(stmt, 0));
+            sqliteaccess::noteScanEnd(rc, found.size(), "reactions' messages", stopped);
             sqlite3_reset(stmt);
         }
         sqlite3_finalize(stmt);
@@ -321,11 +337,13 @@ QHash<QByteArray, qint64> rowIdsOfGuids(sqlite3* db, const QByteArray& rowId, co
     const QSet<QByteArray> wanted(guids.cbegin(), guids.cend());
     const QByteArray sql = "select " + rowId + ", guid from message where guid is not null";
     if (sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData())) {
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             const QByteArray guid = sqliteaccess::text(stmt, 1, 2);
             if (wanted.contains(guid) && !found.contains(guid))
                 found.insert(guid, sqlite3_column_int64(stmt, 0));
         }
+        sqliteaccess::noteScanEnd(rc, found.size(), "reactions' messages", stopped);
         sqlite3_finalize(stmt);
     }
     return found;
@@ -438,15 +456,18 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     if (progress)
         progress(0, total);
 
+    // The first scan a damaged page stopped, told once all is read.
+    QString stopped;
     ByteInterner pool;
-    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store);
-    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
-    recordGroups(db, chats, handles, store);
-    const QVector<ChatLink> chatLinks = readChatLinks(db, total, messageFilter);
-    const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db, messageFilter);
+    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, store, &stopped);
+    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool, &stopped);
+    recordGroups(db, chats, handles, store, &stopped);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, total, messageFilter, &stopped);
+    const QVector<AttachmentLink> attachmentLinks = readAttachmentLinks(db, messageFilter, &stopped);
 
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, messageQuery(columns, rowIdName, where).constData());
     if (!stmt) {
+        store.noteDamage(stopped);
         if (progress)
             progress(0, 0);
         return;
@@ -465,7 +486,8 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     qsizetype attachmentCursor = 0;
     QVector<QByteArray> names;
     qint64 done = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const qint64 rowId = sqlite3_column_int64(stmt, RowIdColumn);
         const qint64 handleId = sqliteaccess::integer(stmt, HandleColumn, MessageColumnCount);
         const bool fromMe = sqliteaccess::integer(stmt, FromMeColumn, MessageColumnCount) != 0;
@@ -569,9 +591,11 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         if (progress && ++done % progressStep == 0)
             progress(done, qMax(total, done));
     }
+    sqliteaccess::noteScanEnd(rc, store.messages.size(), "messages", &stopped);
     sqlite3_finalize(stmt);
 
-    const QHash<QByteArray, qint64> targets = rowIdsOfGuids(db, rowIdName, dependents.keys());
+    const QHash<QByteArray, qint64> targets = rowIdsOfGuids(db, rowIdName, dependents.keys(), &stopped);
+    store.noteDamage(stopped);
     for (auto it = dependents.cbegin(); it != dependents.cend(); ++it) {
         const auto target = targets.constFind(it.key());
         // Reactions to something that is not a message here (gone, or an
@@ -600,9 +624,10 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     const QSet<QByteArray> columns = sqliteaccess::columnNames(db, "message");
     ByteInterner pool;
     MessageStore unused;
-    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, unused);
-    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool);
-    const QVector<ChatLink> chatLinks = readChatLinks(db, 0, QByteArray());
+    QString* stopped = &counts->damage;
+    const Handles handles = readHandles(db, sqliteaccess::rowIdName(db, "handle"), pool, unused, stopped);
+    const Chats chats = readChats(db, sqliteaccess::rowIdName(db, "chat"), pool, stopped);
+    const QVector<ChatLink> chatLinks = readChatLinks(db, 0, QByteArray(), stopped);
 
     // Conversations by key, as a whole read keys its messages; the keys are
     // interned, so equal keys share their data.
@@ -615,7 +640,12 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     if (!stmt)
         return;
     qsizetype chatCursor = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    // A row id given again (a damaged table) is counted once, as a read keeps it.
+    qint64 previous = 0;
+    qint64 again = 0;
+    qint64 firstAgain = 0;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const qint64 rowId = sqlite3_column_int64(stmt, 0);
         const qint64 associatedType = sqliteaccess::integer(stmt, 3, 4);
         const qint64 itemType = sqliteaccess::integer(stmt, 2, 4);
@@ -623,6 +653,11 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
             ++chatCursor;
         if ((associatedType >= 2000 && associatedType <= 3999) || itemType != 0)
             continue;
+        if (counts->messages > 0 && rowId == previous) {
+            firstAgain = again++ ? firstAgain : rowId;
+            continue;
+        }
+        previous = rowId;
         ++counts->messages;
         const QByteArray* key = nullptr;
         for (qsizetype i = chatCursor; i < chatLinks.size() && chatLinks.at(i).messageId == rowId; ++i) {
@@ -639,6 +674,10 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         else
             seen.insert(key->constData());
     }
+    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", stopped);
+    if (again > 0)
+        stopped->append((stopped->isEmpty() ? QString() : QStringLiteral("; ")) +
+                        duplicateRowsDamage(again, firstAgain));
     sqlite3_finalize(stmt);
     counts->conversations = seen.size() + (seenEmpty ? 1 : 0);
 }

@@ -1,7 +1,8 @@
 // msgdesk-cli on hostile sources: backup folders whose lists or file
 // records nest far deeper than any real one (run as the program itself, so
-// that a stack overflow would show as a signal), a damaged message table,
-// and conversation keys that are not valid UTF-8.
+// that a stack overflow would show as a signal), key bags that ask for
+// absurd work, damaged message tables (a row id given twice, a page
+// overwritten) and conversation keys that are not valid UTF-8.
 
 #include "BackupBuilder.h"
 #include "CliCommands.h"
@@ -84,6 +85,36 @@ QByteArray deepBinary(int depth)
     return out + QByteArray(6, '\0') + char(4) + char(4) + be(quint64(depth), 8) + be(0, 8) + be(table, 8);
 }
 
+// The key bag in an encrypted backup's (binary) Manifest.plist, changed in
+// place: the four-byte value of `tag` in the bag's header becomes `value`.
+bool patchBagValue(const QString& folder, const char* tag, quint32 value)
+{
+    QFile file(folder + QStringLiteral("/Manifest.plist"));
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.indexOf(QByteArray(tag, 4) + QByteArray("\0\0\0\4", 4));
+    if (at < 0)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        bytes[at + 8 + i] = char((value >> (8 * (3 - i))) & 0xFF);
+    file.seek(0);
+    return file.write(bytes) == bytes.size();
+}
+
+// The number in "reading stopped after N messages", -1 without one.
+int messagesBeforeStop(const QByteArray& err)
+{
+    const QByteArray mark = "reading stopped after ";
+    const qsizetype at = err.indexOf(mark);
+    if (at < 0)
+        return -1;
+    const qsizetype end = err.indexOf(' ', at + mark.size());
+    bool ok = false;
+    const int n = err.mid(at + mark.size(), end - at - mark.size()).toInt(&ok);
+    return ok ? n : -1;
+}
+
 } // namespace
 
 class CliHostileTest : public QObject
@@ -150,6 +181,103 @@ private slots:
         QVERIFY2(r.err.contains("The backup's record of Library/SMS/sms.db is damaged."), r.err.constData());
     }
 
+    void absurdKeyBagGivesOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("tag");
+        QTest::newRow("ITER") << QByteArray("ITER");
+        QTest::newRow("DPIC") << QByteArray("DPIC");
+    }
+
+    void absurdKeyBagGivesOneLine()
+    {
+        // No deadline here: a password check that ran its billions of
+        // rounds would run into the test's own time limit.
+        QFETCH(QByteArray, tag);
+        const QString folder = backup(QStringLiteral("bag-") + QString::fromLatin1(tag), true, true);
+        QVERIFY(patchBagValue(folder, tag.constData(), 0xFFFFFFFFu));
+        const QByteArray digest = fixtures::folderDigest(folder);
+        for (const char* command : {"info", "list"}) {
+            const Result r = runProgram({QLatin1String(command), folder});
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.out, QByteArray());
+            QCOMPARE(r.err.count('\n'), 1);
+            QVERIFY2(r.err.contains("The backup's key bag is damaged: its " + tag +
+                                    " asks for 4294967295 rounds, more than 100000000."),
+                     r.err.constData());
+        }
+        QCOMPARE(fixtures::folderDigest(folder), digest);
+    }
+
+    void smashedPageIsToldByEveryCommand()
+    {
+        QList<fixtures::Msg> messages;
+        for (int i = 1; i <= 3000; ++i)
+            messages.append({i, i % 2 ? QStringLiteral("10010") : QStringLiteral("10086"), 1000 + i,
+                             QStringLiteral("message %1 ").arg(i) + QString(80, QLatin1Char('x')), 2});
+        // A phone's message database, as a bad sector leaves it.
+        const QString path = fixtures::makeMessageDb(m_dir.filePath(QStringLiteral("smashed.db")), messages);
+        QVERIFY(fixtures::smashLeafPage(path, QStringLiteral("message")) > 0);
+        const QByteArray before = fileBytes(path);
+        const QByteArray word = ": the file is damaged: reading stopped after ";
+        const QByteArray tail = " messages: database disk image is malformed; what could be read is shown\n";
+
+        const Result listed = runCli({QStringLiteral("list"), path});
+        QCOMPARE(listed.status, cli::kOk);
+        QCOMPARE(listed.out.count('\n'), 2);
+        QVERIFY2(listed.err.startsWith("msgdesk-cli: " + path.toUtf8() + word) && listed.err.endsWith(tail),
+                 listed.err.constData());
+        QCOMPARE(listed.err.count('\n'), 1);
+        const int read = messagesBeforeStop(listed.err);
+        QVERIFY2(read > 0 && read < 3000, listed.err.constData());
+
+        // The summary tells the same damage and the same count.
+        const Result info = runCli({QStringLiteral("info"), path});
+        QCOMPARE(info.status, cli::kOk);
+        QCOMPARE(info.err, listed.err);
+        QVERIFY2(info.out.contains("Messages: " + QByteArray::number(read) + '\n'), info.out.constData());
+
+        // A backup copies the file as it is, damage included, and does not
+        // pass for a whole one: the word comes with it, and with the copy.
+        const QString copy = m_dir.filePath(QStringLiteral("smashed-copy.sms"));
+        const Result saved = runCli({QStringLiteral("backup"), path, copy});
+        QVERIFY2(saved.status == cli::kOk, saved.err.constData());
+        QCOMPARE(saved.err, listed.err);
+        const Result again = runCli({QStringLiteral("info"), copy});
+        QCOMPARE(again.status, cli::kOk);
+        QVERIFY2(again.err.contains(word + QByteArray::number(read) + tail), again.err.constData());
+        QVERIFY2(again.out.contains("Messages: " + QByteArray::number(read) + '\n'), again.out.constData());
+
+        // One conversation, shown alone, with the same word.
+        const Result shown = runCli({QStringLiteral("show"), path, QStringLiteral("10010")});
+        QCOMPARE(shown.status, cli::kOk);
+        QCOMPARE(shown.err, listed.err);
+        QVERIFY(shown.out.contains("message 1 "));
+        QCOMPARE(fileBytes(path), before);
+
+        // A file of which nothing can be read is a failure, told the same way.
+        const QString tiny = fixtures::makeMessageDb(m_dir.filePath(QStringLiteral("smashed-root.db")),
+                                                     {{1, QStringLiteral("10086"), 1000, QStringLiteral("one"), 2}});
+        const QStringList root = fixtures::column(
+            tiny, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = 'message'"));
+        const QStringList pageSize = fixtures::column(tiny, QStringLiteral("PRAGMA page_size"));
+        QCOMPARE(root.size(), 1);
+        QCOMPARE(pageSize.size(), 1);
+        {
+            QFile file(tiny);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek((root.first().toLongLong() - 1) * pageSize.first().toLongLong()));
+            QVERIFY(file.write(QByteArray(pageSize.first().toInt(), '\xFF')) == pageSize.first().toInt());
+        }
+        for (const char* command : {"list", "info"}) {
+            const Result r = runCli({QLatin1String(command), tiny});
+            QCOMPARE(r.status, cli::kFailed);
+            QCOMPARE(r.out, QByteArray());
+            QCOMPARE(r.err, "msgdesk-cli: " + tiny.toUtf8() +
+                                ": the file is damaged: reading stopped after 0 messages: database disk image is "
+                                "malformed; nothing could be read\n");
+        }
+    }
+
     void damagedTableIsShownWithAWord()
     {
         const QString path = fixtures::makeBackupFile(m_dir.filePath(QStringLiteral("damaged.sms")),
@@ -166,6 +294,23 @@ private slots:
         QCOMPARE(r.err, "msgdesk-cli: " + path.toUtf8() +
                             ": the file is damaged: its message table gives row 2 twice; what could be read is "
                             "shown\n");
+
+        // One conversation alone, and the summary, tell it as well.
+        const Result shown = runCli({QStringLiteral("show"), path, QStringLiteral("10010")});
+        QCOMPARE(shown.status, cli::kOk);
+        QVERIFY2(shown.out.contains("two"), shown.out.constData());
+        QCOMPARE(shown.err, r.err);
+        const QString out = m_dir.filePath(QStringLiteral("damaged.txt"));
+        const Result exported =
+            runCli({QStringLiteral("export"), QStringLiteral("--conversation"), QStringLiteral("10010"), path, out});
+        QCOMPARE(exported.status, cli::kOk);
+        QCOMPARE(exported.err, r.err);
+        QVERIFY(fileBytes(out).contains("two"));
+        QVERIFY(!fileBytes(out).contains("three"));
+        const Result info = runCli({QStringLiteral("info"), path});
+        QCOMPARE(info.status, cli::kOk);
+        QCOMPARE(info.err, r.err);
+        QVERIFY2(info.out.contains("Messages: 2\nConversations: 2\n"), info.out.constData());
         QCOMPARE(fileBytes(path), before);
     }
 
@@ -201,11 +346,12 @@ private slots:
     }
 
 private:
-    QString backup(const QString& name, bool encrypted)
+    QString backup(const QString& name, bool encrypted, bool binaryLists = false)
     {
         const QString folder = m_dir.filePath(name);
         backupbuilder::Options options;
         options.encrypted = encrypted;
+        options.binaryPlists = binaryLists;
         options.encryptManifestDb = false;
         options.password = "pw";
         QString error;

@@ -1,10 +1,11 @@
 // The store on a damaged message table (a scan that gives one row id
-// twice), conversation keys that are not valid UTF-8, and a delete while
+// twice, a page overwritten as a bad sector leaves it), conversation keys that are not valid UTF-8, and a delete while
 // another program reads the file.
 
 #include "ConversationKey.h"
 #include "Fixtures.h"
 #include "MessageStore.h"
+#include "ModernFixtures.h"
 
 #include <QFile>
 #include <QSet>
@@ -43,6 +44,53 @@ QVector<qint64> rowIds(const MessageStore& store)
     for (const MessageRecord& m : store.messages)
         ids << m.rowId;
     return ids;
+}
+
+// How SQLite's own scan of the file ends.
+int scanEnd(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW)
+        rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rc;
+}
+
+constexpr int bigCount = 3000;
+
+// bigCount messages, row ids 1 to bigCount, the even ones of "10086" and
+// the odd ones of "10010"; the texts fill a few dozen pages.
+QString bigFile(const QString& path, bool modern)
+{
+    const QByteArray filler(80, 'x');
+    if (!modern) {
+        QList<fixtures::Msg> messages;
+        for (int i = 1; i <= bigCount; ++i)
+            messages.append({i, i % 2 ? QStringLiteral("10010") : QStringLiteral("10086"), 1000 + i,
+                             QStringLiteral("message %1 ").arg(i) + QString::fromLatin1(filler), 2});
+        return fixtures::makeBackupFile(path, messages, {});
+    }
+    modernfixtures::Database database;
+    for (const char* id : {"10086", "10010"}) {
+        modernfixtures::Handle handle;
+        handle.rowId = database.handles.size() + 1;
+        handle.id = QString::fromLatin1(id);
+        database.handles.append(handle);
+    }
+    for (int i = 1; i <= bigCount; ++i) {
+        modernfixtures::Message message;
+        message.rowId = i;
+        message.text = QStringLiteral("message %1 ").arg(i) + QString::fromLatin1(filler);
+        message.handle = 1 + i % 2;
+        message.date = modernfixtures::appleSeconds(1000 + i);
+        database.messages.append(message);
+    }
+    return modernfixtures::makeModernDb(path, database, modernfixtures::Schema::Ios13);
 }
 
 } // namespace
@@ -98,6 +146,22 @@ private slots:
         store.close();
         QCOMPARE(fileBytes(path), before);
 
+        // One conversation read alone comes as the whole read gives it, with
+        // the same word.
+        ReadOptions options;
+        options.access = StoreAccess(access);
+        options.onlyConversation = "10010";
+        MessageStore one(path.toUtf8(), options);
+        QCOMPARE(one.damage(), QStringLiteral("its message table gives row 2 twice"));
+        QCOMPARE(rowIds(one), QVector<qint64>({2, 5}));
+        QVERIFY(!one.deletesAllowed());
+        // Counted as read.
+        const MessageCounts counts = countMessages(path.toUtf8(), options);
+        QCOMPARE(counts.messages, 4);
+        QCOMPARE(counts.damage, QStringLiteral("its message table gives row 2 twice"));
+        one.close();
+        QCOMPARE(fileBytes(path), before);
+
         // Read again after it was mended: nothing of the damage stays.
         QVERIFY(fixtures::giveRowIdTwice(path, QStringLiteral("message"), 2, 3));
         store.reload(path.toUtf8(), StoreAccess(access));
@@ -115,6 +179,84 @@ private slots:
         QCOMPARE(rowIds(store), QVector<qint64>({1, 3, 4}));
         QCOMPARE(store.message(1)->text, QByteArray("one"));
         QCOMPARE(store.message(4)->text, QByteArray("four"));
+    }
+
+    void smashedPageEndsTheReadWithAWord_data()
+    {
+        QTest::addColumn<bool>("modern");
+        QTest::newRow("legacy") << false;
+        QTest::newRow("modern") << true;
+    }
+
+    void smashedPageEndsTheReadWithAWord()
+    {
+        QFETCH(bool, modern);
+        const QString path = bigFile(m_dir.filePath(QStringLiteral("smashed%1.db").arg(modern)), modern);
+        QCOMPARE(MessageStore(path.toUtf8(), StoreAccess::ReadOnly).messages.size(), bigCount);
+        QVERIFY(fixtures::smashLeafPage(path, QStringLiteral("message")) > 0);
+        // The damage is real: SQLite's own scan stops at it.
+        QCOMPARE(scanEnd(path, "select * from message"), SQLITE_CORRUPT);
+        const QByteArray before = fileBytes(path);
+
+        MessageStore store(path.toUtf8(), StoreAccess::ReadOnly);
+        const qsizetype read = store.messages.size();
+        QVERIFY2(read > 0 && read < bigCount, QByteArray::number(read).constData());
+        QCOMPARE(store.damage(),
+                 QStringLiteral("reading stopped after %1 messages: database disk image is malformed").arg(read));
+        // What came before the damaged page, in order.
+        QCOMPARE(store.messages.first().rowId, 1);
+        QCOMPARE(store.messages.last().rowId, qint64(read));
+        store.setDeletesAllowed(true);
+        QVERIFY(!store.deletesAllowed());
+        QCOMPARE(store.deleteMessage(1), SQLITE_READONLY);
+
+        // The counts a summary gives agree with the read, word included.
+        ReadOptions options;
+        options.access = StoreAccess::ReadOnly;
+        const MessageCounts counts = countMessages(path.toUtf8(), options);
+        QCOMPARE(counts.messages, qint64(read));
+        QCOMPARE(counts.conversations, 2);
+        QCOMPARE(counts.damage, store.damage());
+
+        // One conversation: what the whole read gives of it, and the word.
+        QVector<qint64> odd;
+        for (const MessageRecord& record : std::as_const(store.messages)) {
+            if (record.address == "10010")
+                odd << record.rowId;
+        }
+        options.onlyConversation = "10010";
+        MessageStore one(path.toUtf8(), options);
+        QCOMPARE(rowIds(one), odd);
+        QCOMPARE(one.damage(), store.damage());
+        store.close();
+        one.close();
+        QCOMPARE(fileBytes(path), before);
+    }
+
+    void smashedPageAndRowIdGivenTwice()
+    {
+        const QString path = bigFile(m_dir.filePath(QStringLiteral("both.db")), false);
+        const QStringList leaves = fixtures::column(
+            path, QStringLiteral("select pageno from dbstat where name = 'message' and pagetype = 'leaf' "
+                                 "order by pageno"));
+        if (leaves.isEmpty())
+            QSKIP("this SQLite has no dbstat table");
+        QVERIFY(fixtures::giveRowIdTwiceOnPage(path, leaves.first().toLongLong(), 2, 1));
+        QVERIFY(fixtures::smashLeafPage(path, QStringLiteral("message")) > 0);
+
+        MessageStore store(path.toUtf8(), StoreAccess::ReadOnly);
+        const qsizetype read = store.messages.size();
+        QVERIFY(read > 0 && read < bigCount);
+        QCOMPARE(store.messages.first().rowId, 1);
+        // Row 2 came as a second row 1: one more row was read than is kept.
+        QCOMPARE(store.damage(), QStringLiteral("reading stopped after %1 messages: database disk image is "
+                                                "malformed; its message table gives row 1 twice")
+                                     .arg(read + 1));
+        ReadOptions options;
+        options.access = StoreAccess::ReadOnly;
+        const MessageCounts counts = countMessages(path.toUtf8(), options);
+        QCOMPARE(counts.messages, qint64(read));
+        QCOMPARE(counts.damage, store.damage());
     }
 
     void keysThatAreNotUtf8ReadBack_data()

@@ -352,7 +352,12 @@ bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qin
 {
     const QStringList roots = column(
         path, QStringLiteral("select rootpage from sqlite_master where type = 'table' and name = '%1'").arg(table));
-    if (roots.size() != 1 || rowId <= 0 || rowId > 127 || asRowId <= 0 || asRowId > 127)
+    return roots.size() == 1 && giveRowIdTwiceOnPage(path, roots.first().toLongLong(), rowId, asRowId);
+}
+
+bool giveRowIdTwiceOnPage(const QString& path, qint64 pageNumber, qint64 rowId, qint64 asRowId)
+{
+    if (pageNumber <= 0 || rowId <= 0 || rowId > 127 || asRowId <= 0 || asRowId > 127)
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
@@ -364,9 +369,9 @@ bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qin
     qsizetype pageSize = (byte(16) << 8) | byte(17);
     if (pageSize == 1)
         pageSize = 65536;
-    const qsizetype page = (roots.first().toLongLong() - 1) * pageSize;
+    const qsizetype page = (pageNumber - 1) * pageSize;
     const qsizetype header = page + (page == 0 ? 100 : 0);
-    // Only a root that is a leaf of the table holds the rows themselves.
+    // Only a leaf of the table holds the rows themselves.
     if (byte(header) != 0x0D)
         return false;
     const int cells = (byte(header + 3) << 8) | byte(header + 4);
@@ -384,6 +389,23 @@ bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qin
         }
     }
     return false;
+}
+
+qint64 smashLeafPage(const QString& path, const QString& table)
+{
+    const QStringList sizes = column(path, QStringLiteral("PRAGMA page_size"));
+    const qint64 pageSize = sizes.size() == 1 ? sizes.first().toLongLong() : 0;
+    const qint64 pages = pageSize > 0 ? QFileInfo(path).size() / pageSize : 0;
+    if (pages < 3)
+        return 0;
+    const QStringList leaves = column(
+        path,
+        QStringLiteral("select pageno from dbstat where name = '%1' and pagetype = 'leaf' order by pageno").arg(table));
+    const qint64 page = leaves.size() >= 3 ? leaves.at(leaves.size() / 2).toLongLong() : pages / 2 + 1;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek((page - 1) * pageSize))
+        return 0;
+    return file.write(QByteArray(qsizetype(pageSize), '\xFF')) == pageSize ? page : 0;
 }
 
 } // namespace fixtures

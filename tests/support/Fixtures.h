@@ -96,5 +96,13 @@ QStringList column(const QString& path, const QString& sql);
 // twice. For small tables only (the rows on the table's first page, row
 // ids below 128); false when the file is not such.
 bool giveRowIdTwice(const QString& path, const QString& table, qint64 rowId, qint64 asRowId);
+// The same on a given leaf page of a table of several pages.
+bool giveRowIdTwiceOnPage(const QString& path, qint64 page, qint64 rowId, qint64 asRowId);
+
+// Damages the file as a bad disk sector would: a leaf page of the table in
+// the middle of its pages (found through the dbstat table where SQLite has
+// it, else the file's middle page) is overwritten with 0xFF bytes. Returns
+// the page's number, 0 when the file has too few pages.
+qint64 smashLeafPage(const QString& path, const QString& table);
 
 } // namespace fixtures

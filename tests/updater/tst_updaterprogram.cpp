@@ -142,6 +142,33 @@ private slots:
         QCOMPARE(server.requestedPaths(), QStringList({"/setup.bin"}));
         QVERIFY(!QFile::exists(home.path() + QStringLiteral("/Downloads/setup.bin")));
     }
+
+    void leftoversGoAtEveryStart()
+    {
+        // Half files of runs that were killed (process ids past any the
+        // system gives out), and one of another program.
+        QTemporaryDir home;
+        const QString folder = home.path() + QStringLiteral("/Downloads");
+        QVERIFY(QDir().mkpath(folder));
+        for (const char* name : {".update-4294967295-1.part", ".update-99999999-3.part", "notes.part"}) {
+            QFile file(folder + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("half an installer");
+        }
+
+        // Nothing is fetched into the folder: the address is refused.
+        QProcess update;
+        update.setProcessEnvironment(environment(home.path()));
+        update.start(QStringLiteral(UPDATE_PROGRAM), {QStringLiteral("ftp://127.0.0.1/setup.bin")});
+        QVERIFY(update.waitForStarted(30000));
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += update.readAllStandardOutput()).contains("files downloaded"), 30000);
+        update.kill();
+        update.waitForFinished(30000);
+
+        QCOMPARE(out, "0/1 files downloaded successfully\n");
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"notes.part"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(UpdaterProgramTest)
