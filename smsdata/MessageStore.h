@@ -254,6 +254,34 @@ private:
 // first of them `rowId`.
 QString duplicateRowsDamage(qint64 dropped, qint64 rowId);
 
+// Row ids of a scan in row-id order that a damaged table gives again: the
+// counters count each once, as a read keeps it.
+class RepeatedRowIds
+{
+public:
+    // True when rowId repeats the one before it.
+    bool repeats(qint64 rowId)
+    {
+        if (m_seen && rowId == m_previous) {
+            if (m_count++ == 0)
+                m_first = rowId;
+            return true;
+        }
+        m_seen = true;
+        m_previous = rowId;
+        return false;
+    }
+    qint64 count() const { return m_count; }
+    // The damage word; empty when no row id came again.
+    QString damage() const { return m_count > 0 ? duplicateRowsDamage(m_count, m_first) : QString(); }
+
+private:
+    bool m_seen = false;
+    qint64 m_previous = 0;
+    qint64 m_count = 0;
+    qint64 m_first = 0;
+};
+
 // Counts the file at path as a store with these options would read it
 // (access and walPath are used; the file is never changed).
 MessageCounts countMessages(const QByteArray& path, const ReadOptions& options);

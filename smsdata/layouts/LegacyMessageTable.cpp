@@ -204,18 +204,11 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     MessageStore unresolved;
     QByteArray dashed;
     dashed.reserve(64);
-    // A row id given again (a damaged table) is counted once, as a read keeps it.
-    qint64 previous = 0;
-    qint64 again = 0;
-    qint64 firstAgain = 0;
+    RepeatedRowIds again;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const qint64 rowId = sqlite3_column_int64(stmt, 0);
-        if (counts->messages > 0 && rowId == previous) {
-            firstAgain = again++ ? firstAgain : rowId;
+        if (again.repeats(sqlite3_column_int64(stmt, 0)))
             continue;
-        }
-        previous = rowId;
         ++counts->messages;
         if (sqlite3_column_type(stmt, 1) == SQLITE_NULL) {
             if (!mayBeSentMms(stmt, 2)) {
@@ -250,7 +243,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         if (!keys.contains(view))
             keys.insert(QByteArray(bytes, size));
     }
-    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", &counts->damage);
+    sqliteaccess::noteScanEnd(rc, counts->messages + again.count(), "messages", &counts->damage);
     sqlite3_finalize(stmt);
     if (!pending.isEmpty()) {
         completeMms(db, mms, pending, unresolved);
@@ -258,8 +251,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
             keys.insert(record.address);
     }
     unresolved.noteDamage(counts->damage);
-    if (again > 0)
-        unresolved.noteDamage(duplicateRowsDamage(again, firstAgain));
+    unresolved.noteDamage(again.damage());
     counts->damage = unresolved.damage();
     counts->conversations = keys.size();
 }

@@ -640,10 +640,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
     if (!stmt)
         return;
     qsizetype chatCursor = 0;
-    // A row id given again (a damaged table) is counted once, as a read keeps it.
-    qint64 previous = 0;
-    qint64 again = 0;
-    qint64 firstAgain = 0;
+    RepeatedRowIds again;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const qint64 rowId = sqlite3_column_int64(stmt, 0);
@@ -653,11 +650,8 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
             ++chatCursor;
         if ((associatedType >= 2000 && associatedType <= 3999) || itemType != 0)
             continue;
-        if (counts->messages > 0 && rowId == previous) {
-            firstAgain = again++ ? firstAgain : rowId;
+        if (again.repeats(rowId))
             continue;
-        }
-        previous = rowId;
         ++counts->messages;
         const QByteArray* key = nullptr;
         for (qsizetype i = chatCursor; i < chatLinks.size() && chatLinks.at(i).messageId == rowId; ++i) {
@@ -674,10 +668,9 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         else
             seen.insert(key->constData());
     }
-    sqliteaccess::noteScanEnd(rc, counts->messages + again, "messages", stopped);
-    if (again > 0)
-        stopped->append((stopped->isEmpty() ? QString() : QStringLiteral("; ")) +
-                        duplicateRowsDamage(again, firstAgain));
+    sqliteaccess::noteScanEnd(rc, counts->messages + again.count(), "messages", stopped);
+    if (again.count() > 0)
+        stopped->append((stopped->isEmpty() ? QString() : QStringLiteral("; ")) + again.damage());
     sqlite3_finalize(stmt);
     counts->conversations = seen.size() + (seenEmpty ? 1 : 0);
 }
