@@ -85,23 +85,6 @@ QByteArray deepBinary(int depth)
     return out + QByteArray(6, '\0') + char(4) + char(4) + be(quint64(depth), 8) + be(0, 8) + be(table, 8);
 }
 
-// The key bag in an encrypted backup's (binary) Manifest.plist, changed in
-// place: the four-byte value of `tag` in the bag's header becomes `value`.
-bool patchBagValue(const QString& folder, const char* tag, quint32 value)
-{
-    QFile file(folder + QStringLiteral("/Manifest.plist"));
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
-    const qsizetype at = bytes.indexOf(QByteArray(tag, 4) + QByteArray("\0\0\0\4", 4));
-    if (at < 0)
-        return false;
-    for (int i = 0; i < 4; ++i)
-        bytes[at + 8 + i] = char((value >> (8 * (3 - i))) & 0xFF);
-    file.seek(0);
-    return file.write(bytes) == bytes.size();
-}
-
 // The number in "reading stopped after N messages", -1 without one.
 int messagesBeforeStop(const QByteArray& err)
 {
@@ -194,7 +177,7 @@ private slots:
         // rounds would run into the test's own time limit.
         QFETCH(QByteArray, tag);
         const QString folder = backup(QStringLiteral("bag-") + QString::fromLatin1(tag), true, true);
-        QVERIFY(patchBagValue(folder, tag.constData(), 0xFFFFFFFFu));
+        QVERIFY(fixtures::patchBagValue(folder, tag.constData(), 0xFFFFFFFFu));
         const QByteArray digest = fixtures::folderDigest(folder);
         for (const char* command : {"info", "list"}) {
             const Result r = runProgram({QLatin1String(command), folder});

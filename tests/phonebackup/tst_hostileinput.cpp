@@ -6,6 +6,7 @@
 
 #include "BackupBuilder.h"
 #include "BackupInfo.h"
+#include "Fixtures.h"
 #include "FuzzEntries.h"
 #include "KeyBag.h"
 #include "ManifestDbCatalogue.h"
@@ -109,22 +110,6 @@ QString plainBackup(const QString& folder, bool binary = false, bool encrypted =
                                     options, &error))
         qWarning("%s", qPrintable(error));
     return folder;
-}
-
-// The key bag of an encrypted backup's Manifest.plist (binary), changed in
-// place: a four-byte value of `tag` in the bag's header becomes `value`.
-bool patchBagValue(const QString& folder, const char* tag, quint32 value)
-{
-    QFile file(folder + QStringLiteral("/Manifest.plist"));
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
-    const qsizetype at = bytes.indexOf(QByteArray(tag, 4) + QByteArray("\0\0\0\4", 4));
-    if (at < 0)
-        return false;
-    bytes.replace(at + 8, 4, bigEndian(value, 4));
-    file.seek(0);
-    return file.write(bytes) == bytes.size();
 }
 
 QByteArray bag(quint32 iterations, quint32 dpic, int classes)
@@ -342,7 +327,7 @@ private slots:
         QFETCH(QByteArray, tag);
         const QString root = m_dir.filePath(QStringLiteral("bag-") + QString::fromLatin1(tag));
         const QString folder = plainBackup(root + QStringLiteral("/backup"), true, true);
-        QVERIFY(patchBagValue(folder, tag.constData(), 0xFFFFFFFFu));
+        QVERIFY(fixtures::patchBagValue(folder, tag.constData(), 0xFFFFFFFFu));
         QString error;
         QVERIFY(!readBackupInfo(folder, &error));
         QCOMPARE(error, QStringLiteral("The backup's key bag is damaged: its %1 asks for 4294967295 rounds, more than "

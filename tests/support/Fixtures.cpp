@@ -408,4 +408,19 @@ qint64 smashLeafPage(const QString& path, const QString& table)
     return file.write(QByteArray(qsizetype(pageSize), '\xFF')) == pageSize ? page : 0;
 }
 
+bool patchBagValue(const QString& folder, const char* tag, quint32 value)
+{
+    QFile file(folder + QStringLiteral("/Manifest.plist"));
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.indexOf(QByteArray(tag, 4) + QByteArray("\0\0\0\4", 4));
+    if (at < 0)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        bytes[at + 8 + i] = char((value >> (8 * (3 - i))) & 0xFF);
+    file.seek(0);
+    return file.write(bytes) == bytes.size();
+}
+
 } // namespace fixtures

@@ -105,4 +105,8 @@ bool giveRowIdTwiceOnPage(const QString& path, qint64 page, qint64 rowId, qint64
 // the page's number, 0 when the file has too few pages.
 qint64 smashLeafPage(const QString& path, const QString& table);
 
+// The key bag of an encrypted backup's Manifest.plist (binary), changed in
+// place: a four-byte value of `tag` in the bag's header becomes `value`.
+bool patchBagValue(const QString& folder, const char* tag, quint32 value);
+
 } // namespace fixtures
