@@ -34,6 +34,7 @@
 #include "MessageSearch.h"
 #include "MessageStore.h"
 #include "ModernMessageTable.h"
+#include "PaintWatch.h"
 #include "PhoneDb.h"
 #include "PhoneSchemas.h"
 #include "frame_page1.h"
@@ -477,36 +478,7 @@ QByteArray child(const QStringList& arguments)
     return lines.isEmpty() ? QByteArray() : lines.constLast();
 }
 
-// Counts the paint events of one window and the widgets in it.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
-
-    // Processes events until something of the window was painted; false
-    // when nothing was within ten seconds.
-    bool waitForPaint()
-    {
-        const int before = m_paints;
-        QElapsedTimer guard;
-        guard.start();
-        while (m_paints == before && guard.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return m_paints != before;
-    }
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == m_window)
-            ++m_paints;
-        return false;
-    }
-
-private:
-    QWidget* m_window;
-    int m_paints = 0;
-};
+using benchsupport::PaintWatch;
 
 // In a fresh process: what the window does when a backup is opened, up to
 // the first paint of its list page (shown, empty, before the backup is

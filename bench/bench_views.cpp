@@ -25,6 +25,7 @@
 #include "frame_page1.h"
 #include "frame_page2.h"
 #include "messageframe.h"
+#include "PaintWatch.h"
 #include "smsChartCtrl.h"
 #include "xresourceMgr.h"
 
@@ -205,34 +206,7 @@ QStringList plainRows(const MessageStore& store, bool chat)
     return rows;
 }
 
-// Counts paint events of the widgets inside one window.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
-    int paints = 0;
-
-    // Processes events until something of the window was painted.
-    void waitForPaint()
-    {
-        const int before = paints;
-        QElapsedTimer guard;
-        guard.start();
-        while (paints == before && guard.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget*>(o)->window() == m_window)
-            ++paints;
-        return false;
-    }
-
-private:
-    QWidget* m_window;
-};
+using benchsupport::PaintWatch;
 
 double ms(qint64 ns)
 {
