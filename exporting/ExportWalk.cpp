@@ -41,6 +41,16 @@ void writeDigits(char* at, int value, int count)
     }
 }
 
+// Writes "yyyy-MM-dd?hh:mm" of parts into text, over its digits only.
+void writeDayAndMinute(char* text, const std::tm& parts)
+{
+    writeDigits(text, parts.tm_year + 1900, 4);
+    writeDigits(text + 5, parts.tm_mon + 1, 2);
+    writeDigits(text + 8, parts.tm_mday, 2);
+    writeDigits(text + 11, parts.tm_hour, 2);
+    writeDigits(text + 14, parts.tm_min, 2);
+}
+
 } // namespace
 
 // Both time texts are written digit by digit for years 1970 to 9999 (an
@@ -53,11 +63,7 @@ QByteArray utcBytes(qint64 time)
     if (time < 0 || time >= kYear10000 || !gmtime_r(&t, &parts))
         return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate).toUtf8();
     char text[] = "0000-00-00T00:00:00Z";
-    writeDigits(text, parts.tm_year + 1900, 4);
-    writeDigits(text + 5, parts.tm_mon + 1, 2);
-    writeDigits(text + 8, parts.tm_mday, 2);
-    writeDigits(text + 11, parts.tm_hour, 2);
-    writeDigits(text + 14, parts.tm_min, 2);
+    writeDayAndMinute(text, parts);
     writeDigits(text + 17, parts.tm_sec, 2);
     return QByteArray(text, sizeof text - 1);
 }
@@ -73,11 +79,7 @@ QString localTimeText(qint64 time)
     if (!sqliteaccess::toLocalTime(time, &tm) || tm.tm_year + 1900 < 0 || tm.tm_year + 1900 > 9999)
         return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
     char text[] = "0000-00-00 00:00";
-    writeDigits(text, tm.tm_year + 1900, 4);
-    writeDigits(text + 5, tm.tm_mon + 1, 2);
-    writeDigits(text + 8, tm.tm_mday, 2);
-    writeDigits(text + 11, tm.tm_hour, 2);
-    writeDigits(text + 14, tm.tm_min, 2);
+    writeDayAndMinute(text, tm);
     return QString::fromLatin1(text, sizeof text - 1);
 }
 

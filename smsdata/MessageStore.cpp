@@ -29,24 +29,6 @@ bool byRowId(const MessageRecord& record, qint64 rowId)
 
 using storeinternal::exec;
 
-// Whether the table's own scan gives each row id once, ascending.
-bool rowIdsAscend(sqlite3* db, const QByteArray& rowIdName)
-{
-    const QByteArray sql = "select " + rowIdName + " from message not indexed";
-    sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
-    if (!stmt)
-        return true;
-    bool ascending = true;
-    qint64 previous = 0;
-    for (bool first = true; ascending && sqlite3_step(stmt) == SQLITE_ROW; first = false) {
-        const qint64 rowId = sqlite3_column_int64(stmt, 0);
-        ascending = first || rowId > previous;
-        previous = rowId;
-    }
-    sqlite3_finalize(stmt);
-    return ascending;
-}
-
 } // namespace
 
 sqlite3* lastMessageDatabase()
@@ -147,12 +129,6 @@ void MessageStore::reload(const QByteArray& path, const ReadOptions& options)
         m_layout = MessageLayout::Unknown;
 
     readRows(options, options.onlyConversation);
-    // A legacy file is scanned whole for one conversation too (it has no
-    // index by address), but the scan passes over the other rows unseen:
-    // one of them given twice shows only in the row ids.
-    if (!options.onlyConversation.isEmpty() && m_damage.isEmpty() && m_layout == MessageLayout::Legacy &&
-        !rowIdsAscend(m_db, m_rowIdName))
-        m_damage = QStringLiteral("its message table gives its rows out of order");
     if (!options.onlyConversation.isEmpty() && !m_damage.isEmpty()) {
         // The look-up through the file's indexes ran into damage: the
         // conversation is taken from the whole table, as far as it reads.
@@ -190,9 +166,14 @@ void MessageStore::readRows(const ReadOptions& options, const QByteArray& onlyCo
 
 void MessageStore::noteDamage(const QString& reason)
 {
-    if (reason.isEmpty() || m_damage.contains(reason))
+    appendDamage(&m_damage, reason);
+}
+
+void appendDamage(QString* damage, const QString& reason)
+{
+    if (reason.isEmpty() || damage->contains(reason))
         return;
-    m_damage += (m_damage.isEmpty() ? QString() : QStringLiteral("; ")) + reason;
+    *damage += (damage->isEmpty() ? QString() : QStringLiteral("; ")) + reason;
 }
 
 QString duplicateRowsDamage(qint64 dropped, qint64 rowId)

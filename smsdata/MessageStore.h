@@ -250,6 +250,10 @@ private:
     QHash<qint64, QVector<AttachmentRecord>> m_attachments;
 };
 
+// Adds a reason to a damage word, after "; " when it holds one already;
+// an empty reason, or one already there, adds nothing.
+void appendDamage(QString* damage, const QString& reason);
+
 // The damage word for a message table that gave `dropped` rows again, the
 // first of them `rowId`.
 QString duplicateRowsDamage(qint64 dropped, qint64 rowId);

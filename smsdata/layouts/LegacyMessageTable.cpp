@@ -103,6 +103,26 @@ PendingMms pendingAddress(sqlite3_stmt* stmt, int recipientsAt)
     return pending;
 }
 
+// Whether the address in column (NULL, or the key once its dashes are
+// dropped) may be of the conversation with this key: a row without one may
+// be a sent multimedia message of it.
+bool mayBelongTo(sqlite3_stmt* stmt, int column, const QByteArray& key)
+{
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return true;
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    const int size = sqlite3_column_bytes(stmt, column);
+    qsizetype at = 0;
+    for (int i = 0; i < size; ++i) {
+        if (bytes[i] == '-')
+            continue;
+        if (at >= key.size() || bytes[i] != key.at(at))
+            return false;
+        ++at;
+    }
+    return at == key.size();
+}
+
 QByteArray withoutDashes(QByteArray address)
 {
     address.replace('-', QByteArray());
@@ -250,9 +270,8 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
         for (const MessageRecord& record : std::as_const(unresolved.messages))
             keys.insert(record.address);
     }
-    unresolved.noteDamage(counts->damage);
-    unresolved.noteDamage(again.damage());
-    counts->damage = unresolved.damage();
+    appendDamage(&counts->damage, unresolved.damage());
+    appendDamage(&counts->damage, again.damage());
     counts->conversations = keys.size();
 }
 
@@ -302,13 +321,12 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
         sql += ", " + (position < columns.size() ? sqliteaccess::quotedName(columns.at(position)) : QByteArray("NULL"));
     const MmsSources mms = mmsSources(db, columns);
     sql += mmsColumns(mms) + " from message";
+    // One conversation is picked from the table's own scan (it has no index
+    // by address), which also sees the other rows' ids: a damaged table that
+    // gives one of them twice shows only there.
     const bool whole = onlyConversation.isEmpty();
-    if (!whole && addressColumn < columns.size()) {
-        // Rows without an address may be sent multimedia messages of it.
-        const QByteArray address = sqliteaccess::quotedName(columns.at(addressColumn));
-        sql += " where " + address + " is null or replace(" + address + ", '-', '') = '" +
-               QByteArray(onlyConversation).replace('\'', "''") + "'";
-    }
+    if (!whole)
+        sql += " not indexed";
     sqlite3_stmt* stmt = sqliteaccess::prepare(db, sql.constData());
     if (!stmt) {
         if (progress)
@@ -330,9 +348,20 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     // A damaged file may fail part-way; the rows read so far are kept, and
     // the file is marked damaged.
     int rc;
+    qint64 previousRowId = 0;
+    qint64 scanned = 0;
+    bool outOfOrder = false;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const qint64 rowId = sqlite3_column_int64(stmt, 0);
+        if (!whole) {
+            if (scanned++ > 0 && rowId <= previousRowId)
+                outOfOrder = true;
+            previousRowId = rowId;
+            if (!mayBelongTo(stmt, 1, onlyConversation))
+                continue;
+        }
         MessageRecord& record = store.messages.emplaceBack();
-        record.rowId = sqlite3_column_int64(stmt, 0);
+        record.rowId = rowId;
 
         if (sqlite3_column_type(stmt, 1) != SQLITE_NULL) {
             const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
@@ -375,6 +404,8 @@ void read(sqlite3* db, const QByteArray& rowIdName, MessageStore& store, const R
     QString stopped;
     sqliteaccess::noteScanEnd(rc, store.messages.size(), "messages", &stopped);
     store.noteDamage(stopped);
+    if (outOfOrder)
+        store.noteDamage(QStringLiteral("its message table gives its rows out of order"));
     sqlite3_finalize(stmt);
     if (!pendingMms.isEmpty())
         completeMms(db, mms, pendingMms, store);

@@ -669,8 +669,7 @@ void count(sqlite3* db, const QByteArray& rowIdName, MessageCounts* counts)
             seen.insert(key->constData());
     }
     sqliteaccess::noteScanEnd(rc, counts->messages + again.count(), "messages", stopped);
-    if (again.count() > 0)
-        stopped->append((stopped->isEmpty() ? QString() : QStringLiteral("; ")) + again.damage());
+    appendDamage(stopped, again.damage());
     sqlite3_finalize(stmt);
     counts->conversations = seen.size() + (seenEmpty ? 1 : 0);
 }
